@@ -1,0 +1,39 @@
+# velmor_library(NAME DIR <folder under src> [DEPS targets...])
+# A static library made of every .cpp in the folder (not recursive), with the
+# src/ folder on the include path so headers are included as "usb/usb_link.h".
+function(velmor_library name)
+  cmake_parse_arguments(ARG "" "DIR" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${ARG_DIR}/*.cpp)
+  velmor_static_or_headers(${name} "${sources}" "${ARG_DEPS}")
+endfunction()
+
+# A static library of `sources`, or a header-only one while the folder has none yet.
+function(velmor_static_or_headers name sources deps)
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${deps} Threads::Threads PRIVATE velmor_warnings)
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${deps} Threads::Threads)
+  endif()
+endfunction()
+
+# velmor_test(NAME DIR <folder under tests> [DEPS targets...])
+# One GoogleTest executable of every .cpp in the folder, registered with ctest.
+function(velmor_test name)
+  cmake_parse_arguments(ARG "" "DIR" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${ARG_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main
+                        velmor_warnings)
+  target_compile_definitions(${name} PRIVATE
+    VELMOR_FIXTURES_DIR="${PROJECT_SOURCE_DIR}/tests/fixtures")
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
+endfunction()

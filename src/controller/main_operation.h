@@ -1,0 +1,121 @@
+#pragma once
+// The controller object: the register access protocol over the bulk endpoints,
+// vendor requests on the control endpoint, the helpers every page shares, and the
+// state that more than one page reads or changes.
+//
+// Exchanges are serialised by one lock taken for each whole exchange (a read
+// command with its answer, all chunks of one write, one vendor transfer), so the
+// status threads, the workers and the user-interface thread never receive each
+// other's answers.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "controller/clean_params.h"
+#include "controller/cmd_info.h"
+#include "controller/log_view.h"
+#include "controller/motor_list_info.h"
+#include "controller/motor_settings.h"
+
+namespace velmor::usb {
+class CUsbLink;
+}
+
+namespace velmor::controller {
+
+// The log font: the nearest platform font to a 13-pixel "宋体" (SimSun).
+struct LogFont {
+    int height = 13;
+    int weight = 10;
+    int charSet = 136;
+    int outPrecision = 4;
+    int quality = 2;
+    int pitchAndFamily = 0x36;
+    std::string face = "宋体";
+};
+
+class CMainOperation {
+public:
+    // The one process-wide instance, created on first call, never destroyed.
+    static CMainOperation* GetInstance();
+
+    // Tests build their own instances beside the process-wide one.
+    CMainOperation();
+    virtual ~CMainOperation();
+    CMainOperation(const CMainOperation&) = delete;
+    CMainOperation& operator=(const CMainOperation&) = delete;
+
+    // The USB device object; none until the main window (or a tool) hands one over.
+    void SetDevice(std::unique_ptr<usb::CUsbLink> device);
+    usb::CUsbLink* Device() const { return device_.get(); }
+
+    // ---- register access protocol ----
+    // direction 0: out on 0x02 (length = bytes to send); 1: in from 0x82 (length =
+    // room in `buffer`). `length` comes back as the bytes moved.
+    bool BulkExchange(std::uint8_t* buffer, std::int32_t& length, int direction);
+    bool WriteRegs(std::uint16_t start, const std::uint8_t* data, int count);
+    bool ReadRegs(std::uint16_t start, std::uint8_t* out, int count);
+    bool ReadRegsRetry(std::uint16_t start, std::uint8_t* out, int count);
+    bool WriteReg32(std::uint16_t start, std::uint32_t value);
+
+    // ---- vendor requests on the control endpoint ----
+    bool VendorTransfer(std::uint8_t code, int direction, std::uint16_t index, std::uint16_t value,
+                        std::uint8_t* buffer, int length);
+    // Raises std::runtime_error when there is no device object.
+    bool VendorWriteChecked(std::uint8_t* buffer, int length, bool alternate);
+    // `out` receives d1..dN of the answer [N, d1..dN]; never more than `outCapacity`.
+    bool VendorReadChecked(int length, std::uint8_t code, std::uint8_t* out, std::uint16_t value,
+                           int outCapacity);
+    void ReadFirmwareId(std::uint8_t out[16]);
+
+    // ---- helpers shared by the pages ----
+    static std::string HexTextToDec(const std::string& text, bool hexWithoutPrefix);
+    static void AppendHexDump(const std::uint8_t* bytes, int count, LogView* view,
+                              std::string& log, std::uint32_t start, int width);
+    // Kinds 0..3 computed; kind 4 copies from PatternFile().
+    void FillTestPattern(std::uint8_t* buffer, int length, int kind) const;
+    static std::uint16_t Crc16(const std::uint8_t* bytes, int length);
+
+    const std::string& PatternFile() const { return patternFile_; }
+    void SetPatternFile(std::string path) { patternFile_ = std::move(path); }
+
+    // ---- shared state ----
+    std::uint8_t BoardType() const { return motorSettings.BoardType; }
+    void SetBoardType(std::uint8_t type) { motorSettings.BoardType = type; }
+
+    std::atomic<std::uint8_t> deviceOpened{0};
+    std::atomic<std::uint32_t> connected{0};
+    std::atomic<std::uint32_t> firstConnection{0};
+    MotorSettings motorSettings;
+    CleanParams cleanParams;
+    std::uint16_t xResolution = 720;
+    LogFont logFont;
+    std::string programFolder;   // with a trailing '/'
+    std::string programFolder2;  // the second copy, kept equal
+    std::string language = "chs";
+
+    // Completion flags of worker threads, watched by the progress window.
+    std::atomic<std::uint32_t> saveDone{0};
+    std::atomic<std::uint32_t> cleanSaveDone{0};
+    std::atomic<std::uint32_t> loadDone{0};
+
+    // Command sets and motion lists (copied to and from files by the store).
+    std::vector<CMD_INFO> cmdList;
+    std::vector<CMD_INFO> cmdList2;
+    std::vector<std::string> cmdNames;     // download order list, section "CommandName"
+    std::vector<std::string> allCmdNames;  // section "AllCommandName"
+    std::vector<MotorListInfo> motionList;      // "InitMovement"
+    std::vector<MotorListInfo> testMotionList;  // "InitMovetest"
+    bool rebuildFlag = false;  // set when a loaded document had no commands
+
+private:
+    std::unique_ptr<usb::CUsbLink> device_;
+    std::recursive_mutex exchangeMutex_;
+    std::string patternFile_ = "E:\\USB3Data.bin";
+};
+
+}  // namespace velmor::controller

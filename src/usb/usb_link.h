@@ -1,0 +1,118 @@
+#pragma once
+// One controller on the USB link: enumeration, open and close, descriptors and
+// their parsing, and the endpoints of the current interface.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "usb/usb_driver.h"
+#include "usb/usb_end_point.h"
+
+namespace velmor::usb {
+
+// The interface class the vendor driver exposes controllers under:
+// {AE18AA60-7F6A-11D4-97DD-00010229B959}.
+extern const Guid kVendorInterfaceClass;
+
+// Shows a message box for the USB layer (text, caption). The application installs
+// one; without it the messages go nowhere. The USB layer draws nothing itself.
+using DescriptorNotifier = std::function<void(const std::string& text, const std::string& caption)>;
+
+struct UsbInterfaceRecord;      // parsed interface (usb_descriptors.h)
+struct UsbConfigRecord;         // parsed configuration
+struct UsbBosRecord;            // parsed BOS capabilities
+
+class CUsbLink {
+public:
+    // Remembers window and class, registers for arrival/removal notifications when a
+    // window is given, and opens device 0 when `openNow` is set.
+    CUsbLink(UsbDriver& driver, WindowId window, const Guid& interfaceClass, bool openNow,
+             DescriptorNotifier notifier = {});
+    ~CUsbLink() noexcept(false);
+    CUsbLink(const CUsbLink&) = delete;
+    CUsbLink& operator=(const CUsbLink&) = delete;
+
+    std::uint8_t CountDevices();
+    bool OpenDevice(std::uint8_t index);
+    void CloseDevice();
+    bool IsOpen() const { return hDevice != kInvalidHandle; }
+
+    // Address 0: the control endpoint. Raises UsbError("Failed to find endpoint.")
+    // on an empty slot met before the address; an absent address gives null.
+    CUsbEndPoint* FindEndPoint(std::uint8_t address);
+
+    void CopyConfigDesc(std::uint8_t out[9]) const;
+    void CopyInterfaceDesc(std::uint8_t out[9]) const;
+
+    UsbDriver& Driver() { return driver_; }
+
+    // Endpoint shortcuts of the current interface (null when absent).
+    CControlEndPoint* ControlEndPt = nullptr;
+    CIsocEndPoint* IsocInEndPt = nullptr;
+    CIsocEndPoint* IsocOutEndPt = nullptr;
+    CBulkEndPoint* BulkInEndPt = nullptr;
+    CBulkEndPoint* BulkOutEndPt = nullptr;
+    CInterruptEndPoint* InterruptInEndPt = nullptr;
+    CInterruptEndPoint* InterruptOutEndPt = nullptr;
+
+    std::uint16_t StrLangID = 0;
+    std::uint32_t LastError = 0;
+    std::uint32_t UsbdStatus = 0;
+    std::uint32_t NtStatus = 0;
+    std::uint32_t DriverVersion = 0;
+    std::uint32_t USBDIVersion = 0;
+    std::array<char, 256> DeviceName{};
+    std::array<char, 256> FriendlyName{};  // the second name
+    std::array<std::uint8_t, 256> Manufacturer{};  // raw UTF-16 payloads
+    std::array<std::uint8_t, 256> Product{};
+    std::array<std::uint8_t, 256> SerialNumber{};
+    std::string DevPath;
+    std::uint16_t BcdUSB = 0;
+    std::uint16_t VendorID = 0;
+    std::uint16_t ProductID = 0;
+    std::uint8_t USBAddress = 0;
+    std::uint8_t DevClass = 0;
+    std::uint8_t DevSubClass = 0;
+    std::uint8_t DevProtocol = 0;
+    std::uint16_t MaxPacketSize = 0;  // control packet size
+    std::uint16_t BcdDevice = 0;
+    std::uint8_t ConfigValue = 0;
+    std::uint8_t ConfigAttrib = 0;
+    std::uint8_t MaxPower = 0;
+    std::uint8_t IntfcClass = 0;
+    std::uint8_t IntfcSubClass = 0;
+    std::uint8_t IntfcProtocol = 0;
+    bool bHighSpeed = false;
+    bool bSuperSpeed = false;
+    std::uint32_t BytesXfered = 0;
+    std::array<std::uint8_t, 18> USBDeviceDescriptor{};
+
+    DriverHandle hDevice = kInvalidHandle;
+    std::uint8_t Devices = 0;             // device count of the last enumeration
+    std::uint8_t Interfaces = 0;
+    std::uint8_t AltInterfaces = 0;
+    std::uint8_t Configs = 0;
+    std::uint8_t DevNum = 0;              // index of the opened interface
+    std::uint8_t CfgNum = 0;
+    std::uint8_t IntfcNum = 0;            // current interface record
+
+    // The endpoints of the current interface (index 0 = control endpoint); at
+    // most 32 slots, null = empty.
+    std::uint8_t EndPointCount() const;
+    CUsbEndPoint* EndPoint(std::uint8_t slot) const;
+
+    // Parsed records, for inspection (null while closed).
+    const UsbConfigRecord* ConfigRecord(std::uint8_t index) const;
+    const UsbBosRecord* BosRecord() const;
+
+private:
+    struct Impl;
+    UsbDriver& driver_;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace velmor::usb
