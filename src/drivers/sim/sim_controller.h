@@ -1,0 +1,45 @@
+#pragma once
+// The controller model behind a simulated device: the register file of the main
+// board and the four head boards (0x4000..0x44FF) and room above it, the flash
+// behind its control blocks and data window, vendor requests, and fault knobs.
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <vector>
+
+namespace velmor::sim {
+
+// Faults a test can switch on; all off by default.
+struct SimFaults {
+    int timeoutTransfers = 0;       // the next N bulk/control transfers never complete (until aborted)
+    int wrongTagAnswers = 0;        // the next N read answers carry tag 0x80
+    int wrongAddressAnswers = 0;    // the next N read answers carry a wrong address
+    int shortAnswers = 0;           // the next N read answers lose their last word
+    int emptyAnswers = 0;           // the next N read answers move 0 bytes
+    int zeroByteWrites = 0;         // the next N bulk writes report 0 bytes moved
+    int failTransfers = 0;          // the next N bulk transfers fail with a USBD status
+    bool complementReads = false;   // read answers carry 255 - stored value
+    std::uint32_t busyStatusReads = 0;  // flash status reads that still report busy
+};
+
+class SimController {
+public:
+    virtual ~SimController() = default;
+
+    virtual std::uint8_t Reg(std::uint16_t address) const = 0;
+    virtual void SetReg(std::uint16_t address, std::uint8_t value) = 0;
+    // Every register write in order (address, value), for tests of pulses and order.
+    virtual std::vector<std::pair<std::uint16_t, std::uint8_t>> WriteLog() const = 0;
+    virtual void ClearWriteLog() = 0;
+
+    virtual std::vector<std::uint8_t> ReadFlash(std::uint32_t address, std::size_t length) const = 0;
+    virtual void WriteFlash(std::uint32_t address, std::span<const std::uint8_t> data) = 0;
+
+    virtual SimFaults& Faults() = 0;
+
+    // Frames received with vendor requests 0xEC/0xE2, oldest first.
+    virtual std::vector<std::vector<std::uint8_t>> VendorFrames() const = 0;
+};
+
+}  // namespace velmor::sim
