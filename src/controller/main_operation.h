@@ -38,6 +38,21 @@ struct LogFont {
     std::string face = "宋体";
 };
 
+// Fixed sizes and counts of the register protocol and the vendor requests.
+inline constexpr std::uint8_t kBulkOutAddress = 0x02;
+inline constexpr std::uint8_t kBulkInAddress = 0x82;
+inline constexpr int kBulkBufferSize = 1025;      // transfer buffer of one bulk exchange
+inline constexpr std::uint32_t kTransferTimeOutMs = 1000;
+inline constexpr int kBulkTries = 3;
+inline constexpr int kWriteChunkBytes = 1024;     // 256 write words per bulk exchange
+inline constexpr int kVendorBufferSize = 512;     // transfer buffer of one vendor request
+inline constexpr int kVendorAnswerSize = 128;     // answer [N, d1..dN] of a checked read
+inline constexpr int kVendorReadTries = 6;
+inline constexpr std::uint8_t kVendorWriteCode = 0xEC;
+inline constexpr std::uint8_t kVendorWriteAltCode = 0xE2;
+inline constexpr std::uint8_t kFirmwareIdCode = 0xE0;
+inline constexpr int kFirmwareIdLength = 16;
+
 class CMainOperation {
 public:
     // The one process-wide instance, created on first call, never destroyed.
@@ -48,6 +63,10 @@ public:
     virtual ~CMainOperation();
     CMainOperation(const CMainOperation&) = delete;
     CMainOperation& operator=(const CMainOperation&) = delete;
+
+    // The program folder with a trailing '/': $VELMOR_HOME when set, else the
+    // folder of the running executable.
+    static std::string DefaultProgramFolder();
 
     // The USB device object; none until the main window (or a tool) hands one over.
     void SetDevice(std::unique_ptr<usb::CUsbLink> device);
@@ -113,6 +132,8 @@ public:
     bool rebuildFlag = false;  // set when a loaded document had no commands
 
 private:
+    bool DeviceIsOpen();
+
     std::unique_ptr<usb::CUsbLink> device_;
     std::recursive_mutex exchangeMutex_;
     std::string patternFile_ = "E:\\USB3Data.bin";

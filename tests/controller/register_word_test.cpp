@@ -1,0 +1,145 @@
+// Register words and the answer walk, without any I/O.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "controller/main_operation.h"
+#include "controller/register_word.h"
+
+namespace velmor::controller {
+namespace {
+
+std::vector<std::uint8_t> Answer(std::uint32_t start, const std::vector<std::uint8_t>& data) {
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        const std::uint32_t a = start + static_cast<std::uint32_t>(i);
+        bytes.insert(bytes.end(), {data[i], static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(a >> 8),
+                                   kReadTag});
+    }
+    return bytes;
+}
+
+TEST(RegisterWord, WriteWordAndReadCommandLayout) {
+    std::array<std::uint8_t, 4> word{};
+    EncodeWriteWord(word.data(), 0x4108, 0x80);
+    EXPECT_EQ(word, (std::array<std::uint8_t, 4>{0x80, 0x08, 0x41, 0x80}));
+    EncodeWriteWord(word.data(), 0x10000, 0x11);  // wraps to 0x0000
+    EXPECT_EQ(word, (std::array<std::uint8_t, 4>{0x11, 0x00, 0x00, 0x80}));
+    EXPECT_EQ(EncodeReadCommand(0x40F0, 16), (std::array<std::uint8_t, 4>{15, 0xF0, 0x40, 0x81}));
+    EXPECT_EQ(EncodeReadCommand(0x4000, 256), (std::array<std::uint8_t, 4>{255, 0x00, 0x40, 0x81}));
+}
+
+TEST(WalkReadAnswer, StoresGoodWordsAtTheirIndex) {
+    std::array<std::uint8_t, 6> out{};
+    const auto answer = Answer(0x4002, {7, 8, 9});
+    const AnswerWalk walk = WalkReadAnswer(answer.data(), 12, 0x4000, 2, out.data(), 6);
+    EXPECT_TRUE(walk.good);
+    EXPECT_EQ(walk.stored, 3);
+    EXPECT_EQ(out, (std::array<std::uint8_t, 6>{0, 0, 7, 8, 9, 0}));
+}
+
+struct BadWordCase {
+    const char* name;
+    int wordToSpoil;
+    int byteToSpoil;
+    std::uint8_t value;
+};
+
+TEST(WalkReadAnswer, FirstBadWordEndsTheWalk) {
+    const std::vector<BadWordCase> cases = {
+        {"write tag", 2, 3, 0x80}, {"low address", 1, 1, 0x07}, {"high address", 2, 2, 0x41}};
+    for (const auto& c : cases) {
+        auto answer = Answer(0x4000, {1, 2, 3, 4});
+        answer[static_cast<std::size_t>(c.wordToSpoil * 4 + c.byteToSpoil)] = c.value;
+        std::array<std::uint8_t, 4> out{};
+        const AnswerWalk walk = WalkReadAnswer(answer.data(), 16, 0x4000, 0, out.data(), 4);
+        EXPECT_FALSE(walk.good) << c.name;
+        EXPECT_EQ(walk.stored, c.wordToSpoil) << c.name;
+        for (int i = c.wordToSpoil; i < 4; ++i) EXPECT_EQ(out[static_cast<std::size_t>(i)], 0) << c.name;
+    }
+}
+
+TEST(WalkReadAnswer, NeverStoresPastCount) {
+    std::array<std::uint8_t, 3> out{};
+    out[2] = 0xEE;
+    const auto answer = Answer(0x4000, {1, 2, 3, 4});  // one word more than asked
+    const AnswerWalk walk = WalkReadAnswer(answer.data(), 16, 0x4000, 0, out.data(), 2);
+    EXPECT_FALSE(walk.good);
+    EXPECT_EQ(walk.stored, 2);
+    EXPECT_EQ(out[2], 0xEE);
+}
+
+TEST(WalkReadAnswer, TornLastWordIsBad) {
+    std::array<std::uint8_t, 2> out{};
+    const auto answer = Answer(0x4000, {1, 2});
+    const AnswerWalk walk = WalkReadAnswer(answer.data(), 6, 0x4000, 0, out.data(), 2);
+    EXPECT_FALSE(walk.good);
+    EXPECT_EQ(walk.stored, 1);
+}
+
+TEST(WalkReadAnswer, AddressesCompareWithoutWrapping) {
+    // Register 1 of a read from 0xFFFF is expected at 0x10000, which no answer
+    // word can carry.
+    std::array<std::uint8_t, 2> out{};
+    const auto answer = Answer(0xFFFF, {5, 6});
+    const AnswerWalk walk = WalkReadAnswer(answer.data(), 8, 0xFFFF, 0, out.data(), 2);
+    EXPECT_FALSE(walk.good);
+    EXPECT_EQ(walk.stored, 1);
+    EXPECT_EQ(out[0], 5);
+}
+
+TEST(ProgramFolder, EnvironmentOverridesExecutableFolder) {
+    ::unsetenv("VELMOR_HOME");
+    const std::string exeFolder = CMainOperation::DefaultProgramFolder();
+    ASSERT_FALSE(exeFolder.empty());
+    EXPECT_EQ(exeFolder.back(), '/');
+    EXPECT_EQ(std::filesystem::path(exeFolder + "x").parent_path(),
+              std::filesystem::read_symlink("/proc/self/exe").parent_path());
+
+    ::setenv("VELMOR_HOME", "/opt/velmor", 1);
+    CMainOperation op;
+    EXPECT_EQ(op.programFolder, "/opt/velmor/");
+    EXPECT_EQ(op.programFolder2, "/opt/velmor/");
+    ::setenv("VELMOR_HOME", "/srv/velmor/", 1);
+    EXPECT_EQ(CMainOperation::DefaultProgramFolder(), "/srv/velmor/");
+    ::unsetenv("VELMOR_HOME");
+}
+
+TEST(MainOperation, InitialStateAndOneProcessInstance) {
+    CMainOperation* first = CMainOperation::GetInstance();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first, CMainOperation::GetInstance());
+    CMainOperation own;  // tests and tools may build their own beside it
+    EXPECT_NE(&own, first);
+    EXPECT_EQ(own.BoardType(), 1);
+    EXPECT_EQ(own.language, "chs");
+    EXPECT_EQ(own.xResolution, 720);
+    EXPECT_EQ(own.Device(), nullptr);
+}
+
+TEST(MainOperation, WithoutDeviceEveryTransferFails) {
+    CMainOperation op;
+    std::uint8_t bytes[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    std::int32_t length = 4;
+    EXPECT_FALSE(op.BulkExchange(bytes, length, 0));
+    EXPECT_EQ(length, 4);  // unchanged
+    EXPECT_FALSE(op.WriteRegs(0x4000, bytes, 2));
+    EXPECT_FALSE(op.ReadRegs(0x4000, bytes, 2));
+    EXPECT_FALSE(op.ReadRegsRetry(0x4000, bytes, 2));
+    EXPECT_FALSE(op.WriteReg32(0x4000, 0x12345678));
+    EXPECT_FALSE(op.VendorTransfer(0xE0, 1, 0, 0, bytes, 8));
+    EXPECT_FALSE(op.VendorReadChecked(4, 0xED, bytes, 0, 8));
+    EXPECT_THROW(op.VendorWriteChecked(bytes, 6, false), std::runtime_error);
+    op.connected = 1;
+    std::uint8_t id[16];
+    std::fill(std::begin(id), std::end(id), 0xEE);
+    op.ReadFirmwareId(id);
+    for (std::uint8_t b : id) EXPECT_EQ(b, 0);
+}
+
+}  // namespace
+}  // namespace velmor::controller
