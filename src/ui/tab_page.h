@@ -20,6 +20,11 @@ public:
     virtual void TakeLists(int /*list*/) {}
     // Configuration page: follow the board type (the layout message, 2048).
     virtual void OnLayoutMessage() {}
+    // Configuration page: the movement page it refreshes after loading a document
+    // (page 145 or 148, following the board type).
+    virtual void LinkMovementPage(TabPage* /*movementPage*/) {}
+    // Movement pages: tell the motor status thread to stop (the main window exits).
+    virtual void StopStatusThread() {}
     // The main window is closing.
     virtual void ClosePage() {}
 

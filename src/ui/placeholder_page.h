@@ -1,0 +1,44 @@
+#pragma once
+// A page the tab host carries before its real model exists: it has a template
+// number and a caption and reacts to nothing but being shown and hidden.
+
+#include <string>
+#include <utility>
+
+#include "ui/page_model.h"
+#include "ui/tab_page.h"
+
+namespace velmor::ui {
+
+class PlaceholderPage : public TabPage, public PageModel {
+public:
+    PlaceholderPage(int templateNumber, std::string title)
+        : templateNumber_(templateNumber), title_(std::move(title)) {}
+
+    int TemplateNumber() const { return templateNumber_; }
+    const std::string& Title() const { return title_; }
+
+    // What the tab host asked of it, for tests and the status line of the view.
+    int showListsCalls = 0;
+    int takeListsCalls = 0;
+    int layoutMessages = 0;
+    TabPage* linkedMovementPage = nullptr;
+    bool statusThreadStopped = false;
+    bool closed = false;
+
+    void ShowLists(int /*list*/) override { ++showListsCalls; }
+    void TakeLists(int /*list*/) override { ++takeListsCalls; }
+    void OnLayoutMessage() override { ++layoutMessages; }
+    void LinkMovementPage(TabPage* movementPage) override { linkedMovementPage = movementPage; }
+    void StopStatusThread() override { statusThreadStopped = true; }
+    void ClosePage() override { closed = true; }
+
+protected:
+    void VisibilityChanged() override { Changed(); }
+
+private:
+    int templateNumber_;
+    std::string title_;
+};
+
+}  // namespace velmor::ui
