@@ -6,11 +6,15 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <utility>
 #include <vector>
+
+#include "drivers/sim/sim_register_file.h"
 
 namespace velmor::sim {
 
-// Faults a test can switch on; all off by default.
+// Faults a test can switch on; all off by default. Counters count down as the
+// fault strikes. Set them between transfers (they are not locked).
 struct SimFaults {
     int timeoutTransfers = 0;       // the next N bulk/control transfers never complete (until aborted)
     int wrongTagAnswers = 0;        // the next N read answers carry tag 0x80
@@ -21,15 +25,20 @@ struct SimFaults {
     int failTransfers = 0;          // the next N bulk transfers fail with a USBD status
     bool complementReads = false;   // read answers carry 255 - stored value
     std::uint32_t busyStatusReads = 0;  // flash status reads that still report busy
+    // Which word of an answer the wrong-tag and wrong-address faults spoil (0 =
+    // the first; past the end = the last).
+    std::size_t faultWordIndex = 0;
 };
 
 class SimController {
 public:
     virtual ~SimController() = default;
 
+    // Raw register contents, without the behaviour a host read or write triggers.
     virtual std::uint8_t Reg(std::uint16_t address) const = 0;
     virtual void SetReg(std::uint16_t address, std::uint8_t value) = 0;
-    // Every register write in order (address, value), for tests of pulses and order.
+    // Every register write from the host in order (address, value), for tests of
+    // pulses and order. Back-door SetReg calls are not in it.
     virtual std::vector<std::pair<std::uint16_t, std::uint8_t>> WriteLog() const = 0;
     virtual void ClearWriteLog() = 0;
 
@@ -38,8 +47,15 @@ public:
 
     virtual SimFaults& Faults() = 0;
 
-    // Frames received with vendor requests 0xEC/0xE2, oldest first.
+    // Frames accepted with vendor requests 0xEC/0xE2 (good check byte), oldest first.
     virtual std::vector<std::vector<std::uint8_t>> VendorFrames() const = 0;
+
+    // Adds behaviour to a range of registers. Hooks run with the controller
+    // locked: they reach registers only through the file they are given.
+    virtual void AddRegisterHook(RegisterHook hook) = 0;
+
+    // How often bit 7 of a reset register (0x4008, 0x4108) went from 0 to 1.
+    virtual std::uint32_t ResetPulses(std::uint16_t address) const = 0;
 };
 
 }  // namespace velmor::sim

@@ -1,0 +1,119 @@
+#include "drivers/sim/sim_state_file.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <system_error>
+
+#include "usb/xfer_request.h"
+
+namespace velmor::sim {
+
+namespace {
+
+constexpr char kMagic[8] = {'V', 'E', 'L', 'M', 'S', 'I', 'M', '1'};
+
+std::uint32_t Fnv1a(std::span<const std::uint8_t> bytes) {
+    std::uint32_t hash = 2166136261u;
+    for (std::uint8_t b : bytes) {
+        hash ^= b;
+        hash *= 16777619u;
+    }
+    return hash;
+}
+
+void AppendLe32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    std::uint8_t b[4];
+    usb::PutLe32(b, v);
+    out.insert(out.end(), b, b + 4);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> SimStateFile::Encode(const SimState& state) {
+    std::vector<std::uint8_t> out;
+    out.reserve(kHeaderSize + state.registers.size() + state.flashPages.size() * kPageRecordSize +
+                4);
+    out.insert(out.end(), kMagic, kMagic + sizeof kMagic);
+    AppendLe32(out, kVersion);
+    AppendLe32(out, static_cast<std::uint32_t>(state.registers.size()));
+    AppendLe32(out, SimFlash::kPageSize);
+    AppendLe32(out, static_cast<std::uint32_t>(state.flashPages.size()));
+    out.insert(out.end(), state.registers.begin(), state.registers.end());
+    for (const auto& [number, page] : state.flashPages) {
+        AppendLe32(out, number);
+        out.insert(out.end(), page.begin(), page.end());
+    }
+    AppendLe32(out, Fnv1a(out));
+    return out;
+}
+
+std::optional<SimState> SimStateFile::Decode(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < kHeaderSize + SimRegisterFile::kSize + 4) return std::nullopt;
+    const std::uint8_t* p = bytes.data();
+    if (std::memcmp(p, kMagic, sizeof kMagic) != 0) return std::nullopt;
+    if (usb::GetLe32(p + 8) != kVersion) return std::nullopt;
+    if (usb::GetLe32(p + 12) != SimRegisterFile::kSize) return std::nullopt;
+    if (usb::GetLe32(p + 16) != SimFlash::kPageSize) return std::nullopt;
+    const std::uint32_t pages = usb::GetLe32(p + 20);
+    if (pages > SimFlash::kPageCount) return std::nullopt;
+    const std::size_t expected =
+        kHeaderSize + SimRegisterFile::kSize + std::size_t{pages} * kPageRecordSize + 4;
+    if (bytes.size() != expected) return std::nullopt;
+    if (usb::GetLe32(p + expected - 4) != Fnv1a(bytes.first(expected - 4))) return std::nullopt;
+
+    SimState state;
+    std::copy_n(p + kHeaderSize, SimRegisterFile::kSize, state.registers.begin());
+    const std::uint8_t* record = p + kHeaderSize + SimRegisterFile::kSize;
+    for (std::uint32_t i = 0; i < pages; ++i, record += kPageRecordSize) {
+        const std::uint32_t number = usb::GetLe32(record);
+        if (number >= SimFlash::kPageCount) return std::nullopt;
+        auto [page, fresh] = state.flashPages.try_emplace(number);
+        if (!fresh) return std::nullopt;  // a page twice: not a file we wrote
+        std::copy_n(record + 4, SimFlash::kPageSize, page->second.begin());
+    }
+    return state;
+}
+
+std::optional<SimState> SimStateFile::Load(const std::string& path) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec || size > kMaxFileSize) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (in.gcount() != static_cast<std::streamsize>(bytes.size())) return std::nullopt;
+    return Decode(bytes);
+}
+
+bool SimStateFile::Save(const std::string& path, const SimState& state) {
+    const std::vector<std::uint8_t> bytes = Encode(state);
+    // A name of its own, so two processes saving at once never share a temporary.
+    const std::string temp = path + ".tmp" + std::to_string(std::random_device{}());
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        if (!out) {
+            out.close();
+            std::error_code ignored;
+            std::filesystem::remove(temp, ignored);
+            return false;
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(temp, path, ec);
+    if (ec) {
+        std::error_code ignored;
+        std::filesystem::remove(temp, ignored);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace velmor::sim

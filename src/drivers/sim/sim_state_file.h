@@ -1,0 +1,53 @@
+#pragma once
+// The file in which a simulated controller keeps its registers and flash between
+// runs, so that separate runs of a tool see each other's writes.
+//
+// Layout (little-endian):
+//   0  8   magic "VELMSIM1"
+//   8  4   format version (1)
+//   12 4   register bytes (65536)
+//   16 4   flash page size (4096)
+//   20 4   flash page count P (at most the pages of the flash)
+//   24 65536 registers
+//   then P records: 4-byte page number, 4096 bytes of the page
+//   last 4: FNV-1a hash of everything before it
+// A file that is short, long, of another version or fails its hash is refused as
+// a whole; the caller then starts from defaults.
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "drivers/sim/sim_flash.h"
+#include "drivers/sim/sim_register_file.h"
+
+namespace velmor::sim {
+
+struct SimState {
+    std::array<std::uint8_t, SimRegisterFile::kSize> registers{};
+    std::map<std::uint32_t, SimFlash::Page> flashPages;
+};
+
+class SimStateFile {
+public:
+    static std::vector<std::uint8_t> Encode(const SimState& state);
+    static std::optional<SimState> Decode(std::span<const std::uint8_t> bytes);
+
+    // Empty when the file is missing, unreadable or refused.
+    static std::optional<SimState> Load(const std::string& path);
+    // Writes a temporary file beside `path` and renames it over `path`, so a
+    // reader sees the old state or the new one, never a half-written file.
+    static bool Save(const std::string& path, const SimState& state);
+
+    static constexpr std::uint32_t kVersion = 1;
+    static constexpr std::size_t kHeaderSize = 24;
+    static constexpr std::size_t kPageRecordSize = 4 + SimFlash::kPageSize;
+    static constexpr std::size_t kMaxFileSize =
+        kHeaderSize + SimRegisterFile::kSize + SimFlash::kPageCount * kPageRecordSize + 4;
+};
+
+}  // namespace velmor::sim

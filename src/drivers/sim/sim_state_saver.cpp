@@ -1,0 +1,70 @@
+#include "drivers/sim/sim_state_saver.h"
+
+#include <utility>
+
+namespace velmor::sim {
+
+SimStateSaver::SimStateSaver(std::string path, Snapshot snapshot, std::chrono::milliseconds delay)
+    : path_(std::move(path)), snapshot_(std::move(snapshot)), delay_(delay) {
+    thread_ = std::thread([this] { Run(); });
+}
+
+SimStateSaver::~SimStateSaver() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    cv_.notify_all();
+    thread_.join();
+    Flush();
+}
+
+void SimStateSaver::MarkDirty() {
+    {
+        std::lock_guard lock(mutex_);
+        if (dirty_) return;
+        dirty_ = true;
+    }
+    cv_.notify_all();
+}
+
+bool SimStateSaver::Flush() {
+    {
+        std::lock_guard lock(mutex_);
+        if (!dirty_) return true;
+    }
+    return SaveNow();
+}
+
+bool SimStateSaver::SaveNow() {
+    std::lock_guard save(saveMutex_);
+    {
+        // Cleared before the snapshot: a change made while saving marks it dirty
+        // again and is saved next time.
+        std::lock_guard lock(mutex_);
+        dirty_ = false;
+    }
+    const bool saved = SimStateFile::Save(path_, snapshot_());
+    if (!saved) {
+        // Keep the change pending so the next save tries again.
+        std::lock_guard lock(mutex_);
+        dirty_ = true;
+    }
+    return saved;
+}
+
+void SimStateSaver::Run() {
+    std::unique_lock lock(mutex_);
+    while (!stop_) {
+        cv_.wait(lock, [this] { return dirty_ || stop_; });
+        if (stop_) break;
+        // Let a burst of changes settle before saving.
+        cv_.wait_for(lock, delay_, [this] { return stop_; });
+        if (stop_) break;
+        lock.unlock();
+        SaveNow();
+        lock.lock();
+    }
+}
+
+}  // namespace velmor::sim
