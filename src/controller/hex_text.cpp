@@ -73,4 +73,17 @@ void AppendHexDumpText(const std::uint8_t* bytes, int count, std::uint32_t start
     if (!lineClosed) AppendLine(log, first, width, line);
 }
 
+std::string FormatVersionText(const std::uint8_t* block) {
+    std::string text;
+    if (block == nullptr) return text;
+    for (int k = 2; k <= 11; ++k) {
+        char hex[3];
+        std::snprintf(hex, sizeof hex, "%02X", block[k]);
+        text += hex;
+        text += (k + 1) % 4 == 0 ? ' ' : '.';
+    }
+    for (int k = 12; k < kVersionBlockSize && block[k] != 0; ++k) text += static_cast<char>(block[k]);
+    return text;
+}
+
 }  // namespace velmor::controller

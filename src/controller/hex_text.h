@@ -22,4 +22,10 @@ std::string HexToDecimalText(const std::string& text, bool hexWithoutPrefix);
 void AppendHexDumpText(const std::uint8_t* bytes, int count, std::uint32_t start, int width,
                        std::string& log);
 
+// The version text of a 16-byte version block (firmware identity or a board's
+// version registers): bytes 2..11 as "XX.XX XX.XX.XX.XX XX.XX.XX.XX " and then
+// bytes 12..15 as text up to the first NUL. Bytes 0 and 1 are not shown.
+inline constexpr int kVersionBlockSize = 16;
+std::string FormatVersionText(const std::uint8_t* block);
+
 }  // namespace velmor::controller

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "controller/hex_text.h"
 #include "controller/main_operation.h"
 #include "support/temp_dir.h"
 
@@ -209,6 +210,16 @@ TEST(Crc16, AppendedCrcChecksToZero) {
     frame.push_back(static_cast<std::uint8_t>(crc >> 8));
     EXPECT_EQ(CMainOperation::Crc16(frame.data(), static_cast<int>(frame.size())), 0);
     EXPECT_EQ(CMainOperation::Crc16(frame.data(), -5), 0xFFFF);
+}
+
+TEST(FormatVersionText, GroupsBytesTwoToElevenAndAppendsText) {
+    const std::uint8_t block[16] = {0xAA, 0xBB, 0x01, 0x02, 0x20, 0x26, 0x0C, 0x09,
+                                    0x00, 0x01, 0x0A, 0xFF, 'V', '1', 'b', 0};
+    EXPECT_EQ(FormatVersionText(block), "01.02 20.26.0C.09 00.01.0A.FF V1b");
+    const std::uint8_t full[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 'A', 'B', 'C', 'D'};
+    EXPECT_EQ(FormatVersionText(full), "00.00 00.00.00.00 00.00.00.00 ABCD");  // at most 4
+    const std::uint8_t zeros[16] = {};
+    EXPECT_EQ(FormatVersionText(zeros), "00.00 00.00.00.00 00.00.00.00 ");
 }
 
 }  // namespace
