@@ -1,0 +1,84 @@
+#pragma once
+// The command and parameter store: copies the command sets, motion lists, motor
+// settings, language and cleaning parameters of the controller object to and from
+// their INI documents. It owns no lasting data; one object serves one operation.
+//
+// Each operation reads its document once, runs its steps on the document in memory and
+// writes it once, replacing the file atomically: a failed save leaves the previous file
+// untouched and reports failure.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "commands/checksum_buffer.h"
+#include "commands/store_document.h"
+#include "controller/main_operation.h"
+#include "shell/text_file_ops.h"
+
+namespace velmor::commands {
+
+class CCmdsMag {
+public:
+    // Which stored path: the configuration document or the cleaning file.
+    enum class PathKind { Configuration, Cleaning };
+
+    // A count read from a document above this is corrupt: the list is read up to it and
+    // the load reports failure (a count of two billion must not take hours or all memory).
+    static constexpr int kMaxEntries = 100000;
+
+    explicit CCmdsMag(controller::CMainOperation& operation,
+                      shell::FileOps& ops = shell::DefaultFileOps());
+    virtual ~CCmdsMag();
+    CCmdsMag(const CCmdsMag&) = delete;
+    CCmdsMag& operator=(const CCmdsMag&) = delete;
+
+    // ---- operations ----
+    bool LoadConfigDocument(const std::string& path);
+    bool SaveConfigDocument(const std::string& path);
+    std::string GetStoredPath(PathKind kind);
+    bool SetStoredPath(const std::string& path, PathKind kind);
+    bool WriteJetType(const std::string& path, std::uint8_t code);
+    bool WriteDpiType(const std::string& path, std::uint8_t code);
+    bool WriteFlashSel(const std::string& path, int index);
+    void LoadLanguage(const std::string& path);
+    bool LoadCleanParams(const std::string& path);
+    bool SaveCleanParams(const std::string& path);
+
+    // ---- steps, on a document in memory ----
+    bool ReadNameList(StoreDocument& doc, const std::string& section,
+                      std::vector<std::string>& list);
+    bool WriteNameList(StoreDocument& doc, const std::string& section,
+                       const std::vector<std::string>& list);
+    void ReadCmdList(StoreDocument& doc);
+    bool WriteCmdList(StoreDocument& doc);
+    // Mode 0: the movement list; mode 1: the movetest list.
+    bool ReadMotionList(StoreDocument& doc, int mode);
+    bool WriteMotionList(StoreDocument& doc, int mode);
+    // Finishes and checks the checksum; true when it is accepted.
+    bool ReadMotorState(StoreDocument& doc);
+    void WriteMotorState(StoreDocument& doc);
+
+    // The bytes the last load or save gathered.
+    const ChecksumBuffer& Checksum() const { return checksum_; }
+    // True when the last load met a count above kMaxEntries.
+    bool CountClamped() const { return countClamped_; }
+
+    // ---- where the documents live ----
+    // "<program folder>CmdsRecord/".
+    static std::string RecordFolder(const std::string& programFolder);
+    // The default configuration document, which is also the path store.
+    static std::string DefaultDocumentPath(const std::string& programFolder);
+
+private:
+    int ReadCount(ProfileDocument& profile, const std::string& section, const std::string& key);
+    bool WriteSingle(const std::string& path, const char* section, const char* key,
+                     const std::string& value);
+
+    controller::CMainOperation& operation_;
+    shell::FileOps& ops_;
+    ChecksumBuffer checksum_;
+    bool countClamped_ = false;
+};
+
+}  // namespace velmor::commands

@@ -1,0 +1,90 @@
+#include "commands/profile_document.h"
+
+#include <cstdint>
+
+#include "shell/text_codec.h"
+
+namespace velmor::commands {
+namespace {
+
+using shell::IniLines;
+using shell::IniRules;
+
+std::string_view StripQuotes(std::string_view v) {
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
+        v.remove_prefix(1);
+        v.remove_suffix(1);
+    }
+    return v;
+}
+
+std::string Limit(std::string_view v) {
+    return std::string(shell::TruncateToGbkBytes(v, ProfileDocument::kMaxString));
+}
+
+}  // namespace
+
+const std::string* ProfileDocument::FindLine(std::string_view section, std::string_view key) const {
+    const std::size_t s = lines_.FindSection(section, IniRules::Profile);
+    if (s == IniLines::npos) return nullptr;
+    const std::size_t k = lines_.FindKey(s, key, IniRules::Profile);
+    if (k == IniLines::npos) return nullptr;
+    return &lines_.Body(s)[k];
+}
+
+std::string ProfileDocument::GetString(std::string_view section, std::string_view key,
+                                       std::string_view defaultText) const {
+    const std::string* line = FindLine(section, key);
+    if (!line) {
+        while (!defaultText.empty() && defaultText.back() == ' ') defaultText.remove_suffix(1);
+        return Limit(defaultText);
+    }
+    return Limit(StripQuotes(IniLines::EntryValue(*line, IniRules::Profile)));
+}
+
+int ProfileDocument::GetInt(std::string_view section, std::string_view key,
+                            int defaultValue) const {
+    const std::string* line = FindLine(section, key);
+    if (!line) return defaultValue;
+    return ParseInt(Limit(StripQuotes(IniLines::EntryValue(*line, IniRules::Profile))),
+                    defaultValue);
+}
+
+int ProfileDocument::ParseInt(std::string_view text, int defaultValue) {
+    if (text.empty()) return defaultValue;
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    std::uint32_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10u + static_cast<std::uint32_t>(text[i] - '0');
+    }
+    if (negative) value = 0u - value;
+    return static_cast<int>(value);
+}
+
+bool ProfileDocument::WriteString(std::string_view section, std::string_view key,
+                                  std::string_view value) {
+    const std::string_view sectionName = IniLines::CallerName(section, IniRules::Profile);
+    const std::string_view keyName = IniLines::CallerName(key, IniRules::Profile);
+    const std::size_t s = lines_.FindSection(sectionName, IniRules::Profile);
+    if (s == IniLines::npos) {
+        lines_.AppendSection("[" + std::string(sectionName) + "]",
+                             std::string(keyName) + "=" + std::string(value));
+        return true;
+    }
+    const std::size_t k = lines_.FindKey(s, keyName, IniRules::Profile);
+    if (k != IniLines::npos) {
+        const std::string spelling(*IniLines::EntryKey(lines_.Body(s)[k], IniRules::Profile));
+        lines_.ReplaceLine(s, k, spelling + "=" + std::string(value));
+    } else {
+        lines_.InsertLine(s, lines_.EndOfKeys(s), std::string(keyName) + "=" + std::string(value));
+    }
+    return true;
+}
+
+}  // namespace velmor::commands

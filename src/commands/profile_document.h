@@ -1,0 +1,45 @@
+#pragma once
+// Profile access with the rules of the Windows private-profile functions, on the lines
+// of one document in memory (the store reads a document once per operation and writes
+// it once, instead of re-reading the file for every key).
+//
+// - Section and key names match without regard to ASCII letter case.
+// - A string read returns at most 259 bytes of the file's encoding (whole characters),
+//   without the blanks around it and without one pair of matching outer quotes.
+// - An integer read parses a decimal number that wraps modulo 2^32 ("12abc" gives 12,
+//   "B12" gives 0); a missing key or an empty value gives the default.
+// - A write replaces the value in place (keeping the file's spelling of the key, as
+//   "key=value"), adds a new key after the section's last key line, or appends a new
+//   section at the end; every other line stays as it is.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "shell/ini_lines.h"
+
+namespace velmor::commands {
+
+class ProfileDocument {
+public:
+    static constexpr std::size_t kMaxString = 259;  // a buffer of 260 with its terminator
+
+    explicit ProfileDocument(shell::IniLines& lines) : lines_(lines) {}
+
+    std::string GetString(std::string_view section, std::string_view key,
+                          std::string_view defaultText) const;
+    int GetInt(std::string_view section, std::string_view key, int defaultValue) const;
+    // True when the value is now in the document (the file itself is written later, once).
+    bool WriteString(std::string_view section, std::string_view key, std::string_view value);
+
+    // The integer rule on its own: decimal with wrap; `defaultValue` for an empty text.
+    static int ParseInt(std::string_view text, int defaultValue);
+
+private:
+    // The stored value of the key, or nothing when the section or key is missing.
+    const std::string* FindLine(std::string_view section, std::string_view key) const;
+
+    shell::IniLines& lines_;
+};
+
+}  // namespace velmor::commands

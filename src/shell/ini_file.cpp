@@ -1,0 +1,77 @@
+#include "shell/ini_file.h"
+
+#include "shell/text_codec.h"
+#include "shell/text_file_writer.h"
+#include "shell/text_number.h"
+
+namespace velmor::shell {
+
+CIniFile::CIniFile(FileOps& ops) : ops_(ops) {}
+
+CIniFile::~CIniFile() = default;
+
+bool CIniFile::Load() {
+    std::string bytes;
+    if (!ops_.ReadAll(path_, bytes)) {
+        loaded_ = false;
+        return false;
+    }
+    lines_.Assign(DecodeGbk(bytes));
+    loaded_ = true;
+    return true;
+}
+
+bool CIniFile::Save() {
+    loaded_ = TextFileWriter(ops_).Replace(path_, EncodeGbk(lines_.Join()));
+    return loaded_;
+}
+
+void CIniFile::Reset() {
+    lines_.Clear();
+    loaded_ = true;
+}
+
+std::string CIniFile::ReadString(const std::string& section, const std::string& key,
+                                 const std::string& defaultText) const {
+    if (!loaded_) return defaultText;
+    const std::size_t s = lines_.FindSection(section, IniRules::Exact);
+    if (s == IniLines::npos) return defaultText;
+    const std::size_t k = lines_.FindKey(s, key, IniRules::Exact);
+    if (k == IniLines::npos) return defaultText;
+    return std::string(IniLines::EntryValue(lines_.Body(s)[k], IniRules::Exact));
+}
+
+int CIniFile::ReadInt(const std::string& section, const std::string& key, int defaultValue) const {
+    return ParseCInt(ReadString(section, key, FormatInt(defaultValue)));
+}
+
+double CIniFile::ReadDouble(const std::string& section, const std::string& key,
+                            double defaultValue) const {
+    return ParseCDouble(ReadString(section, key, FormatDouble(defaultValue)));
+}
+
+void CIniFile::WriteString(const std::string& section, const std::string& key,
+                           const std::string& value) {
+    const std::size_t s = lines_.FindSection(section, IniRules::Exact);
+    if (s == IniLines::npos) {
+        lines_.AppendSection("[" + section + "]", key + " = " + value);
+        return;
+    }
+    const std::size_t k = lines_.FindKey(s, key, IniRules::Exact);
+    if (k != IniLines::npos) {
+        lines_.ReplaceLine(s, k, key + " = " + value);
+    } else {
+        // The last line of the section: just before the next header.
+        lines_.InsertLine(s, lines_.Body(s).size(), key + "=" + value);
+    }
+}
+
+void CIniFile::WriteInt(const std::string& section, const std::string& key, int value) {
+    WriteString(section, key, FormatInt(value));
+}
+
+void CIniFile::WriteDouble(const std::string& section, const std::string& key, double value) {
+    WriteString(section, key, FormatDouble(value));
+}
+
+}  // namespace velmor::shell

@@ -1,0 +1,235 @@
+#include "shell/text_codec.h"
+
+#include <iconv.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace velmor::shell {
+namespace {
+
+// Both directions as lookup tables, filled once from iconv. Asking iconv per pair and
+// checking that each pair encodes back to itself makes the round trip exact by
+// construction, and the tables keep decoding a large document fast.
+struct GbkTables {
+    std::array<char16_t, 65536> pairToUnicode{};  // lead << 8 | trail -> code point, 0 = none
+    std::array<char16_t, 256> singleToUnicode{};  // single high byte -> code point, 0 = none
+    std::array<std::uint16_t, 65536> unicodeToGbk{};  // code point -> bytes (1 or 2), 0 = none
+};
+
+bool Convert(iconv_t cd, const char* in, std::size_t inLen, char* out, std::size_t outCap,
+             std::size_t& outLen) {
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char* src = const_cast<char*>(in);
+    char* dst = out;
+    std::size_t inLeft = inLen;
+    std::size_t outLeft = outCap;
+    if (iconv(cd, &src, &inLeft, &dst, &outLeft) == static_cast<std::size_t>(-1)) return false;
+    if (iconv(cd, nullptr, nullptr, &dst, &outLeft) == static_cast<std::size_t>(-1)) return false;
+    outLen = outCap - outLeft;
+    return inLeft == 0;
+}
+
+// Decodes `bytes` to one code point and checks it encodes back to the same bytes.
+char32_t RoundTrip(iconv_t toUni, iconv_t fromUni, const char* bytes, std::size_t len) {
+    char uni[8];
+    std::size_t uniLen = 0;
+    if (!Convert(toUni, bytes, len, uni, sizeof uni, uniLen) || uniLen != 4) return 0;
+    const auto* u = reinterpret_cast<const unsigned char*>(uni);
+    const char32_t cp = u[0] | (u[1] << 8) | (u[2] << 16) | (static_cast<char32_t>(u[3]) << 24);
+    if (cp < 0x80 || cp > 0xFFFF || (cp >= kRawByteFirst && cp <= kRawByteLast)) return 0;
+    char back[8];
+    std::size_t backLen = 0;
+    if (!Convert(fromUni, uni, 4, back, sizeof back, backLen) || backLen != len) return 0;
+    for (std::size_t i = 0; i < len; ++i) {
+        if (back[i] != bytes[i]) return 0;
+    }
+    return cp;
+}
+
+std::unique_ptr<GbkTables> BuildTables() {
+    auto t = std::make_unique<GbkTables>();
+    iconv_t toUni = iconv_open("UTF-32LE", "GBK");
+    iconv_t fromUni = iconv_open("GBK", "UTF-32LE");
+    if (toUni == reinterpret_cast<iconv_t>(-1) || fromUni == reinterpret_cast<iconv_t>(-1)) {
+        // Without a GBK converter every high byte is kept raw: still lossless.
+        if (toUni != reinterpret_cast<iconv_t>(-1)) iconv_close(toUni);
+        if (fromUni != reinterpret_cast<iconv_t>(-1)) iconv_close(fromUni);
+        return t;
+    }
+    for (int b = 0x80; b <= 0xFF; ++b) {
+        const char one = static_cast<char>(b);
+        if (const char32_t cp = RoundTrip(toUni, fromUni, &one, 1)) {
+            t->singleToUnicode[b] = static_cast<char16_t>(cp);
+            t->unicodeToGbk[cp] = static_cast<std::uint16_t>(b);
+        }
+    }
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+        for (int trail = 0x40; trail <= 0xFE; ++trail) {
+            if (trail == 0x7F) continue;
+            const char two[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+            if (const char32_t cp = RoundTrip(toUni, fromUni, two, 2)) {
+                t->pairToUnicode[(lead << 8) | trail] = static_cast<char16_t>(cp);
+                if (t->unicodeToGbk[cp] == 0) {
+                    t->unicodeToGbk[cp] = static_cast<std::uint16_t>((lead << 8) | trail);
+                }
+            }
+        }
+    }
+    iconv_close(toUni);
+    iconv_close(fromUni);
+    return t;
+}
+
+const GbkTables& Tables() {
+    static const std::unique_ptr<GbkTables> tables = BuildTables();
+    return *tables;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Reads one UTF-8 character at `i`; returns its code point (0xFFFFFFFF when malformed)
+// and advances `i` past it (one byte when malformed).
+char32_t NextUtf8(std::string_view s, std::size_t& i) {
+    const auto b0 = static_cast<unsigned char>(s[i]);
+    if (b0 < 0x80) {
+        ++i;
+        return b0;
+    }
+    int extra = 0;
+    char32_t cp = 0;
+    if ((b0 & 0xE0) == 0xC0) {
+        extra = 1;
+        cp = b0 & 0x1F;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        extra = 2;
+        cp = b0 & 0x0F;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        extra = 3;
+        cp = b0 & 0x07;
+    } else {
+        ++i;
+        return 0xFFFFFFFF;
+    }
+    if (i + extra >= s.size()) {
+        ++i;
+        return 0xFFFFFFFF;
+    }
+    for (int k = 1; k <= extra; ++k) {
+        const auto b = static_cast<unsigned char>(s[i + k]);
+        if ((b & 0xC0) != 0x80) {
+            ++i;
+            return 0xFFFFFFFF;
+        }
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    i += extra + 1;
+    return cp;
+}
+
+// The GBK bytes of one code point: count 1 or 2 in `len`; '?' when GBK has no such character.
+std::uint16_t EncodeOne(char32_t cp, int& len) {
+    if (cp < 0x80) {
+        len = 1;
+        return static_cast<std::uint16_t>(cp);
+    }
+    if (cp >= kRawByteFirst && cp <= kRawByteLast) {
+        len = 1;
+        return static_cast<std::uint16_t>(cp - 0xF700);
+    }
+    if (cp <= 0xFFFF) {
+        const std::uint16_t code = Tables().unicodeToGbk[cp];
+        if (code != 0) {
+            len = code > 0xFF ? 2 : 1;
+            return code;
+        }
+    }
+    len = 1;
+    return '?';
+}
+
+}  // namespace
+
+std::string DecodeGbk(std::string_view gbk) {
+    const GbkTables& t = Tables();
+    std::string out;
+    out.reserve(gbk.size() + gbk.size() / 2);
+    std::size_t i = 0;
+    const std::size_t n = gbk.size();
+    while (i < n) {
+        const auto b = static_cast<unsigned char>(gbk[i]);
+        if (b < 0x80) {
+            // Runs of ASCII are the bulk of every document: copy them in one go.
+            std::size_t j = i + 1;
+            while (j < n && static_cast<unsigned char>(gbk[j]) < 0x80) ++j;
+            out.append(gbk.data() + i, j - i);
+            i = j;
+            continue;
+        }
+        if (i + 1 < n) {
+            const auto trail = static_cast<unsigned char>(gbk[i + 1]);
+            if (const char16_t cp = t.pairToUnicode[(b << 8) | trail]) {
+                AppendUtf8(out, cp);
+                i += 2;
+                continue;
+            }
+        }
+        if (const char16_t cp = t.singleToUnicode[b]) {
+            AppendUtf8(out, cp);
+        } else {
+            AppendUtf8(out, 0xF700 + b);
+        }
+        ++i;
+    }
+    return out;
+}
+
+std::string EncodeGbk(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            std::size_t j = i + 1;
+            while (j < utf8.size() && static_cast<unsigned char>(utf8[j]) < 0x80) ++j;
+            out.append(utf8.data() + i, j - i);
+            i = j;
+            continue;
+        }
+        int len = 0;
+        const std::uint16_t code = EncodeOne(NextUtf8(utf8, i), len);
+        if (len == 2) out += static_cast<char>(code >> 8);
+        out += static_cast<char>(code & 0xFF);
+    }
+    return out;
+}
+
+std::size_t GbkLength(std::string_view utf8) { return EncodeGbk(utf8).size(); }
+
+std::string_view TruncateToGbkBytes(std::string_view utf8, std::size_t maxBytes) {
+    std::size_t used = 0;
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        std::size_t next = i;
+        int len = 0;
+        EncodeOne(NextUtf8(utf8, next), len);
+        if (used + static_cast<std::size_t>(len) > maxBytes) break;
+        used += static_cast<std::size_t>(len);
+        i = next;
+    }
+    return utf8.substr(0, i);
+}
+
+}  // namespace velmor::shell

@@ -1,0 +1,29 @@
+#pragma once
+// The GBK boundary: files on disk are GBK, text in memory is UTF-8.
+//
+// Decoding never fails. A byte that does not start a GBK character (or a pair whose
+// Unicode form would not encode back to the same two bytes) becomes the private-use
+// code point U+F700 + byte, and encoding turns that code point back into the byte, so
+// a file survives a load and save unchanged even when it is not valid GBK.
+// Characters that GBK cannot hold are encoded as '?'.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace velmor::shell {
+
+// First and last private-use code points that stand for an undecodable byte 0x80..0xFF.
+inline constexpr char32_t kRawByteFirst = 0xF780;
+inline constexpr char32_t kRawByteLast = 0xF7FF;
+
+std::string DecodeGbk(std::string_view gbk);
+std::string EncodeGbk(std::string_view utf8);
+
+// Number of bytes the UTF-8 text takes once encoded as GBK.
+std::size_t GbkLength(std::string_view utf8);
+
+// The longest prefix of whole characters whose GBK form fits in `maxBytes`.
+std::string_view TruncateToGbkBytes(std::string_view utf8, std::size_t maxBytes);
+
+}  // namespace velmor::shell

@@ -1,0 +1,37 @@
+#pragma once
+// The few file-system calls the INI files need, behind one seam so that tests can make
+// them fail (a full disk, a failed flush, a rename that does not happen) and check that
+// no previous file is lost.
+
+#include <cstddef>
+#include <string>
+
+namespace velmor::shell {
+
+class FileOps {
+public:
+    virtual ~FileOps() = default;
+
+    // Reads the whole file. False when it cannot be opened or read; `bytes` is then empty.
+    virtual bool ReadAll(const std::string& path, std::string& bytes);
+    // Creates a new file that did not exist (exclusive create, permissions as for any new
+    // file). Returns a descriptor, or -1.
+    virtual int CreateNew(const std::string& path);
+    // Writes up to `size` bytes; returns the count written or -1. May write fewer.
+    virtual long Write(int fd, const char* data, std::size_t size);
+    // Flushes the file's data to the storage device.
+    virtual bool Sync(int fd);
+    virtual bool Close(int fd);
+    // Replaces `to` by `from` in one step.
+    virtual bool Rename(const std::string& from, const std::string& to);
+    virtual bool Remove(const std::string& path);
+    // Makes a rename in `folder` durable (best effort; the content is already safe).
+    virtual void SyncFolder(const std::string& folder);
+    // Gives a new file the permissions of the file it replaces (best effort).
+    virtual void CopyMode(const std::string& from, int fd);
+};
+
+// The operating system's calls; shared, stateless.
+FileOps& DefaultFileOps();
+
+}  // namespace velmor::shell

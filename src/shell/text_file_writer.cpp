@@ -1,0 +1,69 @@
+#include "shell/text_file_writer.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <system_error>
+#include <unistd.h>
+
+namespace velmor::shell {
+namespace {
+
+// A name beside the target that no other writer in this or another process picks.
+std::string TemporaryName(const std::string& path, int attempt) {
+    static std::atomic<unsigned> counter{0};
+    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+    const std::filesystem::path p(path);
+    const std::string name = "." + p.filename().string() + ".tmp" + std::to_string(::getpid()) +
+                             "-" + std::to_string(counter++) + "-" +
+                             std::to_string(static_cast<unsigned long long>(now) % 1000000u) +
+                             "-" + std::to_string(attempt);
+    return (p.parent_path() / name).string();
+}
+
+// Writing through a symbolic link replaces what it points to, not the link.
+std::string FinalTarget(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_symlink(path, ec)) {
+        const auto target = std::filesystem::canonical(path, ec);
+        if (!ec) return target.string();
+    }
+    return path;
+}
+
+}  // namespace
+
+bool TextFileWriter::WriteAll(int fd, std::string_view bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const long n = ops_.Write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) return false;  // a full disk shows as -1 or as no progress
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool TextFileWriter::Replace(const std::string& path, std::string_view bytes) {
+    if (path.empty()) return false;
+    const std::string target = FinalTarget(path);
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        temp = TemporaryName(target, attempt);
+        fd = ops_.CreateNew(temp);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) return false;
+    ops_.CopyMode(target, fd);
+    const bool written = WriteAll(fd, bytes) && ops_.Sync(fd);
+    const bool closed = ops_.Close(fd);
+    if (!written || !closed || !ops_.Rename(temp, target)) {
+        ops_.Remove(temp);
+        return false;
+    }
+    ops_.SyncFolder(std::filesystem::path(target).parent_path().string());
+    return true;
+}
+
+}  // namespace velmor::shell
