@@ -1,0 +1,269 @@
+#include "shell/velmor_dlg.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <exception>
+#include <memory>
+
+#include "controller/main_operation.h"
+#include "registers/read_write_reg_dlg.h"
+#include "ui/dialog_service.h"
+#include "ui/placeholder_page.h"
+#include "ui/timer_service.h"
+#include "usb/usb_link.h"
+
+namespace velmor::shell {
+
+namespace {
+
+constexpr const char* kConnectedEnglish = "Connected...";
+constexpr const char* kConnectedChinese = "已连接...";
+constexpr const char* kDisconnectedEnglish = "Disconnect...";
+constexpr const char* kDisconnectedChinese = "连接断开...";
+
+constexpr int kConfigBytesNumInterfaces = 4;     // bNumInterfaces in the configuration descriptor
+constexpr int kInterfaceBytesAltSetting = 3;     // bAlternateSetting in the interface descriptor
+
+// A NUL-terminated name from a fixed buffer, never reading past it.
+template <std::size_t N>
+std::string BoundedName(const std::array<char, N>& buffer) {
+    const auto end = std::find(buffer.begin(), buffer.end(), '\0');
+    return std::string(buffer.begin(), end);
+}
+
+}  // namespace
+
+const std::vector<std::string>& BoardTypeNames() {
+    static const std::vector<std::string> names{"Mainboard", "DoubleFiber", "FourFiber"};
+    return names;
+}
+
+CVelmorDlg::CVelmorDlg(controller::CMainOperation& operation, usb::UsbDriver& driver,
+                       ui::DialogService& dialogs)
+    : operation_(operation), driver_(driver), dialogs_(dialogs), tabHost_(operation) {}
+
+CVelmorDlg::~CVelmorDlg() {
+    if (timers_ && timerRunning_) timers_->StopTimer(kConnectionTimerId);
+}
+
+bool CVelmorDlg::English() const { return operation_.language == "eng"; }
+
+void CVelmorDlg::OnInitDialog() {
+    versionLabel.text = kVersionLabel;
+    versionLabel.visible = false;
+    statusLine.text = English() ? kDisconnectedEnglish : kDisconnectedChinese;
+
+    CreateTabs();
+
+    // The device object; device 0 is opened at once when present.
+    try {
+        auto device = std::make_unique<usb::CUsbLink>(
+            driver_, reinterpret_cast<usb::WindowId>(this), usb::kVendorInterfaceClass, true,
+            [this](const std::string& text, const std::string& title) {
+                dialogs_.ShowMessage(text, title);
+            });
+        operation_.SetDevice(std::move(device));
+    } catch (const std::exception& error) {
+        // Without a device object the window stays disconnected; say why once.
+        dialogs_.ShowMessage(error.what(), "");
+    }
+    operation_.saveDone = 0;
+
+    ConnectAttempt();
+
+    boardType.items = BoardTypeNames();
+    const int type = operation_.BoardType();
+    boardType.selected = type == 2 ? 2 : type == 1 ? 1 : 0;
+
+    if (timers_) {
+        timers_->StartTimer(kConnectionTimerId, kConnectionPeriodMs);
+        timerRunning_ = true;
+    }
+    OnWindowMessage(ui::kMsgSelectBoardType);
+    Changed();
+}
+
+void CVelmorDlg::CreateTabs() {
+    if (English()) {
+        tabCaptions = {"Read write register", "Initialization movement", "Firmware setting"};
+    } else {
+        tabCaptions = {"读写寄存器", "初始化运动", "固件设置", "清洗设置"};
+    }
+
+    auto registerPage = std::make_unique<registers::CReadWriteRegDlg>(operation_);
+    registerPage_ = registerPage.get();
+    registerPage_->OnInitDialog();
+    tabHost_.AddPage(std::move(registerPage), ui::kRegisterPageId);
+
+    ui::TabPage* movement = tabHost_.AddPage(
+        std::make_unique<ui::PlaceholderPage>(ui::kMainboardMovementPageId, "初始化运动"),
+        ui::kMainboardMovementPageId);
+
+    configPage_ = tabHost_.AddPage(std::make_unique<ui::PlaceholderPage>(ui::kConfigPageId, "固件设置"),
+                                   ui::kConfigPageId);
+    configPage_->LinkMovementPage(movement);
+    linkedMovement_ = movement;
+
+    if (operation_.language == "chs") {
+        tabHost_.AddPage(std::make_unique<ui::PlaceholderPage>(ui::kCleaningPageId, "清洗设置"),
+                         ui::kCleaningPageId);
+    }
+    tabHost_.AddPage(
+        std::make_unique<ui::PlaceholderPage>(ui::kFiberMovementPageId, "初始化运动"),
+        ui::kFiberMovementPageId);
+
+    tabHost_.SetMainWindow(this);
+    tabHost_.SetConfigPage(configPage_);
+    tabHost_.CreatePages();
+}
+
+bool CVelmorDlg::ConnectAttempt() {
+    deviceName.items.clear();
+    deviceName.selected = -1;
+
+    usb::CUsbLink* device = operation_.Device();
+    if (!device || device->CountDevices() == 0 || attached_) {
+        attached_ = false;
+        operation_.deviceOpened = 0;
+        return false;
+    }
+    try {
+        if (operation_.deviceOpened) {
+            device->CloseDevice();
+            sleeper_->SleepFor(std::chrono::milliseconds(kReopenPauseMs), std::stop_token());
+        }
+        // The count is taken afresh for every index: devices come and go meanwhile.
+        for (int index = 0; index < device->CountDevices(); ++index) {
+            // A device that does not open has no descriptors of its own to judge.
+            if (!device->OpenDevice(static_cast<std::uint8_t>(index))) continue;
+            std::uint8_t config[9] = {};
+            std::uint8_t interface[9] = {};
+            device->CopyConfigDesc(config);
+            device->CopyInterfaceDesc(interface);
+            if (config[kConfigBytesNumInterfaces] != 1 || interface[kInterfaceBytesAltSetting] != 0) {
+                continue;
+            }
+            std::string name = BoundedName(device->DeviceName);
+            if (name.empty()) name = BoundedName(device->FriendlyName);
+            deviceName.items.push_back(name);
+            deviceName.selected = 0;
+            deviceIndex_ = index;
+            operation_.deviceOpened = 1;
+            attached_ = true;
+            return true;
+        }
+    } catch (const std::exception&) {
+        // A device that fails while being opened is not accepted; the next tick tries again.
+    }
+    return false;
+}
+
+void CVelmorDlg::ConnectionCheck() {
+    usb::CUsbLink* device = operation_.Device();
+    const bool present = device && device->CountDevices() > 0;
+    SetStatus((present && attached_) || ConnectAttempt());
+    Changed();
+}
+
+void CVelmorDlg::SetStatus(bool connected) {
+    if (connected) {
+        statusLine.text = English() ? kConnectedEnglish : kConnectedChinese;
+        operation_.connected = 1;
+    } else {
+        statusLine.text = English() ? kDisconnectedEnglish : kDisconnectedChinese;
+        operation_.firstConnection = 0;
+        operation_.connected = 0;
+    }
+}
+
+void CVelmorDlg::OnTimer(int /*id*/) { ConnectionCheck(); }
+
+void CVelmorDlg::OnWindowMessage(int message) {
+    switch (message) {
+        case ui::kMsgSelectBoardType: SelectBoardTypeItem(); break;
+        case ui::kMsgSetBoardType: SetBoardTypeFromSelector(); break;
+        case ui::kMsgShowMovementPage: ShowMovementPageOfSelector(); break;
+        case ui::kMsgLinkConfigPage: LinkConfigPage(MovementPageOfSelector()); break;
+        default: return;
+    }
+    Changed();
+}
+
+void CVelmorDlg::SelectBoardTypeItem() {
+    const int type = operation_.BoardType();
+    const std::string& wanted = BoardTypeNames()[type == 2 ? 2 : type == 1 ? 1 : 0];
+    const auto it = std::find(boardType.items.begin(), boardType.items.end(), wanted);
+    if (it != boardType.items.end()) boardType.selected = static_cast<int>(it - boardType.items.begin());
+}
+
+void CVelmorDlg::SetBoardTypeFromSelector() {
+    const std::string text = boardType.SelectedText();
+    const auto& names = BoardTypeNames();
+    const auto it = std::find(names.begin(), names.end(), text);
+    if (it != names.end()) operation_.SetBoardType(static_cast<std::uint8_t>(it - names.begin()));
+}
+
+// 145 for "Mainboard", 148 for the fibre boards, 0 for any other text.
+int CVelmorDlg::MovementPageOfSelector() const {
+    const std::string text = boardType.SelectedText();
+    if (text == "Mainboard") return ui::kMainboardMovementPageId;
+    if (text == "DoubleFiber" || text == "FourFiber") return ui::kFiberMovementPageId;
+    return 0;
+}
+
+void CVelmorDlg::ShowMovementPageOfSelector() {
+    const int shown = MovementPageOfSelector();
+    if (shown == 0) return;
+    tabHost_.HidePages(shown == ui::kMainboardMovementPageId ? ui::kFiberMovementPageId
+                                                             : ui::kMainboardMovementPageId);
+    tabHost_.ShowPages(shown);
+    LinkConfigPage(shown);
+}
+
+void CVelmorDlg::LinkConfigPage(int movementPage) {
+    if (movementPage == 0) return;
+    linkedMovement_ = tabHost_.FindPage(movementPage);
+    if (configPage_) configPage_->LinkMovementPage(linkedMovement_);
+}
+
+void CVelmorDlg::OnBoardTypeSelChange(int index) {
+    if (index < 0 || index >= static_cast<int>(boardType.items.size())) return;
+    boardType.selected = index;
+    OnWindowMessage(ui::kMsgSetBoardType);
+}
+
+void CVelmorDlg::OnTabClick(int focusedTab) {
+    tabHost_.OnTabClick(focusedTab);
+    Changed();
+}
+
+void CVelmorDlg::OnDeviceNameLabelClick() {
+    versionLabel.visible = !versionLabel.visible;
+    Changed();
+}
+
+void CVelmorDlg::OnAbout() {
+    aboutOpen = true;
+    Changed();
+}
+
+void CVelmorDlg::OnAboutClosed() {
+    aboutOpen = false;
+    Changed();
+}
+
+void CVelmorDlg::OnExit() {
+    const int inUse = operation_.BoardType() != 0 ? ui::kFiberMovementPageId
+                                                  : ui::kMainboardMovementPageId;
+    if (ui::TabPage* movement = tabHost_.FindPage(inUse)) movement->StopStatusThread();
+    tabHost_.ClosePages();
+    if (timers_ && timerRunning_) {
+        timers_->StopTimer(kConnectionTimerId);
+        timerRunning_ = false;
+    }
+    ended = true;
+    Changed();
+}
+
+}  // namespace velmor::shell

@@ -1,0 +1,48 @@
+#pragma once
+// A main window on the simulated driver, with scripted dialogs, hand-driven
+// timers and no real waiting. The driver is declared first: the controller
+// object's device talks to it until the very end.
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "controller/main_operation.h"
+#include "drivers/sim/sim_driver.h"
+#include "shell/velmor_dlg.h"
+#include "ui/fake_timer_service.h"
+#include "ui/scripted_dialog_service.h"
+
+namespace velmor::shell {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    // Builds and initialises the window with the language and board type given.
+    void Open(const std::string& language = "chs", std::uint8_t boardType = 1) {
+        operation.language = language;
+        operation.SetBoardType(boardType);
+        window = std::make_unique<CVelmorDlg>(operation, driver, dialogs);
+        window->SetTimerService(&timers);
+        window->SetSleeper(sleeper);
+        window->OnInitDialog();
+    }
+    void Tick() { window->OnTimer(CVelmorDlg::kConnectionTimerId); }
+
+    std::set<int> VisiblePages() const {
+        std::set<int> visible;
+        for (const ui::CWnd_ITEM& item : window->TabHost().Items()) {
+            if (item.page->Visible()) visible.insert(item.templateNumber);
+        }
+        return visible;
+    }
+
+    sim::SimDriver driver;
+    controller::CMainOperation operation;
+    ui::ScriptedDialogService dialogs;
+    ui::FakeTimerService timers;
+    ui::NoWaitSleeper sleeper;
+    std::unique_ptr<CVelmorDlg> window;
+};
+
+}  // namespace velmor::shell

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include "main_window_fixture.h"
+#include "registers/read_write_reg_dlg.h"
+#include "ui/placeholder_page.h"
+
+namespace velmor::shell {
+namespace {
+
+std::vector<int> TemplateNumbers(const ui::CDlgTabCtrl& host) {
+    std::vector<int> numbers;
+    for (const ui::CWnd_ITEM& item : host.Items()) numbers.push_back(item.templateNumber);
+    return numbers;
+}
+
+ui::PlaceholderPage* Placeholder(CVelmorDlg& window, int number) {
+    return dynamic_cast<ui::PlaceholderPage*>(window.TabHost().FindPage(number));
+}
+
+struct LanguageCase {
+    const char* language;
+    std::vector<std::string> captions;
+    std::vector<int> pages;
+};
+
+class TabsPerLanguage : public MainWindowTest, public ::testing::WithParamInterface<LanguageCase> {};
+
+TEST_P(TabsPerLanguage, CaptionsAndPagesFollowTheLanguage) {
+    Open(GetParam().language);
+    EXPECT_EQ(window->tabCaptions, GetParam().captions);
+    EXPECT_EQ(TemplateNumbers(window->TabHost()), GetParam().pages);
+    EXPECT_EQ(VisiblePages(), std::set<int>{129});
+    ASSERT_NE(window->RegisterPage(), nullptr);
+    EXPECT_EQ(window->TabHost().FindPage(129), window->RegisterPage());
+    // The register page was initialised: its choices are filled.
+    EXPECT_EQ(window->RegisterPage()->headType.SelectedText(), "Dark");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Languages, TabsPerLanguage,
+    ::testing::Values(
+        LanguageCase{"eng",
+                     {"Read write register", "Initialization movement", "Firmware setting"},
+                     {129, 145, 130, 148}},
+        LanguageCase{"chs", {"读写寄存器", "初始化运动", "固件设置", "清洗设置"}, {129, 145, 130, 157, 148}},
+        LanguageCase{"cht", {"读写寄存器", "初始化运动", "固件设置", "清洗设置"}, {129, 145, 130, 148}}),
+    [](const auto& info) { return std::string(info.param.language); });
+
+TEST_F(MainWindowTest, BoardTypeTwoShowsFourFiberAndChoosingMainboardSetsZeroAtOnce) {
+    Open("chs", 2);
+    EXPECT_EQ(window->boardType.items,
+              (std::vector<std::string>{"Mainboard", "DoubleFiber", "FourFiber"}));
+    EXPECT_EQ(window->boardType.SelectedText(), "FourFiber");
+    window->OnBoardTypeSelChange(0);
+    EXPECT_EQ(operation.BoardType(), 0);
+    window->OnBoardTypeSelChange(1);
+    EXPECT_EQ(operation.BoardType(), 1);
+    window->OnBoardTypeSelChange(7);  // no such item: nothing changes
+    EXPECT_EQ(operation.BoardType(), 1);
+    EXPECT_EQ(window->boardType.SelectedText(), "DoubleFiber");
+}
+
+TEST_F(MainWindowTest, SelectorItemFollowsTheBoardTypeOnMessage2045) {
+    const std::pair<int, const char*> cases[] = {{0, "Mainboard"}, {1, "DoubleFiber"},
+                                                 {2, "FourFiber"}, {9, "Mainboard"}};
+    Open();
+    for (const auto& [type, text] : cases) {
+        operation.SetBoardType(static_cast<std::uint8_t>(type));
+        window->OnWindowMessage(ui::kMsgSelectBoardType);
+        EXPECT_EQ(window->boardType.SelectedText(), text) << type;
+    }
+}
+
+TEST_F(MainWindowTest, Message2047ShowsTheMovementPageOfTheSelectorAndLinksTheConfigPage) {
+    Open("chs", 0);
+    ui::PlaceholderPage* config = Placeholder(*window, 130);
+    ASSERT_NE(config, nullptr);
+    EXPECT_EQ(config->linkedMovementPage, window->TabHost().FindPage(145));
+
+    window->OnBoardTypeSelChange(1);  // DoubleFiber
+    window->OnWindowMessage(ui::kMsgShowMovementPage);
+    EXPECT_EQ(VisiblePages(), (std::set<int>{129, 148}));
+    EXPECT_EQ(config->linkedMovementPage, window->TabHost().FindPage(148));
+
+    window->OnBoardTypeSelChange(0);  // Mainboard
+    window->OnWindowMessage(ui::kMsgShowMovementPage);
+    EXPECT_EQ(VisiblePages(), (std::set<int>{129, 145}));
+    EXPECT_EQ(config->linkedMovementPage, window->TabHost().FindPage(145));
+}
+
+TEST_F(MainWindowTest, Message2049LinksWithoutShowingOrHiding) {
+    Open("chs", 0);
+    window->OnBoardTypeSelChange(2);
+    window->OnWindowMessage(ui::kMsgLinkConfigPage);
+    EXPECT_EQ(VisiblePages(), std::set<int>{129});
+    EXPECT_EQ(Placeholder(*window, 130)->linkedMovementPage, window->TabHost().FindPage(148));
+    EXPECT_EQ(window->LinkedMovementPage(), window->TabHost().FindPage(148));
+}
+
+TEST_F(MainWindowTest, ClickingTheMovementTabOnAFibreBoardShowsPage148) {
+    Open("chs", 1);
+    window->OnTabClick(1);
+    EXPECT_EQ(VisiblePages(), std::set<int>{148});
+    EXPECT_EQ(Placeholder(*window, 148)->showListsCalls, 2);
+    window->OnTabClick(2);  // leaving the movement tab
+    EXPECT_EQ(VisiblePages(), std::set<int>{130});
+    EXPECT_EQ(Placeholder(*window, 148)->takeListsCalls, 2);
+    EXPECT_EQ(Placeholder(*window, 130)->layoutMessages, 1);
+    window->OnTabClick(0);
+    window->OnBoardTypeSelChange(0);
+    window->OnTabClick(1);
+    EXPECT_EQ(VisiblePages(), std::set<int>{145});
+}
+
+TEST_F(MainWindowTest, DeviceNameLabelTogglesTheVersionLabel) {
+    Open();
+    EXPECT_EQ(window->versionLabel.text, "V2.0.0519.0(Inside)");
+    EXPECT_FALSE(window->versionLabel.visible);
+    window->OnDeviceNameLabelClick();
+    EXPECT_TRUE(window->versionLabel.visible);
+    window->OnDeviceNameLabelClick();
+    EXPECT_FALSE(window->versionLabel.visible);
+}
+
+TEST_F(MainWindowTest, AboutOpensAndCloses) {
+    Open();
+    EXPECT_FALSE(window->aboutOpen);
+    window->OnAbout();
+    EXPECT_TRUE(window->aboutOpen);
+    EXPECT_EQ(window->about.caption, "关于 VelmorTool");
+    window->OnAboutClosed();
+    EXPECT_FALSE(window->aboutOpen);
+}
+
+TEST_F(MainWindowTest, ExitStopsTheStatusThreadOfTheMovementPageInUseAndClosesEveryPage) {
+    for (std::uint8_t type : {std::uint8_t{0}, std::uint8_t{2}}) {
+        SCOPED_TRACE(int(type));
+        Open("chs", type);
+        window->OnExit();
+        EXPECT_TRUE(window->ended);
+        EXPECT_EQ(Placeholder(*window, 145)->statusThreadStopped, type == 0);
+        EXPECT_EQ(Placeholder(*window, 148)->statusThreadStopped, type != 0);
+        for (int number : {145, 130, 157, 148}) EXPECT_TRUE(Placeholder(*window, number)->closed);
+        EXPECT_FALSE(timers.Running(CVelmorDlg::kConnectionTimerId));
+    }
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowStopsTimerOne) {
+    Open();
+    ASSERT_TRUE(timers.Running(1));
+    window.reset();
+    EXPECT_FALSE(timers.Running(1));
+}
+
+}  // namespace
+}  // namespace velmor::shell
