@@ -1,0 +1,223 @@
+// velmorctl's commands: output text, exit codes and persistence between runs.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/ctl_commands.h"
+#include "drivers/sim/sim_driver.h"
+#include "support/temp_dir.h"
+
+namespace velmor::cli {
+namespace {
+
+struct CtlRun {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+CtlRun Ctl(std::vector<std::string> args) {
+    args.insert(args.begin(), "velmorctl");
+    std::ostringstream out;
+    std::ostringstream err;
+    CtlRun run;
+    run.code = RunCtl(args, out, err);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+}
+
+class CtlTest : public ::testing::Test {
+protected:
+    velmor::testing::TempDir dir;
+    std::string state = dir.File("sim.state");
+
+    CtlRun Sim(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--simulate", "--state", state});
+        return Ctl(std::move(args));
+    }
+};
+
+TEST_F(CtlTest, ListShowsIndexAndDeviceName) {
+    const CtlRun run = Sim({"list"});
+    EXPECT_EQ(run.code, kExitOk);
+    EXPECT_EQ(run.out, "0: VelmorTool USB3 Controller\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(CtlTest, WriteInOneRunIsReadInTheNext) {
+    const CtlRun write = Sim({"write", "4010", "12", "0xab", "FF"});
+    EXPECT_EQ(write.code, kExitOk) << write.err;
+    EXPECT_EQ(write.out, "wrote 3 registers from 0x4010\n");
+    ASSERT_TRUE(std::filesystem::exists(state));
+
+    const CtlRun read = Sim({"read", "0x4010", "4"});
+    EXPECT_EQ(read.code, kExitOk) << read.err;
+    EXPECT_EQ(read.out, "[4010-401F]: 12 AB FF 00 - \n");
+}
+
+TEST_F(CtlTest, ReadPrintsTheHexDumpLayout) {
+    ASSERT_EQ(Sim({"write", "6000", "0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "A", "B",
+                   "C", "D", "E", "F", "10", "11"})
+                  .code,
+              kExitOk);
+    const CtlRun read = Sim({"read", "6000", "18"});
+    EXPECT_EQ(read.code, kExitOk) << read.err;
+    EXPECT_EQ(read.out,
+              "[6000-600F]: 00 01 02 03 - 04 05 06 07 - 08 09 0A 0B - 0C 0D 0E 0F \n"
+              "[6010-601F]: 10 11 \n");
+}
+
+TEST_F(CtlTest, WithoutStateOptionTheRuntimeFolderKeepsTheState) {
+    const char* old = std::getenv("XDG_RUNTIME_DIR");
+    const std::string saved = old ? old : "";
+    ::setenv("XDG_RUNTIME_DIR", dir.Path().c_str(), 1);
+    EXPECT_EQ(DefaultSimStateFile(), dir.File("velmor-sim.state"));
+    EXPECT_EQ(Ctl({"--simulate", "write", "4020", "5A"}).code, kExitOk);
+    const CtlRun read = Ctl({"--simulate", "read", "4020", "1"});
+    EXPECT_EQ(read.out, "[4020-402F]: 5A \n");
+    EXPECT_TRUE(std::filesystem::exists(dir.File("velmor-sim.state")));
+
+    ::unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(DefaultSimStateFile().rfind("/tmp/velmor-sim-", 0), 0u);
+    if (old) ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+}
+
+TEST_F(CtlTest, FirmwareIsPrintedLikeTheVersionText) {
+    const CtlRun run = Sim({"firmware"});
+    EXPECT_EQ(run.code, kExitOk) << run.err;
+    const std::regex shape(
+        "[0-9A-F]{2}\\.[0-9A-F]{2} ([0-9A-F]{2}\\.){3}[0-9A-F]{2} ([0-9A-F]{2}\\.){3}[0-9A-F]{2} "
+        "[^\\n]{0,4}\\n");
+    EXPECT_TRUE(std::regex_match(run.out, shape)) << run.out;
+    EXPECT_NE(run.out.substr(0, 29), "00.00 00.00.00.00 00.00.00.00");  // it was read
+}
+
+TEST(Ctl, WithoutSimulateThereIsNoBackend) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"list"}, {"read", "4000", "1"}, {"write", "4000", "1"}, {"firmware"}}) {
+        const CtlRun run = Ctl(args);
+        EXPECT_EQ(run.code, kExitNoBackend) << args[0];
+        EXPECT_EQ(run.err, "velmorctl: no USB backend for real devices in this build; use --simulate\n");
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+struct BadLine {
+    std::vector<std::string> args;
+    int code;
+    const char* message;  // expected in stderr
+};
+
+TEST_F(CtlTest, BadCommandLinesGiveClearMessagesAndCodes) {
+    const std::vector<BadLine> cases = {
+        {{"read", "zz", "1"}, kExitUsage, "invalid register address 'zz' (hex, 0..FFFF)"},
+        {{"read", "10000", "1"}, kExitUsage, "invalid register address '10000'"},
+        {{"read", "0x", "1"}, kExitUsage, "invalid register address '0x'"},
+        {{"read", "4000", "0"}, kExitUsage, "invalid register count '0' (decimal, 1..65536)"},
+        {{"read", "4000", "0x10"}, kExitUsage, "invalid register count '0x10'"},
+        {{"read", "FFF0", "17"}, kExitUsage, "17 registers from 0xFFF0 run past 0xFFFF"},
+        {{"write", "4000", "1FF"}, kExitUsage, "invalid byte '1FF' (hex, 0..FF)"},
+        {{"write", "4000", "g1"}, kExitUsage, "invalid byte 'g1'"},
+        {{"write", "FFFF", "1", "2"}, kExitUsage, "2 registers from 0xFFFF run past 0xFFFF"},
+        {{"--device", "1", "read", "4000", "1"}, kExitFailed, "no device 1 (1 found)"},
+        {{"read", "4000"}, kExitUsage, "COUNT is required"},
+        {{}, kExitUsage, "a command is required: list, read, write or firmware"},
+        {{"erase"}, kExitUsage, "The following argument was not expected: erase"},
+    };
+    for (const auto& c : cases) {
+        const CtlRun run = Sim(c.args);
+        EXPECT_EQ(run.code, c.code) << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.message << " in " << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+    const CtlRun stateAlone = Ctl({"--state", state, "list"});
+    EXPECT_EQ(stateAlone.code, kExitUsage);
+    EXPECT_NE(stateAlone.err.find("--simulate"), std::string::npos) << stateAlone.err;
+}
+
+TEST(Ctl, HelpListsTheCommands) {
+    const CtlRun run = Ctl({"--help"});
+    EXPECT_EQ(run.code, kExitOk);
+    for (const char* word : {"list", "read", "write", "firmware", "--simulate", "--state", "--device"})
+        EXPECT_NE(run.out.find(word), std::string::npos) << word;
+}
+
+TEST(CtlCommands, FailedTransfersAreReported) {
+    struct FailCase {
+        const char* name;
+        std::string expected;
+        int (*run)(CtlCommands&);
+    };
+    const std::vector<FailCase> cases = {
+        {"read", "velmorctl: reading 4 registers from 0x4010 failed\n",
+         [](CtlCommands& c) { return c.Read("4010", "4"); }},
+        {"write", "velmorctl: writing 2 registers from 0x4010 failed\n",
+         [](CtlCommands& c) { return c.Write("4010", {"1", "2"}); }},
+    };
+    for (const auto& c : cases) {
+        auto driver = std::make_unique<sim::SimDriver>();
+        driver->AddDevice().Controller().Faults().failTransfers = 1000;
+        std::ostringstream out;
+        std::ostringstream err;
+        CtlOptions options;
+        options.simulate = true;
+        CtlCommands commands(options, out, err, std::move(driver));
+        EXPECT_EQ(c.run(commands), kExitFailed) << c.name;
+        EXPECT_EQ(err.str(), c.expected);
+        EXPECT_EQ(out.str(), "");
+    }
+}
+
+TEST(CtlCommands, UnpluggedDeviceIsNotFound) {
+    auto driver = std::make_unique<sim::SimDriver>();
+    driver->AddDevice().Unplug();
+    std::ostringstream out;
+    std::ostringstream err;
+    CtlOptions options;
+    options.simulate = true;
+    CtlCommands commands(options, out, err, std::move(driver));
+    EXPECT_EQ(commands.List(), kExitFailed);
+    EXPECT_EQ(err.str(), "velmorctl: no devices found\n");
+}
+
+TEST(CtlCommands, StateThatCannotBeSavedFailsTheWrite) {
+    const CtlRun run = Ctl({"--simulate", "--state", "/nonexistent-velmor/dir/sim.state", "write",
+                         "4000", "1"});
+    EXPECT_EQ(run.code, kExitFailed);
+    EXPECT_NE(run.err.find("could not be saved"), std::string::npos) << run.err;
+}
+
+struct HexCase {
+    const char* text;
+    std::uint32_t max;
+    bool ok;
+    std::uint32_t value;
+};
+
+TEST(ParseHexNumber, AcceptsOnlyWholeHexNumbersInRange) {
+    const std::vector<HexCase> cases = {
+        {"4000", 0xFFFF, true, 0x4000}, {"0x40ff", 0xFFFF, true, 0x40FF},
+        {"0XaB", 0xFF, true, 0xAB},     {"FFFF", 0xFFFF, true, 0xFFFF},
+        {"10000", 0xFFFF, false, 0},    {"", 0xFF, false, 0},
+        {"0x", 0xFF, false, 0},         {"12 ", 0xFF, false, 0},
+        {"-1", 0xFF, false, 0},         {"x12", 0xFF, false, 0},
+        {"123456789", 0xFFFFFFFF, false, 0},
+    };
+    for (const auto& c : cases) {
+        std::uint32_t value = 0;
+        EXPECT_EQ(ParseHexNumber(c.text, c.max, value), c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(value, c.value) << c.text;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace velmor::cli
