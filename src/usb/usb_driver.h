@@ -67,6 +67,15 @@ public:
     // Issues I/O control `code` with `input` and `output` buffers (which may be the
     // same memory). Both buffers stay valid until the request has completed.
     //
+    // Request blocks: for kSendControlTransfer and kSendBufferedTransfer the block
+    // is both input and output; the driver writes the NT and USBD status (offsets
+    // 14 and 18), in-data at the block's data offset and isochronous packet results
+    // back into it, and `bytesReturned` counts the whole block (header included).
+    // kDirectTransfer is a method-neither request: `input` is the requester's own
+    // writable block (38 bytes, plus 8 per isochronous packet), into which the driver
+    // writes the statuses and packet results, and `output` is the caller's data
+    // buffer; `bytesReturned` counts data bytes only.
+    //
     // Without `overlapped` the call is synchronous: it returns kSuccess or an error
     // code and sets `bytesReturned`.
     //

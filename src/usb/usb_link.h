@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -26,19 +27,41 @@ struct UsbInterfaceRecord;      // parsed interface (usb_descriptors.h)
 struct UsbConfigRecord;         // parsed configuration
 struct UsbBosRecord;            // parsed BOS capabilities
 
+// The message boxes of descriptor tables the device got wrong.
+inline constexpr const char* kBadConfigText = "Please correct firmware descriptor table";
+inline constexpr const char* kBadConfigCaption = "Wrong Device Configuration";
+inline constexpr const char* kBadBosText = "Please correct firmware BOS descriptor table";
+inline constexpr const char* kBadBosCaption = "Wrong BOS Descriptor";
+
 class CUsbLink {
 public:
     // Remembers window and class, registers for arrival/removal notifications when a
     // window is given, and opens device 0 when `openNow` is set.
     CUsbLink(UsbDriver& driver, WindowId window, const Guid& interfaceClass, bool openNow,
              DescriptorNotifier notifier = {});
-    ~CUsbLink() noexcept(false);
+    // Closes the device and unregisters the arrival/removal notification. Never
+    // raises: owners hold the link in std::unique_ptr, whose destructor must not
+    // throw. Call Shutdown() first to learn about a failure.
+    ~CUsbLink();
     CUsbLink(const CUsbLink&) = delete;
     CUsbLink& operator=(const CUsbLink&) = delete;
 
+    // Number of present interfaces of the class, enumerated afresh on every call.
     std::uint8_t CountDevices();
+    // Opens the interface at `index` of the enumeration, reads and parses its
+    // descriptors and selects configuration 0 with the interface record of the
+    // alternate setting the driver reports. False leaves the link closed. May
+    // raise the errors of CloseDevice (it closes first when open).
     bool OpenDevice(std::uint8_t index);
+    // Releases everything OpenDevice built. Raises UsbError("Failed to close the
+    // handle notification handle.") or UsbError("Failed to close handle to
+    // driver.") after the cleanup when unregistering or closing failed; the link
+    // is closed in every case.
     void CloseDevice();
+    // What destruction does, with its failure raised: closes the device, then
+    // unregisters the arrival/removal notification (UsbError("Failed to close the
+    // device notification handle.")). Idempotent.
+    void Shutdown();
     bool IsOpen() const { return hDevice != kInvalidHandle; }
 
     // Address 0: the control endpoint. Raises UsbError("Failed to find endpoint.")
@@ -102,15 +125,39 @@ public:
 
     // The endpoints of the current interface (index 0 = control endpoint); at
     // most 32 slots, null = empty.
+    // EndPointCount: slots in use (1 + the interface's bNumEndpoints, at most 32;
+    // 0 while closed). EndPoint: the slot's endpoint or null.
     std::uint8_t EndPointCount() const;
     CUsbEndPoint* EndPoint(std::uint8_t slot) const;
 
-    // Parsed records, for inspection (null while closed).
+    // Parsed records and the raw tables they came from, for inspection (null and
+    // empty while closed or absent).
     const UsbConfigRecord* ConfigRecord(std::uint8_t index) const;
     const UsbBosRecord* BosRecord() const;
+    std::span<const std::uint8_t> ConfigDescriptor(std::uint8_t index) const;
+    std::span<const std::uint8_t> BosDescriptor() const;
 
 private:
     struct Impl;
+    // How reading one descriptor table ended: parsed; answered with a table that
+    // cannot be parsed; or not answered at all (the driver failed the request).
+    enum class TableResult { Parsed, Refused, NoAnswer };
+
+    bool OpenHandle(std::uint8_t index);
+    // A standard GET_DESCRIPTOR request, synchronous. False when the driver failed
+    // it; otherwise `data` holds what arrived (empty when the device refused it).
+    bool GetDescriptor(std::uint8_t type, std::uint8_t index, std::uint16_t language,
+                       std::uint16_t length, std::vector<std::uint8_t>& data);
+    // A driver query without input: counts only when exactly `out.size()` bytes came back.
+    bool Query(std::uint32_t code, std::span<std::uint8_t> out);
+    void ReadStrings();
+    TableResult ReadBos();
+    void ReadDriverInfo();
+    TableResult ReadConfiguration(std::uint8_t index);
+    void SelectInterface(const UsbConfigRecord& config);
+    // Shows `text` (unless null), closes and returns false.
+    bool FailOpen(const char* text, const char* caption);
+
     UsbDriver& driver_;
     std::unique_ptr<Impl> impl_;
 };

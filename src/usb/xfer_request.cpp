@@ -3,6 +3,7 @@
 namespace velmor::usb {
 
 void XferRequest::EncodeTo(std::span<std::uint8_t> out) const {
+    if (out.size() < kXferHeaderSize) return;  // never write past a short buffer
     std::uint8_t* p = out.data();
     p[0] = bmRequestType;
     p[1] = bRequest;
@@ -40,13 +41,23 @@ bool XferRequest::DecodeFrom(std::span<const std::uint8_t> in, XferRequest& r) {
     return true;
 }
 
+std::vector<std::uint8_t> MakeRequestBlock(const XferRequest& header, std::size_t packetCount,
+                                           std::size_t dataLength) {
+    std::vector<std::uint8_t> block(kXferHeaderSize + packetCount * kIsoPacketDescriptorSize +
+                                    dataLength);
+    header.EncodeTo(block);
+    return block;
+}
+
 void EncodeIsoPacket(const IsoPacketDescriptor& packet, std::span<std::uint8_t> out) {
+    if (out.size() < kIsoPacketDescriptorSize) return;
     PutLe32(out.data(), packet.offset);
     PutLe16(out.data() + 4, packet.length);
     PutLe16(out.data() + 6, packet.status);
 }
 
 IsoPacketDescriptor DecodeIsoPacket(std::span<const std::uint8_t> in) {
+    if (in.size() < kIsoPacketDescriptorSize) return {};
     return {GetLe32(in.data()), GetLe16(in.data() + 4), GetLe16(in.data() + 6)};
 }
 

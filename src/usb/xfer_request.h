@@ -30,7 +30,7 @@ struct XferRequest {
     std::uint32_t bufferOffset = 0;   // 30
     std::uint32_t bufferLength = 0;   // 34
 
-    // Writes the 38 header bytes to `out` (which must hold at least 38 bytes).
+    // Writes the 38 header bytes to `out`; writes nothing when `out` is shorter.
     void EncodeTo(std::span<std::uint8_t> out) const;
     // Reads the header from `in`; false when fewer than 38 bytes are given.
     static bool DecodeFrom(std::span<const std::uint8_t> in, XferRequest& request);
@@ -47,6 +47,12 @@ struct IsoPacketDescriptor {
     std::uint16_t status = 0;
 };
 
+// A whole request block: `header` encoded, then `packetCount` packet descriptors
+// (zeroed), then `dataLength` zeroed bytes of data room.
+std::vector<std::uint8_t> MakeRequestBlock(const XferRequest& header, std::size_t packetCount,
+                                           std::size_t dataLength);
+
+// Both need 8 bytes; a shorter span writes nothing, resp. decodes as all zero.
 void EncodeIsoPacket(const IsoPacketDescriptor& packet, std::span<std::uint8_t> out);
 IsoPacketDescriptor DecodeIsoPacket(std::span<const std::uint8_t> in);
 
