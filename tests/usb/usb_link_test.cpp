@@ -292,6 +292,38 @@ TEST_F(InterfaceSelectionTest, WithoutAMatchTheFirstRecordStays) {
     }
 }
 
+TEST_F(UsbLinkTest, ShortcutsTakeTheFirstEndPointOfEachKindAndDirection) {
+    FakeDevice device = ControllerDevice(false);
+    device.configs[0] = ConfigBuilder()
+                            .Interface(0, 0, 9)
+                            .EndPoint(0x85, 0x05, 256, 1)  // isochronous in, asynchronous
+                            .EndPoint(0x83, 3, 64, 4)      // interrupt in
+                            .EndPoint(0x01, 1, 256, 1)     // isochronous out
+                            .EndPoint(0x04, 3, 64, 4)      // interrupt out
+                            .EndPoint(0x86, 2, 512)        // bulk in
+                            .EndPoint(0x88, 2, 512)        // a second bulk in
+                            .EndPoint(0x02, 2, 512)        // bulk out
+                            .EndPoint(0x87, 3, 64, 4)      // a second interrupt in
+                            .EndPoint(0x09, 0, 64)         // a control endpoint of the interface
+                            .Build();
+    driver.AddDevice(device);
+    auto link = MakeLink();
+    ASSERT_TRUE(link->OpenDevice(0));
+    ASSERT_NE(link->IsocInEndPt, nullptr);
+    EXPECT_EQ(link->IsocInEndPt->Address, 0x85);
+    EXPECT_EQ(link->IsocOutEndPt->Address, 0x01);
+    EXPECT_EQ(link->InterruptInEndPt->Address, 0x83);
+    EXPECT_EQ(link->InterruptOutEndPt->Address, 0x04);
+    EXPECT_EQ(link->BulkInEndPt->Address, 0x86);
+    EXPECT_EQ(link->BulkOutEndPt->Address, 0x02);
+    EXPECT_EQ(link->EndPointCount(), 10);
+    for (std::uint8_t slot = 1; slot < link->EndPointCount(); ++slot) {
+        EXPECT_EQ(link->EndPoint(slot)->XferMode, kXferModeDirect) << int(slot);
+    }
+    EXPECT_NE(dynamic_cast<CControlEndPoint*>(link->FindEndPoint(0x09)), nullptr);
+    EXPECT_NE(link->FindEndPoint(0x09), link->ControlEndPt);
+}
+
 TEST_F(UsbLinkTest, FindEndPointByAddress) {
     FakeDevice device = ControllerDevice(false);
     // Three endpoints declared, two present: the third slot stays empty.
