@@ -19,14 +19,14 @@ public:
     Overlapped& operator=(const Overlapped&) = delete;
 
     // Called by the driver, from any thread, exactly once per request.
+    // Notifies with the lock held: a waiter that sees the request done may destroy
+    // this object at once, so nothing here may touch it after the unlock.
     void Complete(std::uint32_t bytes, std::uint32_t error) {
-        {
-            std::lock_guard lock(mutex_);
-            done_ = true;
-            signalled_ = true;
-            bytes_ = bytes;
-            error_ = error;
-        }
+        std::lock_guard lock(mutex_);
+        done_ = true;
+        signalled_ = true;
+        bytes_ = bytes;
+        error_ = error;
         cv_.notify_all();
     }
 

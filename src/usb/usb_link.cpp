@@ -29,6 +29,20 @@ constexpr const char* kCloseDeviceNotificationText =
     "Failed to close the device notification handle.";
 constexpr const char* kFindEndPointText = "Failed to find endpoint.";
 
+// Errors that mean the device did not answer at all, rather than answering wrong.
+bool DeviceSilent(std::uint32_t lastError) {
+    switch (lastError) {
+        case error::kFileNotFound:
+        case error::kInvalidHandle:
+        case error::kSemTimeout:
+        case error::kOperationAborted:
+        case error::kDeviceNotConnected:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
 struct CUsbLink::Impl {
@@ -145,8 +159,11 @@ bool CUsbLink::GetDescriptor(std::uint8_t type, std::uint8_t index, std::uint16_
     BytesXfered = bytes;
     NtStatus = GetLe32(block.data() + kXferNtStatusOffset);
     UsbdStatus = GetLe32(block.data() + kXferUsbdStatusOffset);
-    if (LastError != error::kSuccess) return false;
-    // A device that refused the request answered with no table.
+    if (LastError != error::kSuccess) {
+        // A device that is gone or silent gave no answer; any other failure (a
+        // stall, above all) is the device refusing the request: no table.
+        return !DeviceSilent(LastError);
+    }
     if (NtStatus != 0 || UsbdStatus != 0) return true;
     const std::size_t received =
         std::min<std::size_t>(bytes > kXferHeaderSize ? bytes - kXferHeaderSize : 0, length);

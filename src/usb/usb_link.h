@@ -140,12 +140,13 @@ public:
 private:
     struct Impl;
     // How reading one descriptor table ended: parsed; answered with a table that
-    // cannot be parsed; or not answered at all (the driver failed the request).
+    // cannot be parsed (or refused); or not answered at all (device gone or silent).
     enum class TableResult { Parsed, Refused, NoAnswer };
 
     bool OpenHandle(std::uint8_t index);
-    // A standard GET_DESCRIPTOR request, synchronous. False when the driver failed
-    // it; otherwise `data` holds what arrived (empty when the device refused it).
+    // A standard GET_DESCRIPTOR request, synchronous. False when the device did
+    // not answer (gone, closed, timed out); otherwise `data` holds what arrived,
+    // empty when the device refused the request (a stall, a failed request).
     bool GetDescriptor(std::uint8_t type, std::uint8_t index, std::uint16_t language,
                        std::uint16_t length, std::vector<std::uint8_t>& data);
     // A driver query without input: counts only when exactly `out.size()` bytes came back.

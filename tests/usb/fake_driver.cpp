@@ -137,7 +137,7 @@ std::uint32_t FakeDriver::ServeDescriptor(FakeDevice& device, std::span<std::uin
     std::uint32_t extra = 0;
     for (const auto& fault : descriptorFaults) {
         if (fault.type != type || fault.index != index) continue;
-        if (fault.driverError) return error::kGenFailure;
+        if (fault.driverError != 0) return fault.driverError;
         if (fault.maxBytes) room = std::min(room, *fault.maxBytes);
         extra += fault.extraBytes;
     }

@@ -87,7 +87,7 @@ struct DescriptorFault {
     std::uint8_t type = 0;
     std::uint8_t index = 0;
     std::optional<std::size_t> maxBytes;  // deliver at most this many bytes
-    bool driverError = false;             // the driver fails the request
+    std::uint32_t driverError = 0;        // the driver fails the request with this code
     std::uint32_t extraBytes = 0;         // report this many bytes more than delivered
 };
 
@@ -98,11 +98,11 @@ inline DescriptorFault Truncated(std::uint8_t type, std::uint8_t index, std::siz
     f.maxBytes = maxBytes;
     return f;
 }
-inline DescriptorFault DriverFails(std::uint8_t type, std::uint8_t index) {
+inline DescriptorFault DriverFails(std::uint8_t type, std::uint8_t index, std::uint32_t error) {
     DescriptorFault f;
     f.type = type;
     f.index = index;
-    f.driverError = true;
+    f.driverError = error;
     return f;
 }
 inline DescriptorFault Overstated(std::uint8_t type, std::uint8_t index, std::uint32_t extra) {

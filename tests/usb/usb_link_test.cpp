@@ -419,9 +419,24 @@ const BrokenDevice kBrokenDevices[] = {
      kBadBosText, kBadBosCaption},
     {"BOS missing on a USB 3.0 device", [](FakeDevice& d, FakeDriver&) { d.bos.clear(); },
      kBadBosText, kBadBosCaption},
-    {"driver fails the configuration read",
+    {"configuration request stalls",
      [](FakeDevice&, FakeDriver& f) {
-         f.descriptorFaults.push_back(DriverFails(2, 0));
+         f.descriptorFaults.push_back(DriverFails(2, 0, error::kGenFailure));
+     },
+     kBadConfigText, kBadConfigCaption},
+    {"BOS request stalls",
+     [](FakeDevice&, FakeDriver& f) {
+         f.descriptorFaults.push_back(DriverFails(0x0F, 0, error::kGenFailure));
+     },
+     kBadBosText, kBadBosCaption},
+    {"device gone during the configuration read",
+     [](FakeDevice&, FakeDriver& f) {
+         f.descriptorFaults.push_back(DriverFails(2, 0, error::kDeviceNotConnected));
+     },
+     nullptr, nullptr},
+    {"device silent on the device descriptor",
+     [](FakeDevice&, FakeDriver& f) {
+         f.descriptorFaults.push_back(DriverFails(1, 0, error::kSemTimeout));
      },
      nullptr, nullptr},
     {"no interface in the configuration",
