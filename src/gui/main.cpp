@@ -1,1 +1,78 @@
-int main() { return 0; }
+// velmortool: options, start-up, the main window. Everything else lives in the
+// core and in the views of velmor_gui.
+#include <QApplication>
+#include <QTranslator>
+#include <cstdlib>
+#include <iostream>
+
+#include "controller/main_operation.h"
+#include "drivers/sim/sim_driver.h"
+#include "gui/main_window.h"
+#include "gui/qt_dialog_service.h"
+#include "shell/command_line.h"
+#include "shell/no_backend_driver.h"
+#include "shell/program_folder.h"
+#include "shell/velmor_app.h"
+#include "shell/velmor_dlg.h"
+
+namespace {
+
+// The driver lives as long as the process: the controller object, which is never
+// destroyed, keeps its device object talking to it.
+velmor::usb::UsbDriver& MakeDriver(bool simulate) {
+    if (simulate) {
+        auto* driver = new velmor::sim::SimDriver;
+        driver->AddDevice();
+        return *driver;
+    }
+    std::cerr << "velmortool: " << velmor::shell::NoBackendDriver::kNotice << "\n";
+    return *new velmor::shell::NoBackendDriver;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace velmor;
+    const shell::CommandLine line = shell::ParseCommandLine(argc, argv);
+    if (!line.error.empty()) {
+        std::cerr << "velmortool: " << line.error << "\n" << shell::UsageText("velmortool");
+        return 2;
+    }
+    if (line.help) {
+        std::cout << shell::UsageText("velmortool");
+        return 0;
+    }
+    if (!shell::CanShowWindows(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"),
+                               std::getenv("QT_QPA_PLATFORM"))) {
+        std::cerr << "velmortool: no display available (neither DISPLAY nor WAYLAND_DISPLAY is "
+                     "set).\nRun it in a desktop session, or set QT_QPA_PLATFORM=offscreen to run "
+                     "it without showing windows.\n";
+        return 1;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("VelmorTool"));
+
+    controller::CMainOperation& operation = *controller::CMainOperation::GetInstance();
+    gui::QtDialogService dialogs;
+    QTranslator english;
+
+    shell::CVelmorApp::Setup setup;
+    setup.executableFolder = shell::ExecutableFolder(argv[0]);
+    setup.programFolder =
+        shell::ResolveProgramFolder(line.home, std::getenv("VELMOR_HOME"), setup.executableFolder);
+    setup.loadEnglish = [&english](const std::string& path) {
+        if (!english.load(QString::fromStdString(path))) return false;
+        QApplication::installTranslator(&english);
+        return true;
+    };
+    shell::CVelmorApp velmorApp(operation, dialogs, setup);
+    if (!velmorApp.InitInstance()) return 1;
+
+    shell::CVelmorDlg window(operation, MakeDriver(line.simulate), dialogs);
+    gui::MainWindow view(window);
+    dialogs.SetParent(&view);
+    view.show();
+    view.exec();
+    return 0;
+}

@@ -97,7 +97,7 @@ void CVelmorDlg::CreateTabs() {
     tabHost_.AddPage(std::move(registerPage), ui::kRegisterPageId);
 
     ui::TabPage* movement = tabHost_.AddPage(
-        std::make_unique<ui::PlaceholderPage>(ui::kMainboardMovementPageId, "初始化运动"),
+        std::make_unique<ui::PlaceholderPage>(ui::kMainboardMovementPageId, "初始化运动（主板）"),
         ui::kMainboardMovementPageId);
 
     configPage_ = tabHost_.AddPage(std::make_unique<ui::PlaceholderPage>(ui::kConfigPageId, "固件设置"),
@@ -110,7 +110,7 @@ void CVelmorDlg::CreateTabs() {
                          ui::kCleaningPageId);
     }
     tabHost_.AddPage(
-        std::make_unique<ui::PlaceholderPage>(ui::kFiberMovementPageId, "初始化运动"),
+        std::make_unique<ui::PlaceholderPage>(ui::kFiberMovementPageId, "初始化运动（光纤板）"),
         ui::kFiberMovementPageId);
 
     tabHost_.SetMainWindow(this);

@@ -1,0 +1,61 @@
+#pragma once
+// The main window (dialog 102) over CVelmorDlg: connection state, device name and
+// board type, the tab strip with the page views, "关于", "退出", the version
+// label, the menu item of the About box. It runs timer 1 for the model and opens
+// the About box when the model asks for it.
+
+#include <QDialog>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTabBar;
+
+namespace velmor::shell {
+class CVelmorDlg;
+}
+
+namespace velmor::gui {
+
+class ModelBinding;
+class QtTimerService;
+
+class MainWindow : public QDialog {
+    Q_OBJECT
+public:
+    // Runs the model's initialisation (which creates the pages), then builds the
+    // page views.
+    MainWindow(shell::CVelmorDlg& model, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    void Refresh();
+    QWidget* PageView(int index) const;
+    QTabBar* Tabs() const { return tabs_; }
+
+    // "退出", Escape and the close button all end the program the same way.
+    void reject() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* BuildTopRow();
+    void BuildPages(QWidget* area);
+    void ShowAbout();
+
+    shell::CVelmorDlg& model_;
+    QtTimerService* timers_ = nullptr;
+    ModelBinding* binding_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* deviceLabel_ = nullptr;
+    QComboBox* deviceName_ = nullptr;
+    QComboBox* boardType_ = nullptr;
+    QLabel* version_ = nullptr;
+    QTabBar* tabs_ = nullptr;
+    std::vector<QWidget*> pages_;
+    bool aboutShowing_ = false;
+    bool closing_ = false;
+};
+
+}  // namespace velmor::gui

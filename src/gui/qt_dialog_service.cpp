@@ -1,0 +1,65 @@
+#include "gui/qt_dialog_service.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "gui/progress_dialog.h"
+
+namespace velmor::gui {
+
+namespace {
+QString CaptionOrDefault(const std::string& caption) {
+    return caption.empty() ? QString::fromLatin1(QtDialogService::kDefaultCaption)
+                           : QString::fromStdString(caption);
+}
+}  // namespace
+
+QString FilterText(const std::vector<ui::FileFilter>& filters) {
+    QStringList parts;
+    for (const ui::FileFilter& filter : filters) {
+        QStringList patterns;
+        for (const std::string& pattern : filter.patterns) patterns << QString::fromStdString(pattern);
+        parts << QStringLiteral("%1 (%2)").arg(QString::fromStdString(filter.name), patterns.join(' '));
+    }
+    return parts.join(QStringLiteral(";;"));
+}
+
+void QtDialogService::ShowMessage(const std::string& text, const std::string& caption) {
+    QMessageBox box(QMessageBox::NoIcon, CaptionOrDefault(caption), QString::fromStdString(text),
+                    QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+bool QtDialogService::AskYesNo(const std::string& text, const std::string& caption) {
+    QMessageBox box(QMessageBox::Question, CaptionOrDefault(caption), QString::fromStdString(text),
+                    QMessageBox::Yes | QMessageBox::No, parent_);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<std::string> QtDialogService::OpenFile(const ui::FileDialogRequest& request) {
+    return RunFileDialog(request, false);
+}
+
+std::optional<std::string> QtDialogService::SaveFile(const ui::FileDialogRequest& request) {
+    return RunFileDialog(request, true);
+}
+
+std::optional<std::string> QtDialogService::RunFileDialog(const ui::FileDialogRequest& request,
+                                                          bool save) {
+    QFileDialog dialog(parent_, QString::fromStdString(request.title),
+                       QString::fromStdString(request.initialPath), FilterText(request.filters));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!request.defaultExtension.empty()) {
+        dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().front().toStdString();
+}
+
+void QtDialogService::RunProgress(ui::CMessageDown& dialog) {
+    ProgressDialog window(dialog, parent_);
+    window.exec();
+}
+
+}  // namespace velmor::gui

@@ -1,0 +1,34 @@
+#pragma once
+// The dialog service of the Qt program: message boxes, questions and file
+// dialogs over the given parent window, and the modal progress window.
+
+#include <QPointer>
+#include <QWidget>
+
+#include "ui/dialog_service.h"
+
+namespace velmor::gui {
+
+class QtDialogService : public ui::DialogService {
+public:
+    static constexpr const char* kDefaultCaption = "VelmorTool";
+
+    explicit QtDialogService(QWidget* parent = nullptr) : parent_(parent) {}
+    void SetParent(QWidget* parent) { parent_ = parent; }
+
+    void ShowMessage(const std::string& text, const std::string& caption) override;
+    bool AskYesNo(const std::string& text, const std::string& caption) override;
+    std::optional<std::string> OpenFile(const ui::FileDialogRequest& request) override;
+    std::optional<std::string> SaveFile(const ui::FileDialogRequest& request) override;
+    void RunProgress(ui::CMessageDown& dialog) override;
+
+private:
+    std::optional<std::string> RunFileDialog(const ui::FileDialogRequest& request, bool save);
+
+    QPointer<QWidget> parent_;
+};
+
+// "Config Files (*.cfg);;All Files (*)" from the neutral filter list.
+QString FilterText(const std::vector<ui::FileFilter>& filters);
+
+}  // namespace velmor::gui

@@ -1,0 +1,24 @@
+#pragma once
+// The program's options: --simulate (the simulated controller instead of real
+// devices), --home DIR (where CmdsRecord/ lives), --help. Without options the
+// program behaves as the plain tool always has.
+
+#include <string>
+
+namespace velmor::shell {
+
+struct CommandLine {
+    bool simulate = false;
+    bool help = false;
+    std::string home;   // empty: not given
+    std::string error;  // not empty: the options were not understood
+};
+
+CommandLine ParseCommandLine(int argc, const char* const* argv);
+std::string UsageText(const std::string& program);
+
+// Whether a window system can be reached: a display or Wayland socket is named,
+// or a Qt platform plugin is chosen explicitly (offscreen, vnc, …).
+bool CanShowWindows(const char* display, const char* waylandDisplay, const char* qtPlatform);
+
+}  // namespace velmor::shell
