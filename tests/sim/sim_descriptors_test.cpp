@@ -48,12 +48,14 @@ Walk WalkConfiguration(const std::vector<std::uint8_t>& c) {
         const std::uint8_t type = c[at + 1];
         if (type == 4) w.interfaces.emplace_back(c[at + 2], c[at + 3]);
         if (type == 5 && len == 7)
-            w.endpoints.push_back({w.interfaces.empty() ? std::uint8_t{0xFF} : w.interfaces.back().first,
-                                   c[at + 2], c[at + 3],
-                                   static_cast<std::uint16_t>(c[at + 4] | c[at + 5] << 8), false});
+            w.endpoints.push_back(
+                {w.interfaces.empty() ? std::uint8_t{0xFF} : w.interfaces.back().first, c[at + 2],
+                 c[at + 3], static_cast<std::uint16_t>(c[at + 4] | c[at + 5] << 8), false});
         if (type == 0x30) {
-            if (w.endpoints.empty()) w.wellFormed = false;
-            else w.endpoints.back().companion = true;
+            if (w.endpoints.empty())
+                w.wellFormed = false;
+            else
+                w.endpoints.back().companion = true;
         }
         at += len;
     }
@@ -82,9 +84,24 @@ TEST_P(SimDescriptorsBySpeed, DeviceDescriptorCarriesVersionAndPacketSize) {
     const auto r = port.GetDescriptor(1, 0, 18);
     ASSERT_EQ(r.error, 0u);
     EXPECT_EQ(r.bytes, 38u + 18u);
-    const std::vector<std::uint8_t> expected = {
-        18, 1, static_cast<std::uint8_t>(c.bcdUSB), static_cast<std::uint8_t>(c.bcdUSB >> 8), 0, 0, 0,
-        c.maxPacket0, 0x34, 0x12, 0xCD, 0xAB, 0x00, 0x01, 1, 2, 3, 1};
+    const std::vector<std::uint8_t> expected = {18,
+                                                1,
+                                                static_cast<std::uint8_t>(c.bcdUSB),
+                                                static_cast<std::uint8_t>(c.bcdUSB >> 8),
+                                                0,
+                                                0,
+                                                0,
+                                                c.maxPacket0,
+                                                0x34,
+                                                0x12,
+                                                0xCD,
+                                                0xAB,
+                                                0x00,
+                                                0x01,
+                                                1,
+                                                2,
+                                                3,
+                                                1};
     EXPECT_EQ(r.data, expected);
     EXPECT_EQ(r.header.ntStatus, 0u);
     EXPECT_EQ(r.header.usbdStatus, 0u);
@@ -212,8 +229,8 @@ TEST(SimDescriptors, TwoInterfacesAndAlternateSetting) {
 
     std::vector<std::uint8_t> alt(1);
     std::uint32_t bytes = 0;
-    ASSERT_EQ(driver->IoControl(port.handle, usb::ioctl::kGetAltInterface, alt, alt, bytes, nullptr),
-              0u);
+    ASSERT_EQ(
+        driver->IoControl(port.handle, usb::ioctl::kGetAltInterface, alt, alt, bytes, nullptr), 0u);
     EXPECT_EQ(bytes, 1u);
     EXPECT_EQ(alt[0], 1);
 }

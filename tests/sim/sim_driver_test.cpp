@@ -1,6 +1,8 @@
 // The driver side of the port: enumeration, handles, queries, request-block
 // validation, unplugging, time-outs and their abort, pending completions.
 
+#include "drivers/sim/sim_driver.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,7 +10,6 @@
 #include <thread>
 #include <vector>
 
-#include "drivers/sim/sim_driver.h"
 #include "drivers/sim/sim_transfer.h"
 #include "sim_port.h"
 
@@ -70,10 +71,11 @@ TEST(SimDriver, QueriesAnswerExactSizes) {
         std::uint32_t code;
         std::size_t size;
     };
-    for (const Query q : {Query{usb::ioctl::kGetDriverVersion, 4}, Query{usb::ioctl::kGetUsbdiVersion, 4},
-                          Query{usb::ioctl::kGetAltInterface, 1}, Query{usb::ioctl::kGetAddress, 1},
-                          Query{usb::ioctl::kGetDeviceName, 256}, Query{usb::ioctl::kGetSecondName, 256},
-                          Query{usb::ioctl::kGetDeviceSpeed, 4}}) {
+    for (const Query q :
+         {Query{usb::ioctl::kGetDriverVersion, 4}, Query{usb::ioctl::kGetUsbdiVersion, 4},
+          Query{usb::ioctl::kGetAltInterface, 1}, Query{usb::ioctl::kGetAddress, 1},
+          Query{usb::ioctl::kGetDeviceName, 256}, Query{usb::ioctl::kGetSecondName, 256},
+          Query{usb::ioctl::kGetDeviceSpeed, 4}}) {
         std::vector<std::uint8_t> out(q.size, 0xCC);
         std::uint32_t bytes = 0;
         EXPECT_EQ(driver->IoControl(port.handle, q.code, out, out, bytes, nullptr), 0u) << q.code;
@@ -85,12 +87,15 @@ TEST(SimDriver, QueriesAnswerExactSizes) {
     }
     std::vector<std::uint8_t> name(256, 0xCC);
     std::uint32_t bytes = 0;
-    ASSERT_EQ(driver->IoControl(port.handle, usb::ioctl::kGetDeviceName, name, name, bytes, nullptr), 0u);
+    ASSERT_EQ(
+        driver->IoControl(port.handle, usb::ioctl::kGetDeviceName, name, name, bytes, nullptr), 0u);
     EXPECT_STREQ(reinterpret_cast<const char*>(name.data()), "Line 3 controller");
     EXPECT_EQ(name[255], 0);
 
     std::vector<std::uint8_t> address(1);
-    ASSERT_EQ(driver->IoControl(port.handle, usb::ioctl::kGetAddress, address, address, bytes, nullptr), 0u);
+    ASSERT_EQ(
+        driver->IoControl(port.handle, usb::ioctl::kGetAddress, address, address, bytes, nullptr),
+        0u);
     EXPECT_GE(address[0], 1);
     EXPECT_EQ(driver->IoControl(port.handle, 0x220099, address, address, bytes, nullptr), 1u);
 }
@@ -140,8 +145,9 @@ TEST_P(SimMalformedBlock, FailsWith87AndTouchesNothingOutside) {
     const std::vector<std::uint8_t> inBefore = in;
     const std::vector<std::uint8_t> outBefore = out;
     std::uint32_t bytes = 99;
-    const auto error = driver->IoControl(port.handle, c.code, std::span(in).subspan(32, c.inputSize),
-                                         std::span(out).subspan(32, outSize), bytes, nullptr);
+    const auto error =
+        driver->IoControl(port.handle, c.code, std::span(in).subspan(32, c.inputSize),
+                          std::span(out).subspan(32, outSize), bytes, nullptr);
     EXPECT_EQ(error, usb::error::kInvalidParameter);
     EXPECT_EQ(bytes, 0u);
     EXPECT_EQ(in, inBefore);
@@ -153,9 +159,12 @@ TEST_P(SimMalformedBlock, FailsWith87AndTouchesNothingOutside) {
 INSTANTIATE_TEST_SUITE_P(
     Blocks, SimMalformedBlock,
     ::testing::Values(
-        MalformedCase{"ShortHeader", usb::ioctl::kSendControlTransfer, 37, 0, [](usb::XferRequest&) {}},
-        MalformedCase{"DataPastInput", usb::ioctl::kSendControlTransfer, 38 + 17, 0, [](usb::XferRequest&) {}},
-        MalformedCase{"DataPastOutput", usb::ioctl::kSendControlTransfer, 38 + 18, 40, [](usb::XferRequest&) {}},
+        MalformedCase{"ShortHeader", usb::ioctl::kSendControlTransfer, 37, 0,
+                      [](usb::XferRequest&) {}},
+        MalformedCase{"DataPastInput", usb::ioctl::kSendControlTransfer, 38 + 17, 0,
+                      [](usb::XferRequest&) {}},
+        MalformedCase{"DataPastOutput", usb::ioctl::kSendControlTransfer, 38 + 18, 40,
+                      [](usb::XferRequest&) {}},
         MalformedCase{"OffsetInsideHeader", usb::ioctl::kSendControlTransfer, 38 + 18, 0,
                       [](usb::XferRequest& h) { h.bufferOffset = 20; }},
         MalformedCase{"OffsetWrapsAround", usb::ioctl::kSendControlTransfer, 38 + 18, 0,
@@ -178,7 +187,8 @@ INSTANTIATE_TEST_SUITE_P(
                       [](usb::XferRequest& h) { h.bufferLength = 0xFFFFFFFFu; }},
         MalformedCase{"DirectUnknownEndpoint", usb::ioctl::kDirectTransfer, 38, 4,
                       [](usb::XferRequest& h) { h.endpointAddress = 0x81; }},
-        MalformedCase{"DirectShortHeader", usb::ioctl::kDirectTransfer, 30, 4, [](usb::XferRequest&) {}}),
+        MalformedCase{"DirectShortHeader", usb::ioctl::kDirectTransfer, 30, 4,
+                      [](usb::XferRequest&) {}}),
     [](const ::testing::TestParamInfo<MalformedCase>& info) { return info.param.name; });
 
 TEST(SimDriver, AbortPipeNeedsTheEndpointByte) {
@@ -363,6 +373,29 @@ TEST(SimDriver, AsyncRequestsQueuedAtCloseComplete995) {
     }
 }
 
+TEST(SimDriver, UnplugEndsQueuedAsyncRequests) {
+    SimDeviceOptions options;
+    options.asyncCompletion = true;
+    auto driver = SimDriver::WithOneDevice(options);
+    SimPort port(*driver);
+    std::vector<Issued> many(20);
+    for (auto& r : many) {
+        r.block = SimPort::BufferedBlock(0x82, std::vector<std::uint8_t>(4));
+        r.Start(*driver, port.handle, usb::ioctl::kSendBufferedTransfer);
+        ASSERT_EQ(r.error, usb::error::kIoPending);
+    }
+    driver->Device(0).Unplug();
+    for (auto& r : many) {
+        ASSERT_EQ(r.overlapped.Wait(usb::kInfinite), usb::WaitResult::Signalled);
+        std::uint32_t moved = 0, error = 0;
+        if (!r.overlapped.Result(moved, error)) {
+            EXPECT_TRUE(error == usb::error::kOperationAborted ||
+                        error == usb::error::kDeviceNotConnected)
+                << error;
+        }
+    }
+}
+
 TEST(SimDriver, ConcurrentClientsOnSeveralDevicesKeepTheirRegisters) {
     SimDriver driver;
     SimDeviceOptions async;
@@ -374,7 +407,8 @@ TEST(SimDriver, ConcurrentClientsOnSeveralDevicesKeepTheirRegisters) {
         SimPort port(driver, "sim:" + std::to_string(device));
         for (int i = 0; i < 200; ++i) {
             std::vector<std::uint8_t> words;
-            PutWrite(words, static_cast<std::uint16_t>(base + (i % 16)), static_cast<std::uint8_t>(i));
+            PutWrite(words, static_cast<std::uint16_t>(base + (i % 16)),
+                     static_cast<std::uint8_t>(i));
             // Synchronous requests: the async option only affects overlapped ones.
             if (!port.Send(words)) ++failures;
         }
@@ -405,7 +439,8 @@ TEST(SimDriver, RequestsRecordCodeAndInput) {
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].code, usb::ioctl::kSendBufferedTransfer);
     ASSERT_EQ(requests[0].input.size(), 42u);
-    EXPECT_EQ(std::vector<std::uint8_t>(requests[0].input.begin() + 38, requests[0].input.end()), words);
+    EXPECT_EQ(std::vector<std::uint8_t>(requests[0].input.begin() + 38, requests[0].input.end()),
+              words);
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ std::vector<std::uint8_t> Pattern(std::size_t n, std::uint8_t seed) {
 
 // Host side of a flash transfer, spelled out word by word.
 class SimFlashTest : public ::testing::TestWithParam<std::uint16_t> {
-protected:
+  protected:
     SimFlashTest() {
         SimDeviceOptions options;
         options.flashBusyReads = 2;
@@ -54,8 +54,9 @@ protected:
         WriteRegs(static_cast<std::uint16_t>(base + 3),
                   {static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8),
                    static_cast<std::uint8_t>(address >> 16)});
-        WriteRegs(static_cast<std::uint16_t>(base + 1),
-                  {static_cast<std::uint8_t>(length - 1), static_cast<std::uint8_t>((length - 1) >> 8)});
+        WriteRegs(
+            static_cast<std::uint16_t>(base + 1),
+            {static_cast<std::uint8_t>(length - 1), static_cast<std::uint8_t>((length - 1) >> 8)});
     }
     // Status reads until idle; the count of busy reads seen.
     int WaitIdle(std::uint16_t base) {
@@ -96,7 +97,7 @@ TEST_F(SimFlashTest, AlternateWriteShortLengthAndErasedFlash) {
     const auto flash = ctl->ReadFlash(0x000FFF, 906);
     EXPECT_EQ(flash.front(), 0xFF);  // before the written range: erased
     EXPECT_EQ(std::vector<std::uint8_t>(flash.begin() + 1, flash.end() - 1), data);
-    EXPECT_EQ(flash.back(), 0xFF);   // after it: untouched
+    EXPECT_EQ(flash.back(), 0xFF);  // after it: untouched
 }
 
 TEST_F(SimFlashTest, LengthBeyondWindowIsCutToTheWindow) {

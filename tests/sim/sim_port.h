@@ -17,12 +17,12 @@ namespace velmor::sim::testing {
 struct XferResult {
     std::uint32_t error = 0;
     std::uint32_t bytes = 0;
-    usb::XferRequest header;        // the block as it came back
-    std::vector<std::uint8_t> data; // data that came back (in transfers)
+    usb::XferRequest header;         // the block as it came back
+    std::vector<std::uint8_t> data;  // data that came back (in transfers)
 };
 
 class SimPort {
-public:
+  public:
     explicit SimPort(SimDriver& driver, const std::string& path = "sim:0") : driver_(driver) {
         std::uint32_t error = 0;
         handle = driver_.Open(path, error);
@@ -88,8 +88,8 @@ public:
         std::vector<std::uint8_t> block(usb::kXferHeaderSize);
         h.EncodeTo(block);
         XferResult r;
-        r.error = driver_.IoControl(handle, usb::ioctl::kDirectTransfer, block, data, r.bytes,
-                                    nullptr);
+        r.error =
+            driver_.IoControl(handle, usb::ioctl::kDirectTransfer, block, data, r.bytes, nullptr);
         usb::XferRequest::DecodeFrom(block, r.header);
         r.data.assign(data.begin(), data.begin() + std::min<std::size_t>(r.bytes, data.size()));
         return r;
@@ -109,7 +109,8 @@ public:
         XferResult r;
         r.error = driver_.IoControl(handle, code, block, block, r.bytes, nullptr);
         usb::XferRequest::DecodeFrom(block, r.header);
-        if (r.error == 0 && r.bytes > r.header.bufferOffset && r.header.bufferOffset <= block.size())
+        if (r.error == 0 && r.bytes > r.header.bufferOffset &&
+            r.header.bufferOffset <= block.size())
             r.data.assign(block.begin() + r.header.bufferOffset,
                           block.begin() + std::min<std::size_t>(r.bytes, block.size()));
         return r;
@@ -117,7 +118,7 @@ public:
 
     usb::DriverHandle handle = usb::kInvalidHandle;
 
-private:
+  private:
     SimDriver& driver_;
 };
 

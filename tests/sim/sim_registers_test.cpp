@@ -24,13 +24,13 @@ struct Answer {
 std::vector<Answer> Words(const std::vector<std::uint8_t>& bytes) {
     std::vector<Answer> out;
     for (std::size_t i = 0; i + 4 <= bytes.size(); i += 4)
-        out.push_back({bytes[i], static_cast<std::uint16_t>(bytes[i + 1] | bytes[i + 2] << 8),
-                       bytes[i + 3]});
+        out.push_back(
+            {bytes[i], static_cast<std::uint16_t>(bytes[i + 1] | bytes[i + 2] << 8), bytes[i + 3]});
     return out;
 }
 
 class SimRegisters : public ::testing::Test {
-protected:
+  protected:
     std::unique_ptr<SimDriver> driver = SimDriver::WithOneDevice();
     SimController& ctl = driver->Device(0).Controller();
     SimPort port{*driver};
@@ -82,6 +82,22 @@ TEST_F(SimRegisters, DirectTransfersCarryTheSameWords) {
     ASSERT_EQ(in.error, 0u);
     EXPECT_EQ(in.bytes, 4u);
     EXPECT_EQ(in.data, (std::vector<std::uint8_t>{0x77, 0x10, 0x40, 0x81}));
+}
+
+TEST_F(SimRegisters, FailedDirectTransferWritesStatusesIntoTheRequestersBlock) {
+    ctl.Faults().failTransfers = 1;
+    std::vector<std::uint8_t> words;
+    PutWrite(words, 0x4010, 0x77);
+    const auto failed = port.Direct(0x02, words);
+    EXPECT_NE(failed.error, 0u);
+    EXPECT_EQ(failed.bytes, 0u);
+    EXPECT_EQ(failed.header.usbdStatus, 0xC0000005u);
+    EXPECT_NE(failed.header.ntStatus, 0u);
+    EXPECT_EQ(ctl.Reg(0x4010), 0);
+    const auto ok = port.Direct(0x02, words);
+    EXPECT_EQ(ok.error, 0u);
+    EXPECT_EQ(ok.header.usbdStatus, 0u);
+    EXPECT_EQ(ctl.Reg(0x4010), 0x77);
 }
 
 TEST_F(SimRegisters, AddressesWrapAt16Bits) {
@@ -156,7 +172,7 @@ TEST_F(SimRegisters, ResetPulseIsCountedAndOtherBitsKept) {
 TEST_F(SimRegisters, PlainRegistersStoreAndLogEveryWrite) {
     // Ink timing and flash-spit registers just keep their values; the log keeps order.
     const std::vector<std::pair<std::uint16_t, std::uint8_t>> writes = {
-        {0x4071, 12}, {0x4075, 30}, {0x4076, 0x2C}, {0x4077, 0x01},
+        {0x4071, 12},   {0x4075, 30},   {0x4076, 0x2C}, {0x4077, 0x01},
         {0x410B, 0xC0}, {0x420B, 0xC0}, {0x430B, 0x00}, {0x440B, 0x00}};
     std::vector<std::uint8_t> words;
     for (auto [a, v] : writes) PutWrite(words, a, v);
@@ -169,20 +185,21 @@ TEST_F(SimRegisters, PlainRegistersStoreAndLogEveryWrite) {
 
 TEST_F(SimRegisters, HooksSeeWritesAndShapeReads) {
     std::vector<std::pair<std::uint8_t, std::uint8_t>> seen;
-    ctl.AddRegisterHook({0x4030, 0x4031,
-                         [&](SimRegisterFile& file, std::uint16_t a, std::uint8_t previous,
-                             std::uint8_t value) {
-                             seen.emplace_back(previous, value);
-                             file.SetRaw(static_cast<std::uint16_t>(a + 0x10), value);
-                         },
-                         [](SimRegisterFile&, std::uint16_t, std::uint8_t stored) {
-                             return static_cast<std::uint8_t>(stored | 0x01);
-                         }});
+    ctl.AddRegisterHook(
+        {0x4030, 0x4031,
+         [&](SimRegisterFile& file, std::uint16_t a, std::uint8_t previous, std::uint8_t value) {
+             seen.emplace_back(previous, value);
+             file.SetRaw(static_cast<std::uint16_t>(a + 0x10), value);
+         },
+         [](SimRegisterFile&, std::uint16_t, std::uint8_t stored) {
+             return static_cast<std::uint8_t>(stored | 0x01);
+         }});
     std::vector<std::uint8_t> words;
     PutWrite(words, 0x4030, 0x40);
     PutWrite(words, 0x4030, 0x42);
     ASSERT_TRUE(port.Send(words));
-    EXPECT_EQ(seen, (std::vector<std::pair<std::uint8_t, std::uint8_t>>{{0x00, 0x40}, {0x40, 0x42}}));
+    EXPECT_EQ(seen,
+              (std::vector<std::pair<std::uint8_t, std::uint8_t>>{{0x00, 0x40}, {0x40, 0x42}}));
     EXPECT_EQ(ctl.Reg(0x4040), 0x42);
     ASSERT_TRUE(port.Send(ReadCommand(0x4030, 1)));
     EXPECT_EQ(Words(port.Receive(4)).at(0).value, 0x43);
@@ -194,8 +211,8 @@ TEST_F(SimRegisters, HooksSeeWritesAndShapeReads) {
 struct AnswerFaultCase {
     const char* name;
     void (*set)(SimFaults&);
-    std::size_t words;    // words the spoiled answer carries
-    int spoiledWord;      // -1: none
+    std::size_t words;  // words the spoiled answer carries
+    int spoiledWord;    // -1: none
     bool wrongTag;
 };
 
@@ -206,7 +223,8 @@ TEST_P(SimAnswerFaults, SpoilOneAnswerThenRecover) {
     auto driver = SimDriver::WithOneDevice();
     SimController& ctl = driver->Device(0).Controller();
     SimPort port(*driver);
-    for (int i = 0; i < 4; ++i) ctl.SetReg(static_cast<std::uint16_t>(0x4000 + i), static_cast<std::uint8_t>(0x10 + i));
+    for (int i = 0; i < 4; ++i)
+        ctl.SetReg(static_cast<std::uint16_t>(0x4000 + i), static_cast<std::uint8_t>(0x10 + i));
     c.set(ctl.Faults());
 
     ASSERT_TRUE(port.Send(ReadCommand(0x4000, 4)));
@@ -239,7 +257,8 @@ INSTANTIATE_TEST_SUITE_P(
                             f.faultWordIndex = 2;
                         },
                         4, 2, true},
-        AnswerFaultCase{"WrongAddress", [](SimFaults& f) { f.wrongAddressAnswers = 1; }, 4, 0, false},
+        AnswerFaultCase{"WrongAddress", [](SimFaults& f) { f.wrongAddressAnswers = 1; }, 4, 0,
+                        false},
         AnswerFaultCase{"WrongAddressPastEndHitsLast",
                         [](SimFaults& f) {
                             f.wrongAddressAnswers = 1;

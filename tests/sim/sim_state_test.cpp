@@ -20,7 +20,8 @@ using testing::SimPort;
 
 void WriteAll(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 SimDeviceOptions WithState(const std::string& path) {
@@ -30,7 +31,8 @@ SimDeviceOptions WithState(const std::string& path) {
 }
 
 // A flash write through the window, as a tool would do it over the wire.
-void WriteFlashOverWire(SimPort& port, std::uint32_t address, const std::vector<std::uint8_t>& data) {
+void WriteFlashOverWire(SimPort& port, std::uint32_t address,
+                        const std::vector<std::uint8_t>& data) {
     std::vector<std::uint8_t> words;
     for (std::size_t i = 0; i < data.size(); ++i)
         PutWrite(words, static_cast<std::uint16_t>(0x5000 + i), data[i]);
@@ -87,7 +89,8 @@ TEST(SimState, EncodeDecodeRoundTripWithSparsePages) {
     state.flashPages[0x1B0].fill(0x33);
     state.flashPages[SimFlash::kPageCount - 1].fill(0x44);
     const auto bytes = SimStateFile::Encode(state);
-    EXPECT_EQ(bytes.size(), SimStateFile::kHeaderSize + 65536 + 2 * SimStateFile::kPageRecordSize + 4);
+    EXPECT_EQ(bytes.size(),
+              SimStateFile::kHeaderSize + 65536 + 2 * SimStateFile::kPageRecordSize + 4);
     const auto back = SimStateFile::Decode(bytes);
     ASSERT_TRUE(back.has_value());
     EXPECT_EQ(back->registers, state.registers);
@@ -126,24 +129,33 @@ TEST_P(SimDamagedState, IsRefusedAndTheDeviceStartsFromDefaults) {
     EXPECT_EQ(saved->registers[0x4051], 0x17);
 }
 
-void SetLe32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) { usb::PutLe32(b.data() + at, v); }
+void SetLe32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
+    usb::PutLe32(b.data() + at, v);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Damages, SimDamagedState,
-    ::testing::Values(
-        Damage{"Empty", [](std::vector<std::uint8_t>& b) { b.clear(); }},
-        Damage{"HeaderOnly", [](std::vector<std::uint8_t>& b) { b.resize(24); }},
-        Damage{"Truncated", [](std::vector<std::uint8_t>& b) { b.resize(b.size() - 1); }},
-        Damage{"Extended", [](std::vector<std::uint8_t>& b) { b.push_back(0); }},
-        Damage{"BadMagic", [](std::vector<std::uint8_t>& b) { b[0] = 'X'; }},
-        Damage{"OtherVersion", [](std::vector<std::uint8_t>& b) { SetLe32(b, 8, 2); }},
-        Damage{"FlippedRegisterBit", [](std::vector<std::uint8_t>& b) { b[24 + 0x4050] ^= 0x01; }},
-        Damage{"HugePageCount", [](std::vector<std::uint8_t>& b) { SetLe32(b, 20, 0xFFFFFFFFu); }},
-        Damage{"PageCountOneMore", [](std::vector<std::uint8_t>& b) { SetLe32(b, 20, 2); }},
-        Damage{"OtherPageSize", [](std::vector<std::uint8_t>& b) { SetLe32(b, 16, 512); }},
-        Damage{"Garbage", [](std::vector<std::uint8_t>& b) {
-                   for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(i * 31 + 7);
-               }}),
+    ::
+        testing::
+            Values(
+                Damage{"Empty", [](std::vector<std::uint8_t>& b) { b.clear(); }},
+                Damage{"HeaderOnly", [](std::vector<std::uint8_t>& b) { b.resize(24); }},
+                Damage{"Truncated", [](std::vector<std::uint8_t>& b) { b.resize(b.size() - 1); }},
+                Damage{"Extended", [](std::vector<std::uint8_t>& b) { b.push_back(0); }},
+                Damage{"BadMagic", [](std::vector<std::uint8_t>& b) { b[0] = 'X'; }},
+                Damage{"OtherVersion", [](std::vector<std::uint8_t>& b) { SetLe32(b, 8, 2); }},
+                Damage{"FlippedRegisterBit",
+                       [](std::vector<std::uint8_t>& b) { b[24 + 0x4050] ^= 0x01; }},
+                Damage{"HugePageCount",
+                       [](std::vector<std::uint8_t>& b) { SetLe32(b, 20, 0xFFFFFFFFu); }},
+                Damage{"PageCountOneMore", [](std::vector<std::uint8_t>& b) { SetLe32(b, 20, 2); }},
+                Damage{"OtherPageSize", [](std::vector<std::uint8_t>& b) { SetLe32(b, 16, 512); }},
+                Damage{
+                    "Garbage",
+                    [](std::vector<std::uint8_t>& b) {
+                        for (std::size_t i = 0; i < b.size(); ++i)
+                            b[i] = static_cast<std::uint8_t>(i * 31 + 7);
+                    }}),
     [](const ::testing::TestParamInfo<Damage>& info) { return info.param.name; });
 
 TEST(SimState, PageNumberOutOfRangeOrTwiceIsRefused) {

@@ -20,7 +20,7 @@ std::uint8_t Sum(const std::vector<std::uint8_t>& v, std::size_t from, std::size
 }
 
 class SimVendor : public ::testing::Test {
-protected:
+  protected:
     std::unique_ptr<SimDriver> driver = SimDriver::WithOneDevice();
     SimController& ctl = driver->Device(0).Controller();
     SimPort port{*driver};

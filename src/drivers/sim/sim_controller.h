@@ -16,14 +16,14 @@ namespace velmor::sim {
 // Faults a test can switch on; all off by default. Counters count down as the
 // fault strikes. Set them between transfers (they are not locked).
 struct SimFaults {
-    int timeoutTransfers = 0;       // the next N bulk/control transfers never complete (until aborted)
-    int wrongTagAnswers = 0;        // the next N read answers carry tag 0x80
-    int wrongAddressAnswers = 0;    // the next N read answers carry a wrong address
-    int shortAnswers = 0;           // the next N read answers lose their last word
-    int emptyAnswers = 0;           // the next N read answers move 0 bytes
-    int zeroByteWrites = 0;         // the next N bulk writes report 0 bytes moved
-    int failTransfers = 0;          // the next N bulk transfers fail with a USBD status
-    bool complementReads = false;   // read answers carry 255 - stored value
+    int timeoutTransfers = 0;  // the next N bulk/control transfers never complete (until aborted)
+    int wrongTagAnswers = 0;   // the next N read answers carry tag 0x80
+    int wrongAddressAnswers = 0;        // the next N read answers carry a wrong address
+    int shortAnswers = 0;               // the next N read answers lose their last word
+    int emptyAnswers = 0;               // the next N read answers move 0 bytes
+    int zeroByteWrites = 0;             // the next N bulk writes report 0 bytes moved
+    int failTransfers = 0;              // the next N bulk transfers fail with a USBD status
+    bool complementReads = false;       // read answers carry 255 - stored value
     std::uint32_t busyStatusReads = 0;  // flash status reads that still report busy
     // Which word of an answer the wrong-tag and wrong-address faults spoil (0 =
     // the first; past the end = the last).
@@ -31,7 +31,7 @@ struct SimFaults {
 };
 
 class SimController {
-public:
+  public:
     virtual ~SimController() = default;
 
     // Raw register contents, without the behaviour a host read or write triggers.
@@ -42,7 +42,8 @@ public:
     virtual std::vector<std::pair<std::uint16_t, std::uint8_t>> WriteLog() const = 0;
     virtual void ClearWriteLog() = 0;
 
-    virtual std::vector<std::uint8_t> ReadFlash(std::uint32_t address, std::size_t length) const = 0;
+    virtual std::vector<std::uint8_t> ReadFlash(std::uint32_t address,
+                                                std::size_t length) const = 0;
     virtual void WriteFlash(std::uint32_t address, std::span<const std::uint8_t> data) = 0;
 
     virtual SimFaults& Faults() = 0;

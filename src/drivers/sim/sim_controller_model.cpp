@@ -40,29 +40,33 @@ void SimControllerModel::InstallHooks() {
     auto keep = [](SimRegisterFile& file, std::uint16_t address, std::uint8_t previous,
                    std::uint8_t) { file.SetRaw(address, previous); };
     for (int board = 0; board <= kHeadBoards; ++board) {
-        const auto first =
-            static_cast<std::uint16_t>(reg::kMainBoard + board * reg::kBoardSpan + reg::kVersionBlock);
+        const auto first = static_cast<std::uint16_t>(reg::kMainBoard + board * reg::kBoardSpan +
+                                                      reg::kVersionBlock);
         regs_.AddHook({first, static_cast<std::uint16_t>(first + 15), keep, {}});
     }
 
     // Resets act on the rising edge of bit 7; the register keeps what was written.
     for (std::uint16_t address : {reg::kMainReset, reg::kHeadReset}) {
-        regs_.AddHook({address, address,
-                       [this](SimRegisterFile&, std::uint16_t a, std::uint8_t previous,
-                              std::uint8_t value) {
-                           if (!(previous & kResetBit) && (value & kResetBit)) ++resetPulses_[a];
-                       },
-                       {}});
+        regs_.AddHook(
+            {address,
+             address,
+             [this](SimRegisterFile&, std::uint16_t a, std::uint8_t previous, std::uint8_t value) {
+                 if (!(previous & kResetBit) && (value & kResetBit)) ++resetPulses_[a];
+             },
+             {}});
     }
 
     for (std::uint16_t base : {reg::kFlashBlockMain, reg::kFlashBlockHead}) {
         const auto command = static_cast<std::uint16_t>(base + reg::kFlashCommand);
-        regs_.AddHook({command, command,
+        regs_.AddHook({command,
+                       command,
                        [this, base](SimRegisterFile& file, std::uint16_t, std::uint8_t,
                                     std::uint8_t value) { RunFlashCommand(file, base, value); },
                        {}});
         const auto statusReg = static_cast<std::uint16_t>(base + reg::kFlashStatus);
-        regs_.AddHook({statusReg, statusReg, {},
+        regs_.AddHook({statusReg,
+                       statusReg,
+                       {},
                        [this](SimRegisterFile&, std::uint16_t, std::uint8_t stored) {
                            return FlashStatus(stored);
                        }});
@@ -77,8 +81,8 @@ void SimControllerModel::StampIdentities() {
     for (int board = 1; board <= kHeadBoards; ++board) {
         Identity id = kHeadBoardIdentity;
         id[1] = static_cast<std::uint8_t>(board);
-        const auto first =
-            static_cast<std::uint16_t>(reg::kMainBoard + board * reg::kBoardSpan + reg::kVersionBlock);
+        const auto first = static_cast<std::uint16_t>(reg::kMainBoard + board * reg::kBoardSpan +
+                                                      reg::kVersionBlock);
         for (std::size_t i = 0; i < 16; ++i)
             regs_.SetRaw(static_cast<std::uint16_t>(first + i), id[i]);
     }
@@ -93,10 +97,11 @@ void SimControllerModel::RunFlashCommand(SimRegisterFile& file, std::uint16_t ba
     const bool write = (command & 0x10) != 0;
     const bool read = !write && (command & 0x01) != 0;
     if (!write && !read) return;
-    const std::size_t length =
-        std::min<std::size_t>(std::size_t{file.Raw(static_cast<std::uint16_t>(base + reg::kFlashLength))} +
-                                  (std::size_t{file.Raw(static_cast<std::uint16_t>(base + reg::kFlashLength + 1))} << 8) + 1,
-                              reg::kFlashWindowSize);
+    const std::size_t length = std::min<std::size_t>(
+        std::size_t{file.Raw(static_cast<std::uint16_t>(base + reg::kFlashLength))} +
+            (std::size_t{file.Raw(static_cast<std::uint16_t>(base + reg::kFlashLength + 1))} << 8) +
+            1,
+        reg::kFlashWindowSize);
     const std::uint32_t address =
         std::uint32_t{file.Raw(static_cast<std::uint16_t>(base + reg::kFlashAddress))} |
         (std::uint32_t{file.Raw(static_cast<std::uint16_t>(base + reg::kFlashAddress + 1))} << 8) |
@@ -267,26 +272,27 @@ SimOutcome SimControllerModel::VendorRequest(const usb::XferRequest& setup,
     const bool toDevice = (setup.bmRequestType & 0x1F) == 0;
     if (!toDevice) return SimOutcome::Failed(status::kUsbdStall);
     switch (setup.bRequest) {
-    case vendor::kFirmwareId: {
-        if (!in) break;
-        const std::size_t n = std::min(data.size(), kFirmwareIdentity.size());
-        std::copy_n(kFirmwareIdentity.begin(), n, data.begin());
-        return SimOutcome::Moved(n);
-    }
-    case vendor::kWriteChecked:
-    case vendor::kWriteCheckedAlternate: {
-        if (in || data.empty()) break;
-        // The last byte is the 8-bit sum of the others; a frame that fails it is refused.
-        if (data.back() != Sum8(data.first(data.size() - 1))) break;
-        if (vendorFrames_.size() >= kVendorFrameLimit) vendorFrames_.erase(vendorFrames_.begin());
-        vendorFrames_.emplace_back(data.begin(), data.end());
-        return SimOutcome::Moved(data.size());
-    }
-    case vendor::kReadChecked:
-        if (!in) break;
-        return ReadChecked(data);
-    default:
-        break;
+        case vendor::kFirmwareId: {
+            if (!in) break;
+            const std::size_t n = std::min(data.size(), kFirmwareIdentity.size());
+            std::copy_n(kFirmwareIdentity.begin(), n, data.begin());
+            return SimOutcome::Moved(n);
+        }
+        case vendor::kWriteChecked:
+        case vendor::kWriteCheckedAlternate: {
+            if (in || data.empty()) break;
+            // The last byte is the 8-bit sum of the others; a frame that fails it is refused.
+            if (data.back() != Sum8(data.first(data.size() - 1))) break;
+            if (vendorFrames_.size() >= kVendorFrameLimit)
+                vendorFrames_.erase(vendorFrames_.begin());
+            vendorFrames_.emplace_back(data.begin(), data.end());
+            return SimOutcome::Moved(data.size());
+        }
+        case vendor::kReadChecked:
+            if (!in) break;
+            return ReadChecked(data);
+        default:
+            break;
     }
     return SimOutcome::Failed(status::kUsbdStall);
 }

@@ -57,7 +57,7 @@ inline constexpr std::uint8_t kReadChecked = 0xED;
 using Identity = std::array<std::uint8_t, 16>;
 
 class SimControllerModel final : public SimController {
-public:
+  public:
     // `flashBusyReads`: status reads that report busy after each flash command.
     explicit SimControllerModel(std::uint32_t flashBusyReads);
 
@@ -93,7 +93,7 @@ public:
     static constexpr std::size_t kAnswerLimitWords = 16384;
     static constexpr std::size_t kVendorFrameLimit = 1024;
 
-private:
+  private:
     void InstallHooks();
     void StampIdentities();
     void RunFlashCommand(SimRegisterFile& file, std::uint16_t base, std::uint8_t command);

@@ -25,10 +25,11 @@ SimDescriptors::SimDescriptors(const SimDeviceOptions& options, std::size_t devi
     // Device descriptor. From USB 3.0 on, bMaxPacketSize0 is an exponent (9: 512).
     device_ = {18, descriptor::kDevice};
     AppendLe16(device_, options.bcdUSB);
-    device_.insert(device_.end(), {0x00, 0x00, 0x00, superSpeed_ ? std::uint8_t{9} : std::uint8_t{64}});
+    device_.insert(device_.end(),
+                   {0x00, 0x00, 0x00, superSpeed_ ? std::uint8_t{9} : std::uint8_t{64}});
     AppendLe16(device_, options.vendorId);
     AppendLe16(device_, options.productId);
-    AppendLe16(device_, 0x0100);  // bcdDevice
+    AppendLe16(device_, 0x0100);                  // bcdDevice
     device_.insert(device_.end(), {1, 2, 3, 1});  // manufacturer, product, serial; 1 configuration
 
     BuildConfiguration(options);
@@ -56,10 +57,14 @@ std::vector<std::uint8_t> SimDescriptors::StringDescriptor(const std::string& te
 
 void SimDescriptors::BuildConfiguration(const SimDeviceOptions& options) {
     const std::uint8_t interfaces = std::clamp<std::uint8_t>(options.interfaceCount, 1, 4);
-    configuration_ = {9, descriptor::kConfiguration, 0, 0, interfaces,
-                      1,     // bConfigurationValue
-                      0,     // iConfiguration
-                      0x80,  // bus powered
+    configuration_ = {9,
+                      descriptor::kConfiguration,
+                      0,
+                      0,
+                      interfaces,
+                      1,                                                      // bConfigurationValue
+                      0,                                                      // iConfiguration
+                      0x80,                                                   // bus powered
                       static_cast<std::uint8_t>(superSpeed_ ? 0x32 : 0xFA)};  // 400 mA / 500 mA
     AppendInterface(0, 0, kRegisterOutEndpoint, kRegisterInEndpoint);
     // The alternate setting the driver reports gets its own record, so a host can
@@ -96,8 +101,8 @@ void SimDescriptors::BuildBos() {
     bos_.insert(bos_.end(), {7, descriptor::kDeviceCapability, 2, 0x02, 0, 0, 0});
     // SuperSpeed USB: full, high and SuperSpeed; functional from full speed;
     // U1 exit latency 10 us, U2 2047 us.
-    bos_.insert(bos_.end(), {10, descriptor::kDeviceCapability, 3, 0x00, 0x0E, 0x00, 0x01, 0x0A,
-                             0xFF, 0x07});
+    bos_.insert(bos_.end(),
+                {10, descriptor::kDeviceCapability, 3, 0x00, 0x0E, 0x00, 0x01, 0x0A, 0xFF, 0x07});
     // Container ID.
     bos_.insert(bos_.end(), {20, descriptor::kDeviceCapability, 4, 0});
     for (std::uint8_t i = 0; i < 16; ++i) bos_.push_back(static_cast<std::uint8_t>(0xA0 + i));
@@ -107,19 +112,19 @@ void SimDescriptors::BuildBos() {
 std::optional<std::vector<std::uint8_t>> SimDescriptors::Get(std::uint8_t type,
                                                              std::uint8_t index) const {
     switch (type) {
-    case descriptor::kDevice:
-        return device_;
-    case descriptor::kConfiguration:
-        if (index == 0) return configuration_;
-        return std::nullopt;
-    case descriptor::kString:
-        if (index < strings_.size()) return strings_[index];
-        return std::nullopt;
-    case descriptor::kBos:
-        if (superSpeed_) return bos_;
-        return std::nullopt;
-    default:
-        return std::nullopt;
+        case descriptor::kDevice:
+            return device_;
+        case descriptor::kConfiguration:
+            if (index == 0) return configuration_;
+            return std::nullopt;
+        case descriptor::kString:
+            if (index < strings_.size()) return strings_[index];
+            return std::nullopt;
+        case descriptor::kBos:
+            if (superSpeed_) return bos_;
+            return std::nullopt;
+        default:
+            return std::nullopt;
     }
 }
 

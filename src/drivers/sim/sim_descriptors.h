@@ -28,7 +28,7 @@ inline constexpr std::uint8_t kRegisterOutEndpoint = 0x02;
 inline constexpr std::uint8_t kRegisterInEndpoint = 0x82;
 
 class SimDescriptors {
-public:
+  public:
     SimDescriptors(const SimDeviceOptions& options, std::size_t deviceIndex);
 
     // The whole descriptor of `type` and `index`, or none when the device has no
@@ -37,7 +37,7 @@ public:
 
     bool SuperSpeed() const { return superSpeed_; }
 
-private:
+  private:
     static std::vector<std::uint8_t> StringDescriptor(const std::string& text);
     void BuildConfiguration(const SimDeviceOptions& options);
     void AppendInterface(std::uint8_t number, std::uint8_t alternate, std::uint8_t outEp,

@@ -58,8 +58,8 @@ struct SimDriver::Impl {
     std::vector<std::unique_ptr<SimUsbDevice>> devices;
     std::map<usb::DriverHandle, HandleState> handles;
     usb::DriverHandle nextHandle = 1;
-    std::deque<Pending> queue;     // for the worker, in issue order
-    std::vector<Pending> parked;   // timed out
+    std::deque<Pending> queue;                         // for the worker, in issue order
+    std::vector<Pending> parked;                       // timed out
     usb::DriverHandle inFlight = usb::kInvalidHandle;  // the worker's current request
     bool stop = false;
     std::thread worker;
@@ -79,8 +79,8 @@ struct SimDriver::Impl {
 
     // Runs a transfer against its device and puts the outcome where the
     // requester looks for it.
-    static Result Run(SimUsbDevice& device, const SimTransfer& t, std::span<const std::uint8_t> input,
-                      std::span<std::uint8_t> output) {
+    static Result Run(SimUsbDevice& device, const SimTransfer& t,
+                      std::span<const std::uint8_t> input, std::span<std::uint8_t> output) {
         if (t.kind == SimTransferKind::Direct) {
             const SimOutcome o = device.Transfer(t, output);
             WriteBlockStatus(StatusBlock(t, input, output), o.ntStatus, o.usbdStatus);
@@ -90,7 +90,8 @@ struct SimDriver::Impl {
         // output must end up as the input block with statuses and in-data.
         std::vector<std::uint8_t> block(input.begin(),
                                         input.begin() + static_cast<std::ptrdiff_t>(t.blockLength));
-        const SimOutcome o = device.Transfer(t, std::span(block).subspan(t.dataOffset, t.dataLength));
+        const SimOutcome o =
+            device.Transfer(t, std::span(block).subspan(t.dataOffset, t.dataLength));
         WriteBlockStatus(block, o.ntStatus, o.usbdStatus);
         const std::size_t bytes = o.Ok() ? t.dataOffset + o.bytes : 0;
         std::copy_n(block.begin(), std::max(bytes, usb::kXferHeaderSize), output.begin());
@@ -178,28 +179,29 @@ struct SimDriver::Impl {
                         std::uint32_t& bytesReturned) {
         const SimDeviceOptions& o = device.Options();
         switch (code) {
-        case usb::ioctl::kGetDriverVersion:
-            return AnswerLe32(kDriverVersion, output, bytesReturned);
-        case usb::ioctl::kGetUsbdiVersion:
-            return AnswerLe32(kUsbdiVersion, output, bytesReturned);
-        case usb::ioctl::kGetAltInterface: {
-            const std::uint8_t alt[1] = {o.altSetting};
-            return Answer(alt, output, bytesReturned);
-        }
-        case usb::ioctl::kGetAddress: {
-            const std::uint8_t address[1] = {static_cast<std::uint8_t>(device.Index() % 126 + 1)};
-            return Answer(address, output, bytesReturned);
-        }
-        case usb::ioctl::kGetDeviceName:
-            return AnswerName(o.deviceName, output, bytesReturned);
-        case usb::ioctl::kGetSecondName:
-            return AnswerName(o.secondName, output, bytesReturned);
-        case usb::ioctl::kGetDeviceSpeed:
-            return AnswerLe32(device.Descriptors().SuperSpeed() ? usb::ioctl::kSpeedSuper
-                                                                : usb::ioctl::kSpeedHigh,
-                              output, bytesReturned);
-        default:
-            return kInvalidFunction;
+            case usb::ioctl::kGetDriverVersion:
+                return AnswerLe32(kDriverVersion, output, bytesReturned);
+            case usb::ioctl::kGetUsbdiVersion:
+                return AnswerLe32(kUsbdiVersion, output, bytesReturned);
+            case usb::ioctl::kGetAltInterface: {
+                const std::uint8_t alt[1] = {o.altSetting};
+                return Answer(alt, output, bytesReturned);
+            }
+            case usb::ioctl::kGetAddress: {
+                const std::uint8_t address[1] = {
+                    static_cast<std::uint8_t>(device.Index() % 126 + 1)};
+                return Answer(address, output, bytesReturned);
+            }
+            case usb::ioctl::kGetDeviceName:
+                return AnswerName(o.deviceName, output, bytesReturned);
+            case usb::ioctl::kGetSecondName:
+                return AnswerName(o.secondName, output, bytesReturned);
+            case usb::ioctl::kGetDeviceSpeed:
+                return AnswerLe32(device.Descriptors().SuperSpeed() ? usb::ioctl::kSpeedSuper
+                                                                    : usb::ioctl::kSpeedHigh,
+                                  output, bytesReturned);
+            default:
+                return kInvalidFunction;
         }
     }
 };
@@ -331,7 +333,8 @@ std::uint32_t SimDriver::IoControl(usb::DriverHandle handle, std::uint32_t code,
     }
     if (overlapped && device.Options().asyncCompletion) {
         impl_->queue.push_back({handle, &device, *transfer, input, output, overlapped});
-        if (!impl_->worker.joinable()) impl_->worker = std::thread([impl = impl_.get()] { impl->WorkerLoop(); });
+        if (!impl_->worker.joinable())
+            impl_->worker = std::thread([impl = impl_.get()] { impl->WorkerLoop(); });
         impl_->cv.notify_all();
         return usb::error::kIoPending;
     }

@@ -42,7 +42,7 @@ inline constexpr usb::Guid kInterfaceClass = {0x60, 0xAA, 0x18, 0xAE, 0x6A, 0x7F
                                               0x97, 0xDD, 0x00, 0x01, 0x02, 0x29, 0xB9, 0x59};
 
 struct SimDeviceOptions {
-    std::uint16_t bcdUSB = 0x0300;  // 0x0300: USB 3.0 with BOS and companions; 0x0210: USB 2.x
+    std::uint16_t bcdUSB = 0x0300;    // 0x0300: USB 3.0 with BOS and companions; 0x0210: USB 2.x
     std::uint8_t interfaceCount = 1;  // bNumInterfaces; 2 makes a device the program skips
     std::uint8_t altSetting = 0;      // the alternate setting the driver reports
     std::string deviceName = "VelmorTool USB3 Controller";
@@ -59,7 +59,7 @@ struct SimDeviceOptions {
 
 // One attached (or unplugged) simulated device.
 class SimDevice {
-public:
+  public:
     virtual ~SimDevice() = default;
     virtual SimController& Controller() = 0;
     virtual const SimDeviceOptions& Options() const = 0;
@@ -74,7 +74,7 @@ public:
 };
 
 class SimDriver : public usb::UsbDriver {
-public:
+  public:
     SimDriver();
     ~SimDriver() override;
     SimDriver(const SimDriver&) = delete;
@@ -106,7 +106,7 @@ public:
     std::vector<Request> Requests() const;
     void ClearRequests();
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

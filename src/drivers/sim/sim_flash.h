@@ -14,7 +14,7 @@
 namespace velmor::sim {
 
 class SimFlash {
-public:
+  public:
     static constexpr std::uint32_t kSize = 1u << 24;
     static constexpr std::uint32_t kPageSize = 4096;
     static constexpr std::uint32_t kPageCount = kSize / kPageSize;
@@ -29,7 +29,7 @@ public:
     const std::map<std::uint32_t, Page>& Pages() const { return pages_; }
     void SetPages(std::map<std::uint32_t, Page> pages) { pages_ = std::move(pages); }
 
-private:
+  private:
     std::map<std::uint32_t, Page> pages_;
 };
 

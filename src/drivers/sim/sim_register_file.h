@@ -33,7 +33,7 @@ struct RegisterHook {
 };
 
 class SimRegisterFile {
-public:
+  public:
     static constexpr std::size_t kSize = 0x10000;
     // Bounds the write log so a long demo session cannot grow without end; the
     // oldest entries go first.
@@ -58,7 +58,7 @@ public:
     std::vector<std::pair<std::uint16_t, std::uint8_t>> WriteLog() const;
     void ClearWriteLog() { log_.clear(); }
 
-private:
+  private:
     std::array<std::uint8_t, kSize> regs_{};
     std::vector<RegisterHook> hooks_;
     // Per address: does any hook serve it? Keeps plain registers on the fast path.

@@ -33,7 +33,7 @@ struct SimState {
 };
 
 class SimStateFile {
-public:
+  public:
     static std::vector<std::uint8_t> Encode(const SimState& state);
     static std::optional<SimState> Decode(std::span<const std::uint8_t> bytes);
 

@@ -16,7 +16,7 @@
 namespace velmor::sim {
 
 class SimStateSaver {
-public:
+  public:
     using Snapshot = std::function<SimState()>;
 
     SimStateSaver(std::string path, Snapshot snapshot,
@@ -31,7 +31,7 @@ public:
     // Saves now if anything changed since the last save; false when a save failed.
     bool Flush();
 
-private:
+  private:
     void Run();
     bool SaveNow();
 

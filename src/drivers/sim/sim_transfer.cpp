@@ -39,33 +39,33 @@ std::optional<SimTransfer> SimTransfer::Parse(std::uint32_t code,
     t.endpoint = h.endpointAddress;
 
     switch (code) {
-    case usb::ioctl::kSendControlTransfer:
-        if (h.endpointAddress != 0 || !DataFits(h, input, output)) return std::nullopt;
-        if (h.wLength > h.bufferLength) return std::nullopt;  // the answer would not fit
-        t.kind = SimTransferKind::Control;
-        t.in = (h.bmRequestType & 0x80) != 0;
-        t.dataOffset = h.bufferOffset;
-        t.dataLength = h.wLength;
-        t.blockLength = std::size_t{h.bufferOffset} + h.bufferLength;
-        return t;
-    case usb::ioctl::kSendBufferedTransfer:
-        if (!KnownBulkEndpoint(h.endpointAddress) || !DataFits(h, input, output))
+        case usb::ioctl::kSendControlTransfer:
+            if (h.endpointAddress != 0 || !DataFits(h, input, output)) return std::nullopt;
+            if (h.wLength > h.bufferLength) return std::nullopt;  // the answer would not fit
+            t.kind = SimTransferKind::Control;
+            t.in = (h.bmRequestType & 0x80) != 0;
+            t.dataOffset = h.bufferOffset;
+            t.dataLength = h.wLength;
+            t.blockLength = std::size_t{h.bufferOffset} + h.bufferLength;
+            return t;
+        case usb::ioctl::kSendBufferedTransfer:
+            if (!KnownBulkEndpoint(h.endpointAddress) || !DataFits(h, input, output))
+                return std::nullopt;
+            t.kind = SimTransferKind::Buffered;
+            t.in = (h.endpointAddress & 0x80) != 0;
+            t.dataOffset = h.bufferOffset;
+            t.dataLength = h.bufferLength;
+            t.blockLength = std::size_t{h.bufferOffset} + h.bufferLength;
+            return t;
+        case usb::ioctl::kDirectTransfer:
+            if (!KnownBulkEndpoint(h.endpointAddress)) return std::nullopt;
+            t.kind = SimTransferKind::Direct;
+            t.in = (h.endpointAddress & 0x80) != 0;
+            t.dataLength = output.size();
+            t.blockLength = usb::kXferHeaderSize;
+            return t;
+        default:
             return std::nullopt;
-        t.kind = SimTransferKind::Buffered;
-        t.in = (h.endpointAddress & 0x80) != 0;
-        t.dataOffset = h.bufferOffset;
-        t.dataLength = h.bufferLength;
-        t.blockLength = std::size_t{h.bufferOffset} + h.bufferLength;
-        return t;
-    case usb::ioctl::kDirectTransfer:
-        if (!KnownBulkEndpoint(h.endpointAddress)) return std::nullopt;
-        t.kind = SimTransferKind::Direct;
-        t.in = (h.endpointAddress & 0x80) != 0;
-        t.dataLength = output.size();
-        t.blockLength = usb::kXferHeaderSize;
-        return t;
-    default:
-        return std::nullopt;
     }
 }
 

@@ -17,7 +17,7 @@ namespace velmor::sim {
 namespace status {
 inline constexpr std::uint32_t kNtUnsuccessful = 0xC0000001;
 inline constexpr std::uint32_t kNtCancelled = 0xC0000120;
-inline constexpr std::uint32_t kUsbdStall = 0xC0000004;            // request not supported
+inline constexpr std::uint32_t kUsbdStall = 0xC0000004;  // request not supported
 inline constexpr std::uint32_t kUsbdDevNotResponding = 0xC0000005;
 inline constexpr std::uint32_t kUsbdCanceled = 0xC0010000;
 }  // namespace status

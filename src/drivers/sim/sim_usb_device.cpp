@@ -33,7 +33,8 @@ SimUsbDevice::SimUsbDevice(const SimDeviceOptions& options, std::size_t index,
       onUnplug_(std::move(onUnplug)) {
     if (options_.stateFile.empty()) return;
     if (auto state = SimStateFile::Load(options_.stateFile)) model_.Restore(*state);
-    saver_ = std::make_unique<SimStateSaver>(options_.stateFile, [this] { return model_.Snapshot(); });
+    saver_ =
+        std::make_unique<SimStateSaver>(options_.stateFile, [this] { return model_.Snapshot(); });
     model_.SetChangeListener([saver = saver_.get()] { saver->MarkDirty(); });
 }
 
@@ -61,12 +62,12 @@ SimOutcome SimUsbDevice::Transfer(const SimTransfer& transfer, std::span<std::ui
     }
     const usb::XferRequest& setup = transfer.header;
     switch ((setup.bmRequestType >> 5) & 3) {
-    case kTypeStandard:
-        return StandardRequest(setup, data);
-    case kTypeVendor:
-        return model_.VendorRequest(setup, data);
-    default:
-        return SimOutcome::Failed(status::kUsbdStall);
+        case kTypeStandard:
+            return StandardRequest(setup, data);
+        case kTypeVendor:
+            return model_.VendorRequest(setup, data);
+        default:
+            return SimOutcome::Failed(status::kUsbdStall);
     }
 }
 
@@ -74,39 +75,40 @@ SimOutcome SimUsbDevice::StandardRequest(const usb::XferRequest& setup,
                                          std::span<std::uint8_t> data) {
     const std::uint8_t kind = setup.bmRequestType;
     switch (setup.bRequest) {
-    case kGetDescriptor:
-        if (kind == 0x80) {
-            const auto d = descriptors_.Get(static_cast<std::uint8_t>(setup.wValue >> 8),
-                                            static_cast<std::uint8_t>(setup.wValue));
-            if (d) return Answer(*d, data);  // at most wLength bytes, as a device does
-        }
-        break;
-    case kGetStatus:
-        if ((kind & 0x80) != 0) {
-            const std::uint8_t status[2] = {0, 0};
-            return Answer(status, data);
-        }
-        break;
-    case kGetConfiguration:
-        if (kind == 0x80) {
-            const std::uint8_t value[1] = {1};
-            return Answer(value, data);
-        }
-        break;
-    case kSetConfiguration:
-        if (kind == 0x00 && setup.wValue <= 1) return SimOutcome::Moved(0);
-        break;
-    case kGetInterface:
-        if (kind == 0x81) {
-            const std::uint8_t value[1] = {setup.wIndex == 0 ? options_.altSetting : std::uint8_t{0}};
-            return Answer(value, data);
-        }
-        break;
-    case kSetInterface:
-        if (kind == 0x01) return SimOutcome::Moved(0);
-        break;
-    default:
-        break;
+        case kGetDescriptor:
+            if (kind == 0x80) {
+                const auto d = descriptors_.Get(static_cast<std::uint8_t>(setup.wValue >> 8),
+                                                static_cast<std::uint8_t>(setup.wValue));
+                if (d) return Answer(*d, data);  // at most wLength bytes, as a device does
+            }
+            break;
+        case kGetStatus:
+            if ((kind & 0x80) != 0) {
+                const std::uint8_t status[2] = {0, 0};
+                return Answer(status, data);
+            }
+            break;
+        case kGetConfiguration:
+            if (kind == 0x80) {
+                const std::uint8_t value[1] = {1};
+                return Answer(value, data);
+            }
+            break;
+        case kSetConfiguration:
+            if (kind == 0x00 && setup.wValue <= 1) return SimOutcome::Moved(0);
+            break;
+        case kGetInterface:
+            if (kind == 0x81) {
+                const std::uint8_t value[1] = {setup.wIndex == 0 ? options_.altSetting
+                                                                 : std::uint8_t{0}};
+                return Answer(value, data);
+            }
+            break;
+        case kSetInterface:
+            if (kind == 0x01) return SimOutcome::Moved(0);
+            break;
+        default:
+            break;
     }
     return SimOutcome::Failed(status::kUsbdStall);
 }

@@ -20,7 +20,7 @@
 namespace velmor::sim {
 
 class SimUsbDevice final : public SimDevice {
-public:
+  public:
     // `onUnplug` runs after the device has gone, so the driver can end the
     // requests still pending on it.
     SimUsbDevice(const SimDeviceOptions& options, std::size_t index,
@@ -45,7 +45,7 @@ public:
     // Carries out a parsed transfer; `data` is its data stage (sent bytes or room).
     SimOutcome Transfer(const SimTransfer& transfer, std::span<std::uint8_t> data);
 
-private:
+  private:
     SimOutcome StandardRequest(const usb::XferRequest& setup, std::span<std::uint8_t> data);
 
     SimDeviceOptions options_;
