@@ -1,6 +1,7 @@
 #include "gui/progress_dialog.h"
 
 #include <QCoreApplication>
+#include <QFrame>
 #include <QLabel>
 #include <QPointer>
 
@@ -24,6 +25,10 @@ ProgressDialog::ProgressDialog(ui::CMessageDown& model, QWidget* parent)
     setObjectName(QStringLiteral("ProgressDialog"));
     setModal(true);
     setFixedSize(kWidth, kHeight);
+    // A popup without a title bar still shows its edge.
+    auto* frame = new QFrame(this);
+    frame->setFrameShape(QFrame::Box);
+    frame->setGeometry(0, 0, kWidth, kHeight);
     text_ = new QLabel(this);
     text_->setObjectName(QStringLiteral("progressText"));
     text_->setGeometry(kTextLeft, kTextTop, kWidth - kTextLeft - 8, kTextHeight);
