@@ -76,6 +76,16 @@ public:
     // writes the statuses and packet results, and `output` is the caller's data
     // buffer; `bytesReturned` counts data bytes only.
     //
+    // kAbortPipe (input: the endpoint address, 1 byte) must complete every pending
+    // request of that endpoint before it returns or soon after, through its
+    // overlapped (kOperationAborted, or success when it had finished anyway): the
+    // USB layer waits without limit after an abort, because the driver may still
+    // write into the request's buffers until then.
+    //
+    // The USB layer issues descriptor reads, driver queries and aborts without an
+    // overlapped (from OpenDevice and from the transfer that timed out), and
+    // endpoint transfers with one (from any thread, one at a time per endpoint).
+    //
     // Without `overlapped` the call is synchronous: it returns kSuccess or an error
     // code and sets `bytesReturned`.
     //

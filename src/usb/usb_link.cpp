@@ -210,6 +210,9 @@ CUsbLink::TableResult CUsbLink::ReadBos() {
 }
 
 void CUsbLink::ReadDriverInfo() {
+    // Nothing of a previously opened device may survive a query that fails.
+    USBAddress = 0;
+    DriverVersion = USBDIVersion = 0;
     std::array<std::uint8_t, 4> word{};
     std::uint8_t byte = 0;
     if (Query(ioctl::kGetAddress, {&byte, 1})) USBAddress = byte;

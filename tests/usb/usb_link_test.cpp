@@ -9,6 +9,7 @@
 #include "fake_driver.h"
 #include "usb/descriptor_parser.h"
 #include "usb/ioctl_codes.h"
+#include "usb/null_usb_driver.h"
 #include "usb/usb_descriptors.h"
 #include "usb/usb_error.h"
 #include "usb/usb_link.h"
@@ -594,6 +595,24 @@ TEST_F(UsbLinkTest, NotificationsFollowTheWindow) {
     }
     // The interface registration goes at destruction.
     EXPECT_EQ(driver.unregistered, (std::vector<NotificationHandle>{101, 100}));
+}
+
+TEST(NullUsbDriverTest, NothingToOpenAndNothingRaised) {
+    NullUsbDriver null;
+    CUsbLink link(null, 42, kVendorInterfaceClass, true);
+    EXPECT_EQ(link.CountDevices(), 0);
+    EXPECT_FALSE(link.IsOpen());
+    EXPECT_FALSE(link.OpenDevice(0));
+    EXPECT_EQ(link.FindEndPoint(0), nullptr);
+    EXPECT_NO_THROW(link.Shutdown());
+    // An endpoint left over on a dead handle fails its transfer without waiting.
+    const std::uint8_t descriptor[] = {7, 5, 0x82, 2, 0, 2, 0};
+    CBulkEndPoint in(null, 1, descriptor);
+    std::uint8_t byte = 0;
+    std::uint32_t length = 1;
+    EXPECT_FALSE(in.RunTransfer(&byte, length));
+    EXPECT_EQ(in.LastError, error::kInvalidHandle);
+    EXPECT_EQ(length, 0u);
 }
 
 }  // namespace
