@@ -48,10 +48,9 @@ enum class BlockEnd { Done, Refused };
 // the whole block; the block ends early at the table's end, at the next interface
 // descriptor or when the skip limit is reached, leaving the remaining slots empty.
 // `consumed` receives the bytes of the block.
-BlockEnd ParseInterfaceBlock(std::span<const std::uint8_t> table, std::size_t pos,
-                             std::size_t end, bool companions, UsbDriver& driver,
-                             DriverHandle handle, UsbInterfaceRecord& record,
-                             std::size_t& consumed) {
+BlockEnd ParseInterfaceBlock(std::span<const std::uint8_t> table, std::size_t pos, std::size_t end,
+                             bool companions, UsbDriver& driver, DriverHandle handle,
+                             UsbInterfaceRecord& record, std::size_t& consumed) {
     Header header;
     if (!HeaderAt(table, pos, end, kInterfaceDescriptorSize, header)) return BlockEnd::Refused;
     std::copy_n(table.begin() + static_cast<std::ptrdiff_t>(pos), kInterfaceDescriptorSize,
@@ -119,8 +118,8 @@ std::unique_ptr<UsbConfigRecord> ParseConfiguration(std::span<const std::uint8_t
         }
         auto record = std::make_unique<UsbInterfaceRecord>();
         std::size_t consumed = 0;
-        if (ParseInterfaceBlock(table, pos, total, companions, driver, handle, *record,
-                                consumed) == BlockEnd::Refused) {
+        if (ParseInterfaceBlock(table, pos, total, companions, driver, handle, *record, consumed) ==
+            BlockEnd::Refused) {
             return nullptr;
         }
         pos += consumed;
@@ -158,8 +157,8 @@ std::unique_ptr<UsbBosRecord> ParseBos(std::span<const std::uint8_t> table) {
                     break;
                 case 3:
                     if (header.length < 10) return nullptr;
-                    bos->superSpeed = {true,         p[0], p[1], p[2], p[3], GetLe16(p + 4),
-                                       p[6],         p[7], GetLe16(p + 8)};
+                    bos->superSpeed = {true,           p[0], p[1], p[2],          p[3],
+                                       GetLe16(p + 4), p[6], p[7], GetLe16(p + 8)};
                     break;
                 case 4: {
                     if (header.length < 20) return nullptr;

@@ -9,7 +9,7 @@
 namespace velmor::usb {
 
 class NullUsbDriver : public UsbDriver {
-public:
+  public:
     std::vector<std::string> EnumerateInterfaces(const Guid& /*guid*/) override { return {}; }
 
     DriverHandle Open(const std::string& /*path*/, std::uint32_t& lastError) override {

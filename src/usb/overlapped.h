@@ -13,7 +13,7 @@ inline constexpr std::uint32_t kInfinite = 0xFFFFFFFFu;
 enum class WaitResult { Signalled, TimedOut };
 
 class Overlapped {
-public:
+  public:
     Overlapped() = default;
     Overlapped(const Overlapped&) = delete;
     Overlapped& operator=(const Overlapped&) = delete;
@@ -61,7 +61,7 @@ public:
         return done_;
     }
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::condition_variable cv_;
     bool done_ = false;

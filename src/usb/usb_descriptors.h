@@ -39,8 +39,8 @@ struct UsbInterfaceRecord {
     // device's control endpoint is shared by all interfaces and owned by the link).
     std::array<std::unique_ptr<CUsbEndPoint>, kEndPointSlots> endPoints;
     std::array<std::uint8_t, kInterfaceDescriptorSize> descriptor{};  // bLength..iInterface
-    std::uint8_t altSettings = 0;    // records of the configuration with this bInterfaceNumber
-    std::uint16_t totalLength = 0;   // bytes of the interface's descriptor block
+    std::uint8_t altSettings = 0;   // records of the configuration with this bInterfaceNumber
+    std::uint16_t totalLength = 0;  // bytes of the interface's descriptor block
 
     std::uint8_t InterfaceNumber() const { return descriptor[2]; }
     std::uint8_t AlternateSetting() const { return descriptor[3]; }
@@ -53,7 +53,7 @@ struct UsbInterfaceRecord {
 struct UsbConfigRecord {
     std::array<std::unique_ptr<UsbInterfaceRecord>, kMaxInterfaceRecords> interfaces;
     std::array<std::uint8_t, kConfigDescriptorSize> descriptor{};  // bLength..bMaxPower
-    std::uint8_t interfaceCount = 0;  // interface records found
+    std::uint8_t interfaceCount = 0;                               // interface records found
 
     std::uint8_t NumInterfaces() const { return descriptor[4]; }
     std::uint8_t ConfigurationValue() const { return descriptor[5]; }

@@ -49,7 +49,7 @@ inline constexpr std::uint32_t kSemTimeout = 121;
 }  // namespace error
 
 class UsbDriver {
-public:
+  public:
     virtual ~UsbDriver() = default;
 
     // Paths of the interfaces of class `guid` present now, in enumeration order.

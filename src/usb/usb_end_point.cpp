@@ -55,8 +55,7 @@ CUsbEndPoint::CUsbEndPoint(UsbDriver& driver, DriverHandle handle,
 
 std::unique_ptr<PendingTransfer> CUsbEndPoint::Start(XferRequest header, std::uint8_t* buffer,
                                                      std::uint32_t length, bool buffered,
-                                                     std::uint32_t packetCount,
-                                                     std::uint32_t code,
+                                                     std::uint32_t packetCount, std::uint32_t code,
                                                      Overlapped& overlapped) {
     if (buffer == nullptr && length > 0) {
         LastError = error::kInvalidParameter;
@@ -91,18 +90,17 @@ std::unique_ptr<PendingTransfer> CUsbEndPoint::Start(XferRequest header, std::ui
     for (std::uint32_t i = 0; i < packetCount; ++i) {
         IsoPacketDescriptor packet;
         packet.offset = i * MaxPktSize;
-        EncodeIsoPacket(packet, {packets + i * kIsoPacketDescriptorSize,
-                                 kIsoPacketDescriptorSize});
+        EncodeIsoPacket(packet, {packets + i * kIsoPacketDescriptorSize, kIsoPacketDescriptorSize});
     }
     if (buffered && length > 0) {
         std::memcpy(request->block.data() + request->dataOffset, buffer, length);
     }
 
-    std::span<std::uint8_t> output =
-        buffered ? std::span<std::uint8_t>(request->block) : std::span<std::uint8_t>(buffer, length);
+    std::span<std::uint8_t> output = buffered ? std::span<std::uint8_t>(request->block)
+                                              : std::span<std::uint8_t>(buffer, length);
     std::uint32_t bytesReturned = 0;
-    LastError = driver_.IoControl(hDevice, code, request->block, output, bytesReturned,
-                                  &overlapped);
+    LastError =
+        driver_.IoControl(hDevice, code, request->block, output, bytesReturned, &overlapped);
     request->started = LastError == error::kSuccess || LastError == error::kIoPending;
     return request;
 }
@@ -129,8 +127,8 @@ std::unique_ptr<PendingTransfer> CUsbEndPoint::BeginByMode(std::uint8_t* buffer,
 bool CUsbEndPoint::Abort() {
     std::uint8_t address = Address;
     std::uint32_t bytesReturned = 0;
-    const std::uint32_t result = driver_.IoControl(hDevice, ioctl::kAbortPipe, {&address, 1}, {},
-                                                   bytesReturned, nullptr);
+    const std::uint32_t result =
+        driver_.IoControl(hDevice, ioctl::kAbortPipe, {&address, 1}, {}, bytesReturned, nullptr);
     return result == error::kSuccess;
 }
 
@@ -220,8 +218,8 @@ std::unique_ptr<PendingTransfer> CControlEndPoint::BeginTransfer(std::uint8_t* b
     }
     bIn = static_cast<std::uint8_t>(Direction & 1);
     XferRequest header;
-    header.bmRequestType = static_cast<std::uint8_t>((bIn << 7) | ((ReqType << 5) & 0x60) |
-                                                     (Target & 0x1F));
+    header.bmRequestType =
+        static_cast<std::uint8_t>((bIn << 7) | ((ReqType << 5) & 0x60) | (Target & 0x1F));
     header.bRequest = ReqCode;
     header.wValue = Value;
     header.wIndex = Index;

@@ -39,7 +39,7 @@ inline constexpr std::uint8_t kXferModeBuffered = 0;
 inline constexpr std::uint8_t kXferModeDirect = 1;
 
 class CUsbEndPoint {
-public:
+  public:
     // Built from an endpoint descriptor (7 bytes) and, optionally, its SuperSpeed
     // companion (6 bytes; empty when absent). Missing bytes read as 0.
     CUsbEndPoint(UsbDriver& driver, DriverHandle handle, std::span<const std::uint8_t> descriptor,
@@ -53,8 +53,7 @@ public:
     // `length` in: bytes to send or room to receive in `buffer`; out: bytes moved.
     // `packets` (isochronous only, may be null) receives one entry per packet of
     // MaxPktSize bytes, that is ceil(length / MaxPktSize) entries.
-    bool RunTransfer(std::uint8_t* buffer, std::uint32_t& length,
-                     IsoPacketInfo* packets = nullptr);
+    bool RunTransfer(std::uint8_t* buffer, std::uint32_t& length, IsoPacketInfo* packets = nullptr);
 
     // Virtual slots, in order. A begin returns null when nothing could be built
     // (LastError tells why); otherwise the request, with `started` telling whether
@@ -68,9 +67,8 @@ public:
     virtual std::unique_ptr<PendingTransfer> BeginTransfer(std::uint8_t* buffer,
                                                            std::uint32_t length,
                                                            Overlapped& overlapped) = 0;
-    virtual bool FinishTransfer(std::uint8_t* buffer, std::uint32_t& length,
-                                Overlapped& overlapped, std::unique_ptr<PendingTransfer> request,
-                                IsoPacketInfo* packets);
+    virtual bool FinishTransfer(std::uint8_t* buffer, std::uint32_t& length, Overlapped& overlapped,
+                                std::unique_ptr<PendingTransfer> request, IsoPacketInfo* packets);
 
     // Aborts the endpoint's pending transfers (I/O control 0x220044).
     bool Abort();
@@ -97,7 +95,7 @@ public:
     std::uint8_t bIn = 0;
     std::uint8_t XferMode = kXferModeDirect;
 
-protected:
+  protected:
     UsbDriver& driver_;
 
     // Builds the request block (the endpoint address and the offsets and lengths
@@ -117,7 +115,7 @@ protected:
 };
 
 class CControlEndPoint : public CUsbEndPoint {
-public:
+  public:
     CControlEndPoint(UsbDriver& driver, DriverHandle handle,
                      std::span<const std::uint8_t> descriptor);
 
@@ -133,24 +131,23 @@ public:
 };
 
 class CBulkEndPoint : public CUsbEndPoint {
-public:
+  public:
     using CUsbEndPoint::CUsbEndPoint;
     std::unique_ptr<PendingTransfer> BeginTransfer(std::uint8_t* buffer, std::uint32_t length,
                                                    Overlapped& overlapped) override;
 };
 
 class CInterruptEndPoint : public CUsbEndPoint {
-public:
+  public:
     using CUsbEndPoint::CUsbEndPoint;
     std::unique_ptr<PendingTransfer> BeginTransfer(std::uint8_t* buffer, std::uint32_t length,
                                                    Overlapped& overlapped) override;
 };
 
 class CIsocEndPoint : public CUsbEndPoint {
-public:
+  public:
     using CUsbEndPoint::CUsbEndPoint;
-    std::unique_ptr<PendingTransfer> BeginDirectTransfer(std::uint8_t* buffer,
-                                                         std::uint32_t length,
+    std::unique_ptr<PendingTransfer> BeginDirectTransfer(std::uint8_t* buffer, std::uint32_t length,
                                                          Overlapped& overlapped) override;
     std::unique_ptr<PendingTransfer> BeginBufferedTransfer(std::uint8_t* buffer,
                                                            std::uint32_t length,

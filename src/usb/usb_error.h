@@ -8,12 +8,12 @@
 namespace velmor::usb {
 
 class UsbError : public std::runtime_error {
-public:
+  public:
     explicit UsbError(const std::string& text, std::uint32_t lastError = 0)
         : std::runtime_error(text), lastError_(lastError) {}
     std::uint32_t LastError() const { return lastError_; }
 
-private:
+  private:
     std::uint32_t lastError_;
 };
 

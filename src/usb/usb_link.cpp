@@ -73,7 +73,8 @@ CUsbLink::CUsbLink(UsbDriver& driver, WindowId window, const Guid& interfaceClas
     impl_->interfaceClass = interfaceClass;
     impl_->notifier = std::move(notifier);
     if (window != 0) {
-        impl_->interfaceNotification = driver_.RegisterInterfaceNotification(window, interfaceClass);
+        impl_->interfaceNotification =
+            driver_.RegisterInterfaceNotification(window, interfaceClass);
     }
     if (openNow) {
         try {
@@ -154,8 +155,8 @@ bool CUsbLink::GetDescriptor(std::uint8_t type, std::uint8_t index, std::uint16_
     std::vector<std::uint8_t> block = MakeRequestBlock(header, 0, length);
 
     std::uint32_t bytes = 0;
-    LastError = driver_.IoControl(hDevice, ioctl::kSendControlTransfer, block, block, bytes,
-                                  nullptr);
+    LastError =
+        driver_.IoControl(hDevice, ioctl::kSendControlTransfer, block, block, bytes, nullptr);
     BytesXfered = bytes;
     NtStatus = GetLe32(block.data() + kXferNtStatusOffset);
     UsbdStatus = GetLe32(block.data() + kXferUsbdStatusOffset);

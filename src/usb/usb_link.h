@@ -23,9 +23,9 @@ extern const Guid kVendorInterfaceClass;
 // one; without it the messages go nowhere. The USB layer draws nothing itself.
 using DescriptorNotifier = std::function<void(const std::string& text, const std::string& caption)>;
 
-struct UsbInterfaceRecord;      // parsed interface (usb_descriptors.h)
-struct UsbConfigRecord;         // parsed configuration
-struct UsbBosRecord;            // parsed BOS capabilities
+struct UsbInterfaceRecord;  // parsed interface (usb_descriptors.h)
+struct UsbConfigRecord;     // parsed configuration
+struct UsbBosRecord;        // parsed BOS capabilities
 
 // The message boxes of descriptor tables the device got wrong.
 inline constexpr const char* kBadConfigText = "Please correct firmware descriptor table";
@@ -34,7 +34,7 @@ inline constexpr const char* kBadBosText = "Please correct firmware BOS descript
 inline constexpr const char* kBadBosCaption = "Wrong BOS Descriptor";
 
 class CUsbLink {
-public:
+  public:
     // Remembers window and class, registers for arrival/removal notifications when a
     // window is given, and opens device 0 when `openNow` is set.
     CUsbLink(UsbDriver& driver, WindowId window, const Guid& interfaceClass, bool openNow,
@@ -89,7 +89,7 @@ public:
     std::uint32_t DriverVersion = 0;
     std::uint32_t USBDIVersion = 0;
     std::array<char, 256> DeviceName{};
-    std::array<char, 256> FriendlyName{};  // the second name
+    std::array<char, 256> FriendlyName{};          // the second name
     std::array<std::uint8_t, 256> Manufacturer{};  // raw UTF-16 payloads
     std::array<std::uint8_t, 256> Product{};
     std::array<std::uint8_t, 256> SerialNumber{};
@@ -115,13 +115,13 @@ public:
     std::array<std::uint8_t, 18> USBDeviceDescriptor{};
 
     DriverHandle hDevice = kInvalidHandle;
-    std::uint8_t Devices = 0;             // device count of the last enumeration
+    std::uint8_t Devices = 0;  // device count of the last enumeration
     std::uint8_t Interfaces = 0;
     std::uint8_t AltInterfaces = 0;
     std::uint8_t Configs = 0;
-    std::uint8_t DevNum = 0;              // index of the opened interface
+    std::uint8_t DevNum = 0;  // index of the opened interface
     std::uint8_t CfgNum = 0;
-    std::uint8_t IntfcNum = 0;            // current interface record
+    std::uint8_t IntfcNum = 0;  // current interface record
 
     // The endpoints of the current interface (index 0 = control endpoint); at
     // most 32 slots, null = empty.
@@ -137,7 +137,7 @@ public:
     std::span<const std::uint8_t> ConfigDescriptor(std::uint8_t index) const;
     std::span<const std::uint8_t> BosDescriptor() const;
 
-private:
+  private:
     struct Impl;
     // How reading one descriptor table ended: parsed; answered with a table that
     // cannot be parsed (or refused); or not answered at all (device gone or silent).

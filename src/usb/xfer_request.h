@@ -15,20 +15,20 @@ inline constexpr std::size_t kXferHeaderSize = 38;
 inline constexpr std::size_t kIsoPacketDescriptorSize = 8;
 
 struct XferRequest {
-    std::uint8_t bmRequestType = 0;   // 0
-    std::uint8_t bRequest = 0;        // 1
-    std::uint16_t wValue = 0;         // 2
-    std::uint16_t wIndex = 0;         // 4
-    std::uint16_t wLength = 0;        // 6
-    std::uint32_t timeOutSeconds = 0; // 8
-    std::uint8_t reserved = 0;        // 12
-    std::uint8_t endpointAddress = 0; // 13
-    std::uint32_t ntStatus = 0;       // 14
-    std::uint32_t usbdStatus = 0;     // 18
-    std::uint32_t isoPacketOffset = 0; // 22
-    std::uint32_t isoPacketLength = 0; // 26
-    std::uint32_t bufferOffset = 0;   // 30
-    std::uint32_t bufferLength = 0;   // 34
+    std::uint8_t bmRequestType = 0;     // 0
+    std::uint8_t bRequest = 0;          // 1
+    std::uint16_t wValue = 0;           // 2
+    std::uint16_t wIndex = 0;           // 4
+    std::uint16_t wLength = 0;          // 6
+    std::uint32_t timeOutSeconds = 0;   // 8
+    std::uint8_t reserved = 0;          // 12
+    std::uint8_t endpointAddress = 0;   // 13
+    std::uint32_t ntStatus = 0;         // 14
+    std::uint32_t usbdStatus = 0;       // 18
+    std::uint32_t isoPacketOffset = 0;  // 22
+    std::uint32_t isoPacketLength = 0;  // 26
+    std::uint32_t bufferOffset = 0;     // 30
+    std::uint32_t bufferLength = 0;     // 34
 
     // Writes the 38 header bytes to `out`; writes nothing when `out` is shorter.
     void EncodeTo(std::span<std::uint8_t> out) const;

@@ -56,7 +56,7 @@ inline Bytes LanguageList(std::initializer_list<std::uint16_t> languages) {
 
 // A configuration table; descriptors are appended in order.
 class ConfigBuilder {
-public:
+  public:
     explicit ConfigBuilder(std::uint8_t numInterfaces = 1, std::uint8_t value = 1,
                            std::uint8_t attributes = 0x80, std::uint8_t maxPower = 50)
         : bytes_{9, 2, 0, 0, numInterfaces, value, 0, attributes, maxPower} {}
@@ -91,20 +91,20 @@ public:
     // The table with wTotalLength = its size (or `totalOverride`).
     Bytes Build(int totalOverride = -1) const {
         Bytes out = bytes_;
-        const auto total = static_cast<std::uint16_t>(totalOverride < 0 ? out.size()
-                                                                        : totalOverride);
+        const auto total =
+            static_cast<std::uint16_t>(totalOverride < 0 ? out.size() : totalOverride);
         out[2] = static_cast<std::uint8_t>(total);
         out[3] = static_cast<std::uint8_t>(total >> 8);
         return out;
     }
 
-private:
+  private:
     Bytes bytes_;
 };
 
 // A BOS table with the three capabilities the link records.
 class BosBuilder {
-public:
+  public:
     BosBuilder() : bytes_{5, 0x0F, 0, 0, 0} {}
 
     BosBuilder& Usb20Extension(std::uint32_t attributes) {
@@ -133,15 +133,15 @@ public:
     }
     Bytes Build(int totalOverride = -1, int numCapsOverride = -1) const {
         Bytes out = bytes_;
-        const auto total = static_cast<std::uint16_t>(totalOverride < 0 ? out.size()
-                                                                        : totalOverride);
+        const auto total =
+            static_cast<std::uint16_t>(totalOverride < 0 ? out.size() : totalOverride);
         out[2] = static_cast<std::uint8_t>(total);
         out[3] = static_cast<std::uint8_t>(total >> 8);
         if (numCapsOverride >= 0) out[4] = static_cast<std::uint8_t>(numCapsOverride);
         return out;
     }
 
-private:
+  private:
     Bytes bytes_;
 };
 

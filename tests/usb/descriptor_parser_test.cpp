@@ -2,16 +2,17 @@
 // the records, and the refusal of every kind of broken table without reading
 // outside the bytes that arrived.
 
+#include "usb/descriptor_parser.h"
+
 #include <gtest/gtest.h>
 
 #include "fake_driver.h"
-#include "usb/descriptor_parser.h"
 
 namespace velmor::usb::test {
 namespace {
 
 class ParserTest : public ::testing::Test {
-protected:
+  protected:
     std::unique_ptr<UsbConfigRecord> Parse(const Bytes& table, bool companions = true) {
         // The bytes live in their own allocation so the sanitizer sees any overrun.
         auto copy = std::make_unique<std::uint8_t[]>(table.size());
@@ -111,11 +112,8 @@ TEST_F(ParserTest, OverstatedEndPointCountEndsAtTheNextInterface) {
 }
 
 TEST_F(ParserTest, AlternateSettingCountsPerInterfaceNumber) {
-    const Bytes table = ConfigBuilder(2)
-                            .Interface(0, 0, 0)
-                            .Interface(0, 1, 0)
-                            .Interface(1, 0, 0)
-                            .Build();
+    const Bytes table =
+        ConfigBuilder(2).Interface(0, 0, 0).Interface(0, 1, 0).Interface(1, 0, 0).Build();
     const auto config = Parse(table);
     ASSERT_NE(config, nullptr);
     ASSERT_EQ(config->interfaceCount, 3);
@@ -181,12 +179,14 @@ std::vector<BadTable> BadConfigurations() {
         {"not a configuration", WithTotal({9, 4, 0, 0, 1, 1, 0, 0x80, 50}, 9)},
         {"wTotalLength below 9", WithTotal(good, 8)},
         {"wTotalLength 0", WithTotal(good, 0)},
-        {"header longer than wTotalLength", WithTotal({12, 2, 0, 0, 1, 1, 0, 0x80, 50, 0, 0, 0}, 10)},
+        {"header longer than wTotalLength",
+         WithTotal({12, 2, 0, 0, 1, 1, 0, 0x80, 50, 0, 0, 0}, 10)},
         {"fewer bytes than wTotalLength", truncated},
         {"zero bLength", zeroLength},
         {"bLength 1", oneLength},
         {"bLength past wTotalLength", pastTotal},
-        {"descriptor cut by wTotalLength", WithTotal(good, static_cast<std::uint16_t>(good.size() - 1))},
+        {"descriptor cut by wTotalLength",
+         WithTotal(good, static_cast<std::uint16_t>(good.size() - 1))},
         {"lone byte at the end", ConfigBuilder().Interface(0, 0, 0).Raw({7}).Build()},
         {"short interface descriptor", ConfigBuilder().Raw({8, 4, 0, 0, 1, 0xFF, 0, 0}).Build()},
         {"short endpoint descriptor",
@@ -240,8 +240,11 @@ TEST_F(ParserTest, EveryTruncationAndByteFlipStaysInBounds) {
 }
 
 TEST(BosParserTest, RecordsTheThreeCapabilities) {
-    const Bytes table =
-        BosBuilder().Usb20Extension(0x0000F41E).SuperSpeed(0x000E, 0x07FF).ContainerId(0xA0).Build();
+    const Bytes table = BosBuilder()
+                            .Usb20Extension(0x0000F41E)
+                            .SuperSpeed(0x000E, 0x07FF)
+                            .ContainerId(0xA0)
+                            .Build();
     const auto bos = ParseBos(table);
     ASSERT_NE(bos, nullptr);
     EXPECT_TRUE(bos->usb20Extension.present);
@@ -284,12 +287,15 @@ TEST(BosParserTest, RefusesBrokenBosTables) {
         {"fewer bytes than wTotalLength", truncated},
         {"zero-length capability", BosBuilder().Capability({0, 0x10, 2}).Build()},
         {"capability of 2 bytes", BosBuilder().Capability({2, 0x10}).Build()},
-        {"capability past wTotalLength", BosBuilder().Capability({30, 0x10, 2, 0, 0, 0, 0}).Build()},
+        {"capability past wTotalLength",
+         BosBuilder().Capability({30, 0x10, 2, 0, 0, 0, 0}).Build()},
         {"short USB 2.0 extension", BosBuilder().Capability({6, 0x10, 2, 0, 0, 0}).Build()},
         {"short SuperSpeed capability",
          BosBuilder().Capability({9, 0x10, 3, 0, 0, 0, 0, 0, 0}).Build()},
-        {"short container ID", BosBuilder().Capability({19, 0x10, 4, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9,
-                                                       10, 11, 12, 13, 14, 15}).Build()},
+        {"short container ID",
+         BosBuilder()
+             .Capability({19, 0x10, 4, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15})
+             .Build()},
     };
     for (const BadTable& bad : cases) {
         auto copy = std::make_unique<std::uint8_t[]>(bad.bytes.size());
@@ -304,9 +310,9 @@ TEST(DescriptorHelpersTest, ControlPacketSizeRule) {
         std::uint8_t maxPacket0;
         std::uint16_t expected;
     };
-    const Case cases[] = {{0x0300, 9, 512}, {0x0200, 64, 64}, {0x0210, 8, 8},
-                          {0x0310, 9, 512}, {0x0320, 6, 64}, {0x02FF, 9, 9},
-                          {0x0300, 15, 32768}, {0x0300, 16, 0}, {0x0300, 255, 0}};
+    const Case cases[] = {{0x0300, 9, 512},    {0x0200, 64, 64}, {0x0210, 8, 8},
+                          {0x0310, 9, 512},    {0x0320, 6, 64},  {0x02FF, 9, 9},
+                          {0x0300, 15, 32768}, {0x0300, 16, 0},  {0x0300, 255, 0}};
     for (const Case& c : cases) {
         EXPECT_EQ(ControlPacketSize(c.bcdUSB, c.maxPacket0), c.expected)
             << std::hex << c.bcdUSB << " " << int(c.maxPacket0);

@@ -20,9 +20,9 @@ Bytes Le32(std::uint32_t v) {
 
 // A request block written out field by field, independent of the layer's encoder.
 Bytes Block(std::uint8_t requestType, std::uint8_t request, std::uint16_t value,
-            std::uint16_t index, std::uint16_t wLength, std::uint32_t seconds,
-            std::uint8_t address, std::uint32_t packetOffset, std::uint32_t packetLength,
-            std::uint32_t dataOffset, std::uint32_t dataLength) {
+            std::uint16_t index, std::uint16_t wLength, std::uint32_t seconds, std::uint8_t address,
+            std::uint32_t packetOffset, std::uint32_t packetLength, std::uint32_t dataOffset,
+            std::uint32_t dataLength) {
     Bytes b{requestType,
             request,
             static_cast<std::uint8_t>(value),
@@ -45,12 +45,17 @@ Bytes Block(std::uint8_t requestType, std::uint8_t request, std::uint16_t value,
 }
 
 Bytes EndPointDescriptor(std::uint8_t address, std::uint8_t attributes, std::uint16_t size) {
-    return {7, 5, address, attributes, static_cast<std::uint8_t>(size),
-            static_cast<std::uint8_t>(size >> 8), 0};
+    return {7,
+            5,
+            address,
+            attributes,
+            static_cast<std::uint8_t>(size),
+            static_cast<std::uint8_t>(size >> 8),
+            0};
 }
 
 class EndPointTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         driver.AddDevice(ControllerDevice());
         std::uint32_t error = 0;
@@ -113,7 +118,7 @@ TEST_F(EndPointTest, ControlRequestTypeByteFromDirectionTypeAndRecipient) {
         std::uint8_t expected;
     };
     const Case cases[] = {
-        {0, 0, 0, 0x00}, {1, 2, 0, 0xC0}, {1, 1, 2, 0xA2},
+        {0, 0, 0, 0x00}, {1, 2, 0, 0xC0},    {1, 1, 2, 0xA2},
         {0, 2, 3, 0x43}, {1, 3, 0x25, 0xE5},  // out-of-range fields are masked
     };
     for (const Case& c : cases) {
@@ -300,7 +305,8 @@ TEST_F(EndPointTest, PacketSizeFromDescriptorAndCompanion) {
     for (const Case& c : cases) {
         const Bytes d = EndPointDescriptor(0x81, c.attributes, c.wMaxPacketSize);
         const Bytes companion{6, 0x30, c.maxBurst, c.companionAttributes, 0, 0};
-        CBulkEndPoint ep(driver, handle, d, c.companion ? std::span(companion) : std::span<const std::uint8_t>());
+        CBulkEndPoint ep(driver, handle, d,
+                         c.companion ? std::span(companion) : std::span<const std::uint8_t>());
         EXPECT_EQ(ep.MaxPktSize, c.maxPacket) << c.wMaxPacketSize << " burst " << int(c.maxBurst);
         EXPECT_EQ(ep.PktsPerFrame, c.perFrame);
         EXPECT_EQ(ep.ssmaxburst, c.companion ? c.maxBurst : 0);
@@ -316,7 +322,7 @@ TransferScript Overcounted(std::uint32_t bytes) {
 }
 
 class RunTransferTest : public EndPointTest {
-protected:
+  protected:
     void SetUp() override {
         EndPointTest::SetUp();
         in = std::make_unique<CBulkEndPoint>(driver, handle, EndPointDescriptor(0x82, 2, 1024));

@@ -153,19 +153,28 @@ std::uint32_t FakeDriver::ServeDescriptor(FakeDevice& device, std::span<std::uin
 }
 
 std::uint32_t FakeDriver::ServeQuery(FakeDevice& device, std::uint32_t code,
-                                     std::span<std::uint8_t> output,
-                                     std::uint32_t& bytesReturned) {
+                                     std::span<std::uint8_t> output, std::uint32_t& bytesReturned) {
     Bytes answer;
     const auto word = [](std::uint32_t v) {
         return Bytes{static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
                      static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
     };
     switch (code) {
-        case ioctl::kGetDriverVersion: answer = word(0x01020304); break;
-        case ioctl::kGetUsbdiVersion: answer = word(0x00000600); break;
-        case ioctl::kGetAltInterface: answer = {device.altSetting}; break;
-        case ioctl::kGetAddress: answer = {device.usbAddress}; break;
-        case ioctl::kGetDeviceSpeed: answer = word(device.speed); break;
+        case ioctl::kGetDriverVersion:
+            answer = word(0x01020304);
+            break;
+        case ioctl::kGetUsbdiVersion:
+            answer = word(0x00000600);
+            break;
+        case ioctl::kGetAltInterface:
+            answer = {device.altSetting};
+            break;
+        case ioctl::kGetAddress:
+            answer = {device.usbAddress};
+            break;
+        case ioctl::kGetDeviceSpeed:
+            answer = word(device.speed);
+            break;
         case ioctl::kGetDeviceName:
         case ioctl::kGetSecondName: {
             const std::string& text =

@@ -44,11 +44,11 @@ enum class Answer {
 
 struct TransferScript {
     Answer answer = Answer::AtOnce;
-    Bytes inData;                 // bytes the device sends (in transfers)
-    std::uint32_t error = 31;     // Fail: the driver's code
+    Bytes inData;              // bytes the device sends (in transfers)
+    std::uint32_t error = 31;  // Fail: the driver's code
     std::uint32_t ntStatus = 0;
     std::uint32_t usbdStatus = 0;
-    bool finishOnAbort = false;   // UntilAborted: the abort lets it finish successfully
+    bool finishOnAbort = false;  // UntilAborted: the abort lets it finish successfully
     std::optional<std::uint32_t> bytesReturned;  // overrides the count the driver reports
 };
 
@@ -114,7 +114,7 @@ inline DescriptorFault Overstated(std::uint8_t type, std::uint8_t index, std::ui
 }
 
 class FakeDriver : public UsbDriver {
-public:
+  public:
     FakeDriver() = default;
     ~FakeDriver() override;
 
@@ -156,7 +156,7 @@ public:
     NotificationHandle RegisterHandleNotification(WindowId window, DriverHandle handle) override;
     bool UnregisterNotification(NotificationHandle notification) override;
 
-private:
+  private:
     struct Pending {
         Overlapped* overlapped = nullptr;
         std::uint8_t* block = nullptr;
@@ -169,8 +169,8 @@ private:
     FakeDevice* DeviceOf(DriverHandle handle);
     std::uint32_t ServeDescriptor(FakeDevice& device, std::span<std::uint8_t> block,
                                   std::uint32_t& bytesReturned);
-    std::uint32_t ServeQuery(FakeDevice& device, std::uint32_t code,
-                             std::span<std::uint8_t> output, std::uint32_t& bytesReturned);
+    std::uint32_t ServeQuery(FakeDevice& device, std::uint32_t code, std::span<std::uint8_t> output,
+                             std::uint32_t& bytesReturned);
     std::uint32_t ServeTransfer(std::uint32_t code, std::span<const std::uint8_t> input,
                                 std::span<std::uint8_t> output, std::uint32_t& bytesReturned,
                                 Overlapped* overlapped);

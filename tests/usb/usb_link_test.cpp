@@ -2,6 +2,8 @@
 // the wire, what is parsed from USB 2.x and 3.0 devices, endpoint lookup,
 // interface selection, broken descriptor tables, close and notifications.
 
+#include "usb/usb_link.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -12,7 +14,6 @@
 #include "usb/null_usb_driver.h"
 #include "usb/usb_descriptors.h"
 #include "usb/usb_error.h"
-#include "usb/usb_link.h"
 
 namespace velmor::usb::test {
 namespace {
@@ -22,7 +23,7 @@ struct Message {
 };
 
 class UsbLinkTest : public ::testing::Test {
-protected:
+  protected:
     std::unique_ptr<CUsbLink> MakeLink(WindowId window = 0, bool openNow = false) {
         return std::make_unique<CUsbLink>(
             driver, window, kVendorInterfaceClass, openNow,
@@ -98,23 +99,21 @@ TEST_F(UsbLinkTest, OpenSequenceOnTheWireForASuperSpeedDevice) {
                          c, c, c, c, c, c,  // device, languages (head, list), three strings
                          c, c,              // BOS head and table
                          ioctl::kGetAddress, ioctl::kGetDeviceName, ioctl::kGetSecondName,
-                         ioctl::kGetDriverVersion, ioctl::kGetUsbdiVersion,
-                         ioctl::kGetDeviceSpeed,
+                         ioctl::kGetDriverVersion, ioctl::kGetUsbdiVersion, ioctl::kGetDeviceSpeed,
                          c, c,  // configuration 0 head and table
                          ioctl::kGetAltInterface}));
     const auto bosSize = static_cast<std::uint16_t>(driver.Device(0).bos.size());
     const auto configSize = static_cast<std::uint16_t>(driver.Device(0).configs[0].size());
-    EXPECT_EQ(DescriptorRequests(),
-              (std::vector<Setup>{{0x0100, 0, 18},
-                                  {0x0300, 0, 2},
-                                  {0x0300, 0, 4},
-                                  {0x0301, 0x0409, 255},
-                                  {0x0302, 0x0409, 255},
-                                  {0x0303, 0x0409, 255},
-                                  {0x0F00, 0, 5},
-                                  {0x0F00, 0, bosSize},
-                                  {0x0200, 0, 9},
-                                  {0x0200, 0, configSize}}));
+    EXPECT_EQ(DescriptorRequests(), (std::vector<Setup>{{0x0100, 0, 18},
+                                                        {0x0300, 0, 2},
+                                                        {0x0300, 0, 4},
+                                                        {0x0301, 0x0409, 255},
+                                                        {0x0302, 0x0409, 255},
+                                                        {0x0303, 0x0409, 255},
+                                                        {0x0F00, 0, 5},
+                                                        {0x0F00, 0, bosSize},
+                                                        {0x0200, 0, 9},
+                                                        {0x0200, 0, configSize}}));
 
     // The first request, byte for byte: a standard in request, 5 s, data at 38.
     const RecordedCall first = driver.Calls()[0];
@@ -208,8 +207,8 @@ TEST_F(UsbLinkTest, DeviceFactsFromDescriptorsAndDriver) {
     std::uint8_t intf[9];
     link->CopyConfigDesc(config);
     link->CopyInterfaceDesc(intf);
-    EXPECT_EQ(Bytes(config, config + 9), Bytes(driver.Device(0).configs[0].begin(),
-                                               driver.Device(0).configs[0].begin() + 9));
+    EXPECT_EQ(Bytes(config, config + 9),
+              Bytes(driver.Device(0).configs[0].begin(), driver.Device(0).configs[0].begin() + 9));
     EXPECT_EQ(intf[1], 4);
     EXPECT_EQ(intf[4], 2);  // bNumEndpoints
 }
@@ -250,7 +249,7 @@ TEST_F(UsbLinkTest, AtMostTwoConfigurationsAreRead) {
 }
 
 class InterfaceSelectionTest : public UsbLinkTest {
-protected:
+  protected:
     void SetUp() override {
         FakeDevice device = ControllerDevice(false);
         device.configs[0] = ConfigBuilder()
@@ -391,9 +390,7 @@ const BrokenDevice kBrokenDevices[] = {
      },
      kBadConfigText, kBadConfigCaption},
     {"wTotalLength below 9",
-     [](FakeDevice& d, FakeDriver&) {
-         d.configs[0] = ConfigBuilder().Interface(0, 0, 0).Build(5);
-     },
+     [](FakeDevice& d, FakeDriver&) { d.configs[0] = ConfigBuilder().Interface(0, 0, 0).Build(5); },
      kBadConfigText, kBadConfigCaption},
     {"endpoint descriptor of 6 bytes",
      [](FakeDevice& d, FakeDriver&) {
@@ -401,19 +398,17 @@ const BrokenDevice kBrokenDevices[] = {
      },
      kBadConfigText, kBadConfigCaption},
     {"configuration shorter than declared",
-     [](FakeDevice&, FakeDriver& f) {
-         f.descriptorFaults.push_back(Truncated(2, 0, 20));
-     },
+     [](FakeDevice&, FakeDriver& f) { f.descriptorFaults.push_back(Truncated(2, 0, 20)); },
      kBadConfigText, kBadConfigCaption},
-    {"configuration that is not there",
-     [](FakeDevice& d, FakeDriver&) { d.configs.clear(); }, kBadConfigText, kBadConfigCaption},
+    {"configuration that is not there", [](FakeDevice& d, FakeDriver&) { d.configs.clear(); },
+     kBadConfigText, kBadConfigCaption},
     {"short device descriptor",
-     [](FakeDevice&, FakeDriver& f) {
-         f.descriptorFaults.push_back(Truncated(1, 0, 8));
-     },
+     [](FakeDevice&, FakeDriver& f) { f.descriptorFaults.push_back(Truncated(1, 0, 8)); },
      kBadConfigText, kBadConfigCaption},
     {"BOS with a zero-length capability",
-     [](FakeDevice& d, FakeDriver&) { d.bos = BosBuilder().Capability({0, 0x10, 2}).Build(); },
+     [](FakeDevice& d, FakeDriver&) {
+         d.bos = BosBuilder().Capability({0, 0x10, 2}).Build();
+     },
      kBadBosText, kBadBosCaption},
     {"BOS wTotalLength below 5",
      [](FakeDevice& d, FakeDriver&) { d.bos = BosBuilder().Usb20Extension(2).Build(4); },
@@ -441,8 +436,7 @@ const BrokenDevice kBrokenDevices[] = {
      },
      nullptr, nullptr},
     {"no interface in the configuration",
-     [](FakeDevice& d, FakeDriver&) { d.configs[0] = ConfigBuilder(0).Build(); }, nullptr,
-     nullptr},
+     [](FakeDevice& d, FakeDriver&) { d.configs[0] = ConfigBuilder(0).Build(); }, nullptr, nullptr},
     {"no configuration at all",
      [](FakeDevice& d, FakeDriver&) { d.deviceDescriptor = DeviceDescriptor(0x0300, 9, 0); },
      nullptr, nullptr},
@@ -496,8 +490,7 @@ TEST_F(UsbLinkTest, DeviceAnswersNeverOverrunTheMembers) {
 
 TEST_F(UsbLinkTest, QueriesCountOnlyWithTheirWholeAnswer) {
     driver.AddDevice(ControllerDevice(true));
-    driver.shortQueries = {ioctl::kGetDriverVersion, ioctl::kGetDeviceSpeed,
-                           ioctl::kGetDeviceName};
+    driver.shortQueries = {ioctl::kGetDriverVersion, ioctl::kGetDeviceSpeed, ioctl::kGetDeviceName};
     auto link = MakeLink();
     ASSERT_TRUE(link->OpenDevice(0));
     EXPECT_EQ(link->DriverVersion, 0u);
