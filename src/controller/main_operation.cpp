@@ -100,24 +100,33 @@ bool CMainOperation::WriteRegs(std::uint16_t start, const std::uint8_t* data, in
     Lock lock(exchangeMutex_);
     if (!device_) return false;
 
-    const std::size_t total = static_cast<std::size_t>(count) * kRegisterWordSize;
-    std::vector<std::uint8_t> words(total);
-    for (int i = 0; i < count; ++i)
-        EncodeWriteWord(&words[static_cast<std::size_t>(i) * kRegisterWordSize],
-                        static_cast<std::uint32_t>(start) + static_cast<std::uint32_t>(i), data[i]);
+    // The words are built chunk by chunk in a fixed buffer. A chunk starts where
+    // the previous exchange stopped, which after a partly moved chunk can be in
+    // the middle of a word: one spare word covers that.
+    const std::uint64_t total = static_cast<std::uint64_t>(count) * kRegisterWordSize;
+    std::array<std::uint8_t, kWriteChunkBytes + kRegisterWordSize> words{};
 
     // Every chunk is sent even after an earlier one failed, but the write only
     // succeeds when all of them did. A chunk that moved nothing ends the write: it
     // would otherwise be sent again without end.
     bool allGood = true;
-    std::size_t offset = 0;
+    std::uint64_t offset = 0;
     while (offset < total) {
-        const auto chunk =
-            static_cast<std::int32_t>(std::min<std::size_t>(kWriteChunkBytes, total - offset));
-        std::int32_t moved = chunk;
-        if (!BulkExchange(&words[offset], moved, 0)) allGood = false;
+        const auto size =
+            static_cast<std::int32_t>(std::min<std::uint64_t>(kWriteChunkBytes, total - offset));
+        const auto skip = static_cast<std::size_t>(offset % kRegisterWordSize);
+        const auto first = static_cast<std::size_t>(offset / kRegisterWordSize);
+        const std::size_t last = std::min<std::size_t>(
+            static_cast<std::size_t>(count),
+            first + (skip + static_cast<std::size_t>(size) + kRegisterWordSize - 1) / kRegisterWordSize);
+        for (std::size_t reg = first; reg < last; ++reg)
+            EncodeWriteWord(&words[(reg - first) * kRegisterWordSize],
+                            static_cast<std::uint32_t>(start) + static_cast<std::uint32_t>(reg),
+                            data[reg]);
+        std::int32_t moved = size;
+        if (!BulkExchange(&words[skip], moved, 0)) allGood = false;
         if (moved <= 0) return false;
-        offset += static_cast<std::size_t>(std::min(moved, chunk));
+        offset += static_cast<std::uint64_t>(std::min(moved, size));
     }
     return allGood;
 }

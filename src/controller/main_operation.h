@@ -73,22 +73,36 @@ public:
     usb::CUsbLink* Device() const { return device_.get(); }
 
     // ---- register access protocol ----
+    // The endpoint look-up may raise usb::UsbError ("Failed to find endpoint.")
+    // for a device whose endpoint table has a gap; ReadRegsRetry turns it into false.
+    //
     // direction 0: out on 0x02 (length = bytes to send); 1: in from 0x82 (length =
-    // room in `buffer`). `length` comes back as the bytes moved.
+    // room in `buffer`). `length` comes back as the bytes moved, never more than
+    // it was. Up to 3 tries, 1000 ms each; lengths beyond 1025 bytes fail.
     bool BulkExchange(std::uint8_t* buffer, std::int32_t& length, int direction);
+    // Write words in chunks of 1024 bytes. True only when every chunk succeeded; a
+    // chunk that moves nothing ends the write with false.
     bool WriteRegs(std::uint16_t start, const std::uint8_t* data, int count);
+    // One command and one answer per 256 registers. True only when every register
+    // arrived in order with the read tag; a bad word keeps the bytes before it.
     bool ReadRegs(std::uint16_t start, std::uint8_t* out, int count);
+    // ReadRegs up to 4 times while the device handle is open; errors give false.
     bool ReadRegsRetry(std::uint16_t start, std::uint8_t* out, int count);
     bool WriteReg32(std::uint16_t start, std::uint32_t value);
 
     // ---- vendor requests on the control endpoint ----
+    // One try; lengths beyond 512 bytes fail without sending.
     bool VendorTransfer(std::uint8_t code, int direction, std::uint16_t index, std::uint16_t value,
                         std::uint8_t* buffer, int length);
-    // Raises std::runtime_error when there is no device object.
+    // Raises std::runtime_error when there is no device object. The last byte
+    // becomes the 8-bit sum of the others; length 0 fails without sending.
     bool VendorWriteChecked(std::uint8_t* buffer, int length, bool alternate);
     // `out` receives d1..dN of the answer [N, d1..dN]; never more than `outCapacity`.
+    // Up to 6 tries. Valid when dN is the sum of d1..d(N-1) (N = 0 is valid) and
+    // N fits both the bytes asked for and `outCapacity`.
     bool VendorReadChecked(int length, std::uint8_t code, std::uint8_t* out, std::uint16_t value,
                            int outCapacity);
+    // Vendor request 0xE0 while connected; a failed read leaves zeros.
     void ReadFirmwareId(std::uint8_t out[16]);
 
     // ---- helpers shared by the pages ----

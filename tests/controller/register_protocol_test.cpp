@@ -132,6 +132,17 @@ TEST(WriteRegs, PartlyMovedChunkContinuesFromWhereItStopped) {
     EXPECT_EQ(rig.Controller().WriteLog().size(), 128u);
 }
 
+TEST(WriteRegs, ChunkStoppedInsideAWordContinuesAtThatByte) {
+    SimRig rig;
+    const Bytes data = {0xAA, 0xBB};
+    rig.driver.Moved(kOut, 2);
+    rig.op.WriteRegs(kPlain, data.data(), 2);
+    const auto sent = rig.Sent(kOut);
+    ASSERT_EQ(sent.size(), 2u);
+    // Words AA 00 60 80 | BB 01 60 80; two bytes went, the rest follows.
+    EXPECT_EQ(sent[1], (Bytes{0x60, 0x80, 0xBB, 0x01, 0x60, 0x80}));
+}
+
 TEST(ReadRegs, ReturnsTheRegistersAndSendsOneCommand) {
     SimRig rig;
     for (int i = 0; i < 16; ++i) rig.Controller().SetReg(static_cast<std::uint16_t>(0x40F0 + i), static_cast<std::uint8_t>(0xC0 + i));
