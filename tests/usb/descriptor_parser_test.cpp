@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "fake_driver.h"
 
 namespace velmor::usb::test {
@@ -237,6 +239,63 @@ TEST_F(ParserTest, EveryTruncationAndByteFlipStaysInBounds) {
             EXPECT_LE(blocks, bad.size()) << "byte " << i << " = " << int(value);
         }
     }
+}
+
+// Random tables that look plausible (a valid header, random descriptors after
+// it): whatever is parsed stays inside the bytes, and the limits hold.
+TEST_F(ParserTest, SeededRandomTablesStayInBoundsAndWithinLimits) {
+    std::mt19937 random(20261209);
+    const std::uint8_t types[] = {4, 5, 0x30, 0x24, 0x0B, 0};
+    int withEndPoints = 0;
+    for (int round = 0; round < 3000; ++round) {
+        Bytes table{9, 2, 0, 0, 1, 1, 0, 0x80, 50};
+        const int descriptors = static_cast<int>(random() % 40);
+        for (int d = 0; d < descriptors; ++d) {
+            const auto length = static_cast<std::uint8_t>(random() % 12);
+            table.push_back(length);
+            table.push_back(types[random() % std::size(types)]);
+            for (int b = 2; b < length; ++b) table.push_back(static_cast<std::uint8_t>(random()));
+        }
+        const auto declared = random() % 4 == 0 ? random() % (table.size() + 8) : table.size();
+        table[2] = static_cast<std::uint8_t>(declared);
+        table[3] = static_cast<std::uint8_t>(declared >> 8);
+        const auto config = Parse(table, random() % 2 == 0);
+        if (!config) continue;
+        ASSERT_LE(config->interfaceCount, kMaxInterfaceRecords);
+        std::size_t blocks = 9;
+        for (std::size_t k = 0; k < config->interfaceCount; ++k) {
+            blocks += config->interfaces[k]->totalLength;
+            EXPECT_LE(EndPoints(*config->interfaces[k]), kMaxEndPoints);
+            withEndPoints += EndPoints(*config->interfaces[k]) > 0;
+        }
+        EXPECT_LE(blocks, declared) << "round " << round;
+    }
+    EXPECT_GT(withEndPoints, 0);  // the generator does reach endpoints
+}
+
+TEST(BosParserTest, SeededRandomTablesNeverReadOutside) {
+    std::mt19937 random(7);
+    int parsed = 0;
+    for (int round = 0; round < 3000; ++round) {
+        Bytes table{5, 0x0F, 0, 0, static_cast<std::uint8_t>(random() % 6)};
+        const int capabilities = static_cast<int>(random() % 6);
+        for (int c = 0; c < capabilities; ++c) {
+            const auto length = static_cast<std::uint8_t>(random() % 24);
+            table.push_back(length);
+            table.push_back(0x10);
+            table.push_back(static_cast<std::uint8_t>(random() % 6));
+            for (int b = 3; b < length; ++b) table.push_back(static_cast<std::uint8_t>(random()));
+        }
+        table[2] = static_cast<std::uint8_t>(table.size());
+        table[3] = static_cast<std::uint8_t>(table.size() >> 8);
+        auto copy = std::make_unique<std::uint8_t[]>(table.size());
+        std::copy(table.begin(), table.end(), copy.get());
+        const auto bos = ParseBos({copy.get(), table.size()});
+        if (!bos) continue;
+        ++parsed;
+        EXPECT_LE(bos->capabilitiesWalked, table[4]);
+    }
+    EXPECT_GT(parsed, 0);  // the generator does produce good tables too
 }
 
 TEST(BosParserTest, RecordsTheThreeCapabilities) {
