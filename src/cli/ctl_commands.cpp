@@ -53,7 +53,8 @@ std::string TerminalText(const std::string& log) {
 }  // namespace
 
 std::string DefaultSimStateFile() {
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && *runtime != '\0')
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        runtime != nullptr && *runtime != '\0')
         return std::string(runtime) + "/velmor-sim.state";
     return "/tmp/velmor-sim-" + std::to_string(::getuid()) + ".state";
 }
@@ -112,8 +113,8 @@ int CtlCommands::Connect() {
                                                 usb::kVendorInterfaceClass, false);
     const int count = link->CountDevices();
     if (options_.device < 0 || options_.device >= count)
-        return Fail("no device " + std::to_string(options_.device) + " (" +
-                    std::to_string(count) + " found)");
+        return Fail("no device " + std::to_string(options_.device) + " (" + std::to_string(count) +
+                    " found)");
     if (!link->OpenDevice(static_cast<std::uint8_t>(options_.device)))
         return Fail("cannot open device " + std::to_string(options_.device));
     op_ = std::make_unique<controller::CMainOperation>();
@@ -175,9 +176,9 @@ int CtlCommands::Write(const std::string& address, const std::vector<std::string
         data.push_back(static_cast<std::uint8_t>(value));
     }
     if (start + data.size() > kAddressSpace)
-        return Fail(std::to_string(data.size()) + " registers from " + Hex4(start) +
-                        " run past 0xFFFF",
-                    kExitUsage);
+        return Fail(
+            std::to_string(data.size()) + " registers from " + Hex4(start) + " run past 0xFFFF",
+            kExitUsage);
     if (const int code = Connect(); code != kExitOk) return code;
 
     if (!op_->WriteRegs(static_cast<std::uint16_t>(start), data.data(),
@@ -188,8 +189,8 @@ int CtlCommands::Write(const std::string& address, const std::vector<std::string
     // cannot be kept there is reported, not lost silently.
     if (!driver_->Device(0).FlushState())
         return Fail("the simulated controller's state could not be saved to " + StateFile());
-    out_ << "wrote " << data.size() << (data.size() == 1 ? " register" : " registers")
-         << " from " << Hex4(start) << '\n';
+    out_ << "wrote " << data.size() << (data.size() == 1 ? " register" : " registers") << " from "
+         << Hex4(start) << '\n';
     return kExitOk;
 }
 
@@ -217,8 +218,9 @@ int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     app.add_option("--device", options.device, "Index of the device to use (default 0)")
         ->type_name("N")
         ->check(CLI::NonNegativeNumber);
-    app.footer("Exit codes: 0 success, 1 no such device or a transfer failed, 2 bad command "
-               "line, 3 no USB backend for real devices in this build.");
+    app.footer(
+        "Exit codes: 0 success, 1 no such device or a transfer failed, 2 bad command "
+        "line, 3 no USB backend for real devices in this build.");
 
     std::string address;
     std::string count;

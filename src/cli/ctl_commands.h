@@ -39,7 +39,7 @@ struct CtlOptions {
 };
 
 class CtlCommands {
-public:
+  public:
     // With --simulate the commands make their own simulated driver with one device;
     // tests may hand in a prepared one (its devices as they are) instead.
     CtlCommands(CtlOptions options, std::ostream& out, std::ostream& err,
@@ -54,7 +54,7 @@ public:
     int Write(const std::string& address, const std::vector<std::string>& bytes);
     int Firmware();
 
-private:
+  private:
     std::string StateFile() const;
     int MakeDriver();
     int Connect();

@@ -82,7 +82,8 @@ std::string FormatVersionText(const std::uint8_t* block) {
         text += hex;
         text += (k + 1) % 4 == 0 ? ' ' : '.';
     }
-    for (int k = 12; k < kVersionBlockSize && block[k] != 0; ++k) text += static_cast<char>(block[k]);
+    for (int k = 12; k < kVersionBlockSize && block[k] != 0; ++k)
+        text += static_cast<char>(block[k]);
     return text;
 }
 

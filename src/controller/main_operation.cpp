@@ -118,7 +118,8 @@ bool CMainOperation::WriteRegs(std::uint16_t start, const std::uint8_t* data, in
         const auto first = static_cast<std::size_t>(offset / kRegisterWordSize);
         const std::size_t last = std::min<std::size_t>(
             static_cast<std::size_t>(count),
-            first + (skip + static_cast<std::size_t>(size) + kRegisterWordSize - 1) / kRegisterWordSize);
+            first + (skip + static_cast<std::size_t>(size) + kRegisterWordSize - 1) /
+                        kRegisterWordSize);
         for (std::size_t reg = first; reg < last; ++reg)
             EncodeWriteWord(&words[(reg - first) * kRegisterWordSize],
                             static_cast<std::uint32_t>(start) + static_cast<std::uint32_t>(reg),

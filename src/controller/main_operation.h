@@ -41,12 +41,12 @@ struct LogFont {
 // Fixed sizes and counts of the register protocol and the vendor requests.
 inline constexpr std::uint8_t kBulkOutAddress = 0x02;
 inline constexpr std::uint8_t kBulkInAddress = 0x82;
-inline constexpr int kBulkBufferSize = 1025;      // transfer buffer of one bulk exchange
+inline constexpr int kBulkBufferSize = 1025;  // transfer buffer of one bulk exchange
 inline constexpr std::uint32_t kTransferTimeOutMs = 1000;
 inline constexpr int kBulkTries = 3;
-inline constexpr int kWriteChunkBytes = 1024;     // 256 write words per bulk exchange
-inline constexpr int kVendorBufferSize = 512;     // transfer buffer of one vendor request
-inline constexpr int kVendorAnswerSize = 128;     // answer [N, d1..dN] of a checked read
+inline constexpr int kWriteChunkBytes = 1024;  // 256 write words per bulk exchange
+inline constexpr int kVendorBufferSize = 512;  // transfer buffer of one vendor request
+inline constexpr int kVendorAnswerSize = 128;  // answer [N, d1..dN] of a checked read
 inline constexpr int kVendorReadTries = 6;
 inline constexpr std::uint8_t kVendorWriteCode = 0xEC;
 inline constexpr std::uint8_t kVendorWriteAltCode = 0xE2;
@@ -54,7 +54,7 @@ inline constexpr std::uint8_t kFirmwareIdCode = 0xE0;
 inline constexpr int kFirmwareIdLength = 16;
 
 class CMainOperation {
-public:
+  public:
     // The one process-wide instance, created on first call, never destroyed.
     static CMainOperation* GetInstance();
 
@@ -107,8 +107,8 @@ public:
 
     // ---- helpers shared by the pages ----
     static std::string HexTextToDec(const std::string& text, bool hexWithoutPrefix);
-    static void AppendHexDump(const std::uint8_t* bytes, int count, LogView* view,
-                              std::string& log, std::uint32_t start, int width);
+    static void AppendHexDump(const std::uint8_t* bytes, int count, LogView* view, std::string& log,
+                              std::uint32_t start, int width);
     // Kinds 0..3 computed; kind 4 copies from PatternFile().
     void FillTestPattern(std::uint8_t* buffer, int length, int kind) const;
     static std::uint16_t Crc16(const std::uint8_t* bytes, int length);
@@ -139,13 +139,13 @@ public:
     // Command sets and motion lists (copied to and from files by the store).
     std::vector<CMD_INFO> cmdList;
     std::vector<CMD_INFO> cmdList2;
-    std::vector<std::string> cmdNames;     // download order list, section "CommandName"
-    std::vector<std::string> allCmdNames;  // section "AllCommandName"
+    std::vector<std::string> cmdNames;          // download order list, section "CommandName"
+    std::vector<std::string> allCmdNames;       // section "AllCommandName"
     std::vector<MotorListInfo> motionList;      // "InitMovement"
     std::vector<MotorListInfo> testMotionList;  // "InitMovetest"
-    bool rebuildFlag = false;  // set when a loaded document had no commands
+    bool rebuildFlag = false;                   // set when a loaded document had no commands
 
-private:
+  private:
     bool DeviceIsOpen();
 
     std::unique_ptr<usb::CUsbLink> device_;

@@ -22,26 +22,28 @@ void FillPattern(std::uint8_t* buffer, int length, int kind, const std::string& 
     if (buffer == nullptr || length <= 0) return;
     if (kind >= 0 && kind <= 3) threadRandom = PatternRandom(0);
     switch (kind) {
-    case 0:
-        for (int i = 0; i < length; ++i) buffer[i] = 0;
-        break;
-    case 1:
-        for (int i = 0; i < length; ++i) buffer[i] = static_cast<std::uint8_t>(threadRandom.Next());
-        break;
-    case 2:
-        for (int i = 0; i < length; ++i) buffer[i] = static_cast<std::uint8_t>(i);
-        break;
-    case 3:
-        for (int i = 0; i < length / 4; ++i) {
-            const auto word = static_cast<std::uint32_t>(i);
-            for (int b = 0; b < 4; ++b) buffer[i * 4 + b] = static_cast<std::uint8_t>(word >> (8 * b));
-        }
-        break;
-    case 4:
-        CopyFromFile(buffer, length, patternFile);
-        break;
-    default:
-        break;
+        case 0:
+            for (int i = 0; i < length; ++i) buffer[i] = 0;
+            break;
+        case 1:
+            for (int i = 0; i < length; ++i)
+                buffer[i] = static_cast<std::uint8_t>(threadRandom.Next());
+            break;
+        case 2:
+            for (int i = 0; i < length; ++i) buffer[i] = static_cast<std::uint8_t>(i);
+            break;
+        case 3:
+            for (int i = 0; i < length / 4; ++i) {
+                const auto word = static_cast<std::uint32_t>(i);
+                for (int b = 0; b < 4; ++b)
+                    buffer[i * 4 + b] = static_cast<std::uint8_t>(word >> (8 * b));
+            }
+            break;
+        case 4:
+            CopyFromFile(buffer, length, patternFile);
+            break;
+        default:
+            break;
     }
 }
 

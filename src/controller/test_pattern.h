@@ -9,14 +9,14 @@ namespace velmor::controller {
 // The pseudo-random generator of the patterns: state = state * 214013 + 2531011
 // (mod 2^32), number = (state >> 16) & 0x7FFF.
 class PatternRandom {
-public:
+  public:
     explicit PatternRandom(std::uint32_t seed = 0) : state_(seed) {}
     int Next() {
         state_ = state_ * 214013u + 2531011u;
         return static_cast<int>((state_ >> 16) & 0x7FFF);
     }
 
-private:
+  private:
     std::uint32_t state_;
 };
 

@@ -1,5 +1,7 @@
 // velmorctl's commands: output text, exit codes and persistence between runs.
 
+#include "cli/ctl_commands.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "cli/ctl_commands.h"
 #include "drivers/sim/sim_driver.h"
 #include "support/temp_dir.h"
 
@@ -34,7 +35,7 @@ CtlRun Ctl(std::vector<std::string> args) {
 }
 
 class CtlTest : public ::testing::Test {
-protected:
+  protected:
     velmor::testing::TempDir dir;
     std::string state = dir.File("sim.state");
 
@@ -63,8 +64,8 @@ TEST_F(CtlTest, WriteInOneRunIsReadInTheNext) {
 }
 
 TEST_F(CtlTest, ReadPrintsTheHexDumpLayout) {
-    ASSERT_EQ(Sim({"write", "6000", "0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "A", "B",
-                   "C", "D", "E", "F", "10", "11"})
+    ASSERT_EQ(Sim({"write", "6000", "0", "1", "2", "3", "4", "5", "6",  "7",
+                   "8",     "9",    "A", "B", "C", "D", "E", "F", "10", "11"})
                   .code,
               kExitOk);
     const CtlRun read = Sim({"read", "6000", "18"});
@@ -104,7 +105,8 @@ TEST(Ctl, WithoutSimulateThereIsNoBackend) {
              {"list"}, {"read", "4000", "1"}, {"write", "4000", "1"}, {"firmware"}}) {
         const CtlRun run = Ctl(args);
         EXPECT_EQ(run.code, kExitNoBackend) << args[0];
-        EXPECT_EQ(run.err, "velmorctl: no USB backend for real devices in this build; use --simulate\n");
+        EXPECT_EQ(run.err,
+                  "velmorctl: no USB backend for real devices in this build; use --simulate\n");
         EXPECT_EQ(run.out, "");
     }
 }
@@ -145,7 +147,8 @@ TEST_F(CtlTest, BadCommandLinesGiveClearMessagesAndCodes) {
 TEST(Ctl, HelpListsTheCommands) {
     const CtlRun run = Ctl({"--help"});
     EXPECT_EQ(run.code, kExitOk);
-    for (const char* word : {"list", "read", "write", "firmware", "--simulate", "--state", "--device"})
+    for (const char* word :
+         {"list", "read", "write", "firmware", "--simulate", "--state", "--device"})
         EXPECT_NE(run.out.find(word), std::string::npos) << word;
 }
 
@@ -159,7 +162,9 @@ TEST(CtlCommands, FailedTransfersAreReported) {
         {"read", "velmorctl: reading 4 registers from 0x4010 failed\n",
          [](CtlCommands& c) { return c.Read("4010", "4"); }},
         {"write", "velmorctl: writing 2 registers from 0x4010 failed\n",
-         [](CtlCommands& c) { return c.Write("4010", {"1", "2"}); }},
+         [](CtlCommands& c) {
+             return c.Write("4010", {"1", "2"});
+         }},
     };
     for (const auto& c : cases) {
         auto driver = std::make_unique<sim::SimDriver>();
@@ -188,8 +193,8 @@ TEST(CtlCommands, UnpluggedDeviceIsNotFound) {
 }
 
 TEST(CtlCommands, StateThatCannotBeSavedFailsTheWrite) {
-    const CtlRun run = Ctl({"--simulate", "--state", "/nonexistent-velmor/dir/sim.state", "write",
-                         "4000", "1"});
+    const CtlRun run =
+        Ctl({"--simulate", "--state", "/nonexistent-velmor/dir/sim.state", "write", "4000", "1"});
     EXPECT_EQ(run.code, kExitFailed);
     EXPECT_NE(run.err.find("could not be saved"), std::string::npos) << run.err;
 }
@@ -203,11 +208,16 @@ struct HexCase {
 
 TEST(ParseHexNumber, AcceptsOnlyWholeHexNumbersInRange) {
     const std::vector<HexCase> cases = {
-        {"4000", 0xFFFF, true, 0x4000}, {"0x40ff", 0xFFFF, true, 0x40FF},
-        {"0XaB", 0xFF, true, 0xAB},     {"FFFF", 0xFFFF, true, 0xFFFF},
-        {"10000", 0xFFFF, false, 0},    {"", 0xFF, false, 0},
-        {"0x", 0xFF, false, 0},         {"12 ", 0xFF, false, 0},
-        {"-1", 0xFF, false, 0},         {"x12", 0xFF, false, 0},
+        {"4000", 0xFFFF, true, 0x4000},
+        {"0x40ff", 0xFFFF, true, 0x40FF},
+        {"0XaB", 0xFF, true, 0xAB},
+        {"FFFF", 0xFFFF, true, 0xFFFF},
+        {"10000", 0xFFFF, false, 0},
+        {"", 0xFF, false, 0},
+        {"0x", 0xFF, false, 0},
+        {"12 ", 0xFF, false, 0},
+        {"-1", 0xFF, false, 0},
+        {"x12", 0xFF, false, 0},
         {"123456789", 0xFFFFFFFF, false, 0},
     };
     for (const auto& c : cases) {

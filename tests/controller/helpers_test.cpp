@@ -33,20 +33,20 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, HexTextToDecTest,
     ::testing::Values(HexCase{"0x1F", false, "31"}, HexCase{"0x1F", true, "31"},
                       HexCase{"1F", true, "31"}, HexCase{"25", false, "25"},
-                      HexCase{"0x1G", false, "16"},          // G counts as 0
-                      HexCase{"X1f", false, "31"},           // upper-case prefix, lower digits
+                      HexCase{"0x1G", false, "16"},  // G counts as 0
+                      HexCase{"X1f", false, "31"},   // upper-case prefix, lower digits
                       HexCase{"0x4000", false, "16384"},
-                      HexCase{"0x", false, "0"},             // prefix without digits
-                      HexCase{"12x10", false, "16"},         // only what follows the x counts
-                      HexCase{"1X2x3", false, "3"},          // the first lower-case x wins
-                      HexCase{"0xFFFFFFFF", false, "-1"},    // 32-bit signed
+                      HexCase{"0x", false, "0"},           // prefix without digits
+                      HexCase{"12x10", false, "16"},       // only what follows the x counts
+                      HexCase{"1X2x3", false, "3"},        // the first lower-case x wins
+                      HexCase{"0xFFFFFFFF", false, "-1"},  // 32-bit signed
                       HexCase{"0x80000000", false, "-2147483648"},
                       HexCase{"0x123456789", false, "591751049"},  // 9 digits wrap
                       HexCase{"", true, "0"}, HexCase{"", false, ""},
                       HexCase{"abc", false, "abc"}));  // no prefix, flag clear: unchanged
 
 class RecordingView : public LogView {
-public:
+  public:
     void ShowLog(const std::string& text) override { shown.push_back(text); }
     std::vector<std::string> shown;
 };
@@ -126,7 +126,7 @@ TEST(AppendHexDump, NothingToDumpLeavesLogAlone) {
 }
 
 class FillTestPatternTest : public ::testing::Test {
-protected:
+  protected:
     CMainOperation op;
     std::vector<std::uint8_t> Filled(int length, int kind, std::size_t size = 0) {
         std::vector<std::uint8_t> buffer(size ? size : static_cast<std::size_t>(length), 0xEE);
@@ -214,7 +214,7 @@ TEST(Crc16, AppendedCrcChecksToZero) {
 
 TEST(FormatVersionText, GroupsBytesTwoToElevenAndAppendsText) {
     const std::uint8_t block[16] = {0xAA, 0xBB, 0x01, 0x02, 0x20, 0x26, 0x0C, 0x09,
-                                    0x00, 0x01, 0x0A, 0xFF, 'V', '1', 'b', 0};
+                                    0x00, 0x01, 0x0A, 0xFF, 'V',  '1',  'b',  0};
     EXPECT_EQ(FormatVersionText(block), "01.02 20.26.0C.09 00.01.0A.FF V1b");
     const std::uint8_t full[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 'A', 'B', 'C', 'D'};
     EXPECT_EQ(FormatVersionText(full), "00.00 00.00.00.00 00.00.00.00 ABCD");  // at most 4

@@ -22,7 +22,8 @@ constexpr std::uint8_t kIn = 0x82;
 
 Bytes Pattern(int count, int seed) {
     Bytes bytes(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7 + seed);
+    for (int i = 0; i < count; ++i)
+        bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7 + seed);
     return bytes;
 }
 
@@ -32,10 +33,10 @@ TEST(WriteRegs, SendsOneWriteWordPerRegister) {
     ASSERT_TRUE(rig.op.WriteRegs(0x4100, data.data(), 3));
     const auto sent = rig.Sent(kOut);
     ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0], (Bytes{0x11, 0x00, 0x41, 0x80, 0x22, 0x01, 0x41, 0x80, 0x33, 0x02, 0x41, 0x80}));
-    EXPECT_EQ(rig.Controller().WriteLog(),
-              (std::vector<std::pair<std::uint16_t, std::uint8_t>>{
-                  {0x4100, 0x11}, {0x4101, 0x22}, {0x4102, 0x33}}));
+    EXPECT_EQ(sent[0],
+              (Bytes{0x11, 0x00, 0x41, 0x80, 0x22, 0x01, 0x41, 0x80, 0x33, 0x02, 0x41, 0x80}));
+    EXPECT_EQ(rig.Controller().WriteLog(), (std::vector<std::pair<std::uint16_t, std::uint8_t>>{
+                                               {0x4100, 0x11}, {0x4101, 0x22}, {0x4102, 0x33}}));
 }
 
 // Plain registers (no behaviour in the simulator) for multi-chunk transfers.
@@ -50,9 +51,12 @@ TEST(WriteRegs, ThreeHundredRegistersGoAsTwoChunks) {
     EXPECT_EQ(sent[0].size(), 1024u);
     EXPECT_EQ(sent[1].size(), 176u);
     // The second chunk starts with register 256.
-    EXPECT_EQ((Bytes{sent[1][0], sent[1][1], sent[1][2], sent[1][3]}), (Bytes{data[256], 0x00, 0x61, 0x80}));
+    EXPECT_EQ((Bytes{sent[1][0], sent[1][1], sent[1][2], sent[1][3]}),
+              (Bytes{data[256], 0x00, 0x61, 0x80}));
     for (int i = 0; i < 300; ++i)
-        ASSERT_EQ(rig.Controller().Reg(static_cast<std::uint16_t>(kPlain + i)), data[static_cast<std::size_t>(i)]) << i;
+        ASSERT_EQ(rig.Controller().Reg(static_cast<std::uint16_t>(kPlain + i)),
+                  data[static_cast<std::size_t>(i)])
+            << i;
 }
 
 TEST(WriteRegs, AddressWrapsAtTheTopOfTheSpace) {
@@ -69,8 +73,8 @@ TEST(WriteRegs, WriteReg32SendsLeastSignificantByteFirst) {
     ASSERT_TRUE(rig.op.WriteReg32(0x4010, 0x12345678));
     const auto sent = rig.Sent(kOut);
     ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0], (Bytes{0x78, 0x10, 0x40, 0x80, 0x56, 0x11, 0x40, 0x80, 0x34, 0x12, 0x40, 0x80,
-                              0x12, 0x13, 0x40, 0x80}));
+    EXPECT_EQ(sent[0], (Bytes{0x78, 0x10, 0x40, 0x80, 0x56, 0x11, 0x40, 0x80, 0x34, 0x12, 0x40,
+                              0x80, 0x12, 0x13, 0x40, 0x80}));
     EXPECT_EQ(rig.Controller().Reg(0x4013), 0x12);
 }
 
@@ -128,7 +132,8 @@ TEST(WriteRegs, PartlyMovedChunkContinuesFromWhereItStopped) {
     const auto sent = rig.Sent(kOut);
     ASSERT_EQ(sent.size(), 2u);
     ASSERT_EQ(sent[1].size(), 512u);
-    EXPECT_EQ((Bytes{sent[1][0], sent[1][1], sent[1][2], sent[1][3]}), (Bytes{data[128], 0x80, 0x40, 0x80}));
+    EXPECT_EQ((Bytes{sent[1][0], sent[1][1], sent[1][2], sent[1][3]}),
+              (Bytes{data[128], 0x80, 0x40, 0x80}));
     EXPECT_EQ(rig.Controller().WriteLog().size(), 128u);
 }
 
@@ -145,7 +150,9 @@ TEST(WriteRegs, ChunkStoppedInsideAWordContinuesAtThatByte) {
 
 TEST(ReadRegs, ReturnsTheRegistersAndSendsOneCommand) {
     SimRig rig;
-    for (int i = 0; i < 16; ++i) rig.Controller().SetReg(static_cast<std::uint16_t>(0x40F0 + i), static_cast<std::uint8_t>(0xC0 + i));
+    for (int i = 0; i < 16; ++i)
+        rig.Controller().SetReg(static_cast<std::uint16_t>(0x40F0 + i),
+                                static_cast<std::uint8_t>(0xC0 + i));
     std::array<std::uint8_t, 16> out{};
     ASSERT_TRUE(rig.op.ReadRegs(0x40F0, out.data(), 16));
     for (int i = 0; i < 16; ++i) EXPECT_EQ(out[static_cast<std::size_t>(i)], 0xC0 + i);
@@ -158,11 +165,14 @@ TEST(ReadRegs, ReturnsTheRegistersAndSendsOneCommand) {
 TEST(ReadRegs, ThreeHundredRegistersAreTwoCommands) {
     SimRig rig;
     const Bytes data = Pattern(300, 11);
-    for (int i = 0; i < 300; ++i) rig.Controller().SetReg(static_cast<std::uint16_t>(kPlain + i), data[static_cast<std::size_t>(i)]);
+    for (int i = 0; i < 300; ++i)
+        rig.Controller().SetReg(static_cast<std::uint16_t>(kPlain + i),
+                                data[static_cast<std::size_t>(i)]);
     Bytes out(300);
     ASSERT_TRUE(rig.op.ReadRegs(kPlain, out.data(), 300));
     EXPECT_EQ(out, data);
-    EXPECT_EQ(rig.Sent(kOut), (std::vector<Bytes>{{255, 0x00, 0x60, 0x81}, {43, 0x00, 0x61, 0x81}}));
+    EXPECT_EQ(rig.Sent(kOut),
+              (std::vector<Bytes>{{255, 0x00, 0x60, 0x81}, {43, 0x00, 0x61, 0x81}}));
     const auto answers = rig.driver.Transfers(kIn);
     ASSERT_EQ(answers.size(), 2u);
     EXPECT_EQ(answers[0].requested, 1024u);
@@ -220,7 +230,11 @@ TEST(ReadRegs, SimulatorAnswerFaultsFailTheRead) {
         void (*arm)(sim::SimFaults&);
     };
     const std::vector<FaultCase> cases = {
-        {"wrong tag", [](sim::SimFaults& f) { f.wrongTagAnswers = 1; f.faultWordIndex = 2; }},
+        {"wrong tag",
+         [](sim::SimFaults& f) {
+             f.wrongTagAnswers = 1;
+             f.faultWordIndex = 2;
+         }},
         {"wrong address", [](sim::SimFaults& f) { f.wrongAddressAnswers = 1; }},
         {"short", [](sim::SimFaults& f) { f.shortAnswers = 1; }},
         {"empty", [](sim::SimFaults& f) { f.emptyAnswers = 1; }},
@@ -322,8 +336,8 @@ TEST(BulkExchange, InCopiesNoMoreThanTheCallerAsked) {
     std::int32_t length = 8;
     EXPECT_TRUE(rig.op.BulkExchange(buffer.data(), length, 1));
     EXPECT_EQ(length, 8);
-    EXPECT_EQ(buffer, (Bytes{0x77, 0x77, 0x77, 0x77, 0x77, 0x77, 0x77, 0x77,
-                             0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE}));
+    EXPECT_EQ(buffer, (Bytes{0x77, 0x77, 0x77, 0x77, 0x77, 0x77, 0x77, 0x77, 0xEE, 0xEE, 0xEE, 0xEE,
+                             0xEE, 0xEE, 0xEE, 0xEE}));
 }
 
 TEST(BulkExchange, SetsTheEndpointTimeOut) {

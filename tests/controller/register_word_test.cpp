@@ -1,5 +1,7 @@
 // Register words and the answer walk, without any I/O.
 
+#include "controller/register_word.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -8,7 +10,6 @@
 #include <vector>
 
 #include "controller/main_operation.h"
-#include "controller/register_word.h"
 
 namespace velmor::controller {
 namespace {
@@ -17,8 +18,8 @@ std::vector<std::uint8_t> Answer(std::uint32_t start, const std::vector<std::uin
     std::vector<std::uint8_t> bytes;
     for (std::size_t i = 0; i < data.size(); ++i) {
         const std::uint32_t a = start + static_cast<std::uint32_t>(i);
-        bytes.insert(bytes.end(), {data[i], static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(a >> 8),
-                                   kReadTag});
+        bytes.insert(bytes.end(), {data[i], static_cast<std::uint8_t>(a),
+                                   static_cast<std::uint8_t>(a >> 8), kReadTag});
     }
     return bytes;
 }
@@ -59,7 +60,8 @@ TEST(WalkReadAnswer, FirstBadWordEndsTheWalk) {
         const AnswerWalk walk = WalkReadAnswer(answer.data(), 16, 0x4000, 0, out.data(), 4);
         EXPECT_FALSE(walk.good) << c.name;
         EXPECT_EQ(walk.stored, c.wordToSpoil) << c.name;
-        for (int i = c.wordToSpoil; i < 4; ++i) EXPECT_EQ(out[static_cast<std::size_t>(i)], 0) << c.name;
+        for (int i = c.wordToSpoil; i < 4; ++i)
+            EXPECT_EQ(out[static_cast<std::size_t>(i)], 0) << c.name;
     }
 }
 

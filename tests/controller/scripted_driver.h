@@ -3,14 +3,14 @@
 // passes everything to an inner driver (the simulator) except the transfers a
 // test has scripted, and records every transfer issued through an endpoint.
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
-#include <string>
 #include <deque>
 #include <map>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "usb/ioctl_codes.h"
@@ -20,15 +20,15 @@
 namespace velmor::controller::testing {
 
 class ScriptedDriver : public usb::UsbDriver {
-public:
+  public:
     // Endpoint address of control transfers in the scripts and the record.
     static constexpr std::uint8_t kControl = 0x00;
 
     struct Transfer {
-        std::uint8_t endpoint = 0;     // 0 for control transfers
-        usb::XferRequest header;       // the request block's header as sent
+        std::uint8_t endpoint = 0;  // 0 for control transfers
+        usb::XferRequest header;    // the request block's header as sent
         bool in = false;
-        std::uint32_t requested = 0;   // bytes asked to move
+        std::uint32_t requested = 0;     // bytes asked to move
         std::vector<std::uint8_t> data;  // the bytes sent (out transfers)
         bool scripted = false;
     };
@@ -75,7 +75,8 @@ public:
         return inner_.Open(path, lastError);
     }
     std::uint32_t Close(usb::DriverHandle handle) override { return inner_.Close(handle); }
-    usb::WaitResult WaitForCompletion(usb::Overlapped& overlapped, std::uint32_t timeoutMs) override {
+    usb::WaitResult WaitForCompletion(usb::Overlapped& overlapped,
+                                      std::uint32_t timeoutMs) override {
         return inner_.WaitForCompletion(overlapped, timeoutMs);
     }
     bool GetOverlappedResult(usb::DriverHandle handle, usb::Overlapped& overlapped,
@@ -112,8 +113,8 @@ public:
                         ? (record.header.bmRequestType & 0x80) != 0
                         : (record.endpoint & 0x80) != 0;
         const std::uint32_t offset = direct ? 0 : record.header.bufferOffset;
-        record.requested = direct ? static_cast<std::uint32_t>(output.size())
-                                  : record.header.bufferLength;
+        record.requested =
+            direct ? static_cast<std::uint32_t>(output.size()) : record.header.bufferLength;
         if (!record.in) {
             const std::uint8_t* data = direct ? output.data() : input.data() + offset;
             record.data.assign(data, data + record.requested);
@@ -130,7 +131,8 @@ public:
 
         if (record.in && !step->data.empty() && output.size() > offset) {
             const std::size_t room = output.size() - offset;
-            std::memcpy(output.data() + offset, step->data.data(), std::min(room, step->data.size()));
+            std::memcpy(output.data() + offset, step->data.data(),
+                        std::min(room, step->data.size()));
         }
         if (step->usbdStatus != 0) {
             // The block is the driver's to write back into, as a real driver does.
@@ -142,7 +144,7 @@ public:
         return usb::error::kSuccess;
     }
 
-private:
+  private:
     enum class Kind { Refuse, Complete };
     struct Step {
         Kind kind;
