@@ -179,12 +179,15 @@ bool CCmdsMag::SaveConfigDocument(const std::string& path) {
     return doc.Commit() && written;
 }
 
-int CCmdsMag::ReadCount(ProfileDocument& profile, const std::string& section,
-                        const std::string& key) {
-    const int count = profile.GetInt(section, key, 0);
-    if (count > kMaxEntries) {
+int CCmdsMag::ReadCount(StoreDocument& doc, const std::string& section, const std::string& key) {
+    const int count = doc.Profile().GetInt(section, key, 0);
+    const std::size_t sections = doc.Ini().Lines().SectionCount();
+    const int limit = sections > static_cast<std::size_t>(kMaxEntries)
+                          ? static_cast<int>(std::min<std::size_t>(sections, 0x7FFFFFFF))
+                          : kMaxEntries;
+    if (count > limit) {
         countClamped_ = true;
-        return kMaxEntries;
+        return limit;
     }
     return count;
 }
@@ -192,7 +195,7 @@ int CCmdsMag::ReadCount(ProfileDocument& profile, const std::string& section,
 bool CCmdsMag::ReadNameList(StoreDocument& doc, const std::string& section,
                             std::vector<std::string>& list) {
     ProfileDocument& profile = doc.Profile();
-    const int count = ReadCount(profile, section, "TotalNums");
+    const int count = ReadCount(doc, section, "TotalNums");
     for (int k = 0; k < count; ++k) {
         std::string name = profile.GetString(section, Indexed("KeyName", k), "");
         if (!name.empty()) list.push_back(std::move(name));
@@ -218,8 +221,8 @@ void CCmdsMag::ReadCmdList(StoreDocument& doc) {
     ProfileDocument& profile = doc.Profile();
     auto& list = operation_.cmdList;
     list.clear();
-    const int count = ReadCount(profile, "TotalCmdNumbers", "CmdNums");
-    if (count == 0) operation_.rebuildFlag = true;
+    const int count = ReadCount(doc, "TotalCmdNumbers", "CmdNums");
+    if (count <= 0) operation_.rebuildFlag = true;  // a negative count holds none either
     for (int k = 0; k < count; ++k) {
         const std::string section = Indexed("CmdInfo", k);
         CMD_INFO cmd;
@@ -258,7 +261,7 @@ bool CCmdsMag::ReadMotionList(StoreDocument& doc, int mode) {
     const MotionNames names = MotionSections(mode);
     auto& list = MotionList(operation_, mode);
     list.clear();
-    const int count = ReadCount(profile, names.countSection, names.countSection);
+    const int count = ReadCount(doc, names.countSection, names.countSection);
     for (int k = 0; k < count; ++k) {
         const std::string section = Indexed(names.entryPrefix, k);
         MotorListInfo e;

@@ -23,9 +23,11 @@ public:
     // Which stored path: the configuration document or the cleaning file.
     enum class PathKind { Configuration, Cleaning };
 
-    // A count read from a document above this is corrupt: the list is read up to it and
-    // the load reports failure (a count of two billion must not take hours or all memory).
-    static constexpr int kMaxEntries = 100000;
+    // A count read from a document is trusted up to this or up to the number of sections
+    // the document holds, whichever is larger. A larger count is corrupt: the list is
+    // read up to the limit and the load reports failure (a count of two billion must not
+    // take hours or all memory; a real list of that length needs a section per entry).
+    static constexpr int kMaxEntries = 10000;
 
     explicit CCmdsMag(controller::CMainOperation& operation,
                       shell::FileOps& ops = shell::DefaultFileOps());
@@ -61,7 +63,7 @@ public:
 
     // The bytes the last load or save gathered.
     const ChecksumBuffer& Checksum() const { return checksum_; }
-    // True when the last load met a count above kMaxEntries.
+    // True when the last load met a count above its limit.
     bool CountClamped() const { return countClamped_; }
 
     // ---- where the documents live ----
@@ -71,7 +73,7 @@ public:
     static std::string DefaultDocumentPath(const std::string& programFolder);
 
 private:
-    int ReadCount(ProfileDocument& profile, const std::string& section, const std::string& key);
+    int ReadCount(StoreDocument& doc, const std::string& section, const std::string& key);
     bool WriteSingle(const std::string& path, const char* section, const char* key,
                      const std::string& value);
 
