@@ -64,10 +64,14 @@ class CUsbLink {
     void Shutdown();
     bool IsOpen() const { return hDevice != kInvalidHandle; }
 
-    // Address 0: the control endpoint. Raises UsbError("Failed to find endpoint.")
-    // on an empty slot met before the address; an absent address gives null.
+    // Address 0: the control endpoint, whatever the interface holds (null while
+    // closed). Other addresses are searched among the current interface's
+    // bNumEndpoints slots: UsbError("Failed to find endpoint.") on an empty slot
+    // met before the address; an absent address gives null.
     CUsbEndPoint* FindEndPoint(std::uint8_t address);
 
+    // The 9 bytes of the current configuration's and interface's descriptors
+    // (zeros while closed).
     void CopyConfigDesc(std::uint8_t out[9]) const;
     void CopyInterfaceDesc(std::uint8_t out[9]) const;
 
