@@ -42,9 +42,11 @@ inline constexpr usb::Guid kInterfaceClass = {0x60, 0xAA, 0x18, 0xAE, 0x6A, 0x7F
                                               0x97, 0xDD, 0x00, 0x01, 0x02, 0x29, 0xB9, 0x59};
 
 struct SimDeviceOptions {
-    std::uint16_t bcdUSB = 0x0300;    // 0x0300: USB 3.0 with BOS and companions; 0x0210: USB 2.x
-    std::uint8_t interfaceCount = 1;  // bNumInterfaces; 2 makes a device the program skips
-    std::uint8_t altSetting = 0;      // the alternate setting the driver reports
+    std::uint16_t bcdUSB = 0x0300;  // 0x0300: USB 3.0 with BOS and companions; 0x0210: USB 2.x
+    // bNumInterfaces (1..4); 2 makes a device the program skips. Interfaces past
+    // the first list bulk endpoints 0x04/0x84, 0x06/0x86, ...; transfers on them are refused.
+    std::uint8_t interfaceCount = 1;
+    std::uint8_t altSetting = 0;  // the alternate setting the driver reports
     std::string deviceName = "VelmorTool USB3 Controller";
     std::string stateFile;  // registers and flash persist here when not empty
     // Transfers with an overlapped answer 997 and complete from a worker thread.
@@ -102,7 +104,7 @@ class SimDriver : public usb::UsbDriver {
         std::uint32_t code = 0;
         std::vector<std::uint8_t> input;
     };
-    static constexpr std::size_t kRequestLogLimit = 1u << 16;
+    static constexpr std::size_t kRequestLogLimit = 4096;
     std::vector<Request> Requests() const;
     void ClearRequests();
 
