@@ -256,9 +256,11 @@ QPushButton* ReadWriteRegView::Button(ui::ButtonField& field, const char* name, 
     auto* button = new QPushButton;
     button->setObjectName(QString::fromLatin1(name));
     if (handler != nullptr) {
-        connect(button, &QPushButton::clicked, this, [this, handler] {
-            (model_.*handler)();
-            Refresh();
+        // Captures plain pointers: GCC 12's sanitizers misread a lambda that
+        // captures `this` beside a member-function pointer.
+        connect(button, &QPushButton::clicked, this, [model = &model_, view = this, handler] {
+            (model->*handler)();
+            view->Refresh();
         });
     }
     refreshers_.push_back([button, &field, gate] {
