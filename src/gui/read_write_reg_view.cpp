@@ -1,22 +1,21 @@
 #include "gui/read_write_reg_view.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QTextCursor>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "controller/main_operation.h"
+#include "gui/field_widgets.h"
+#include "gui/model_binding.h"
 #include "gui/qt_timer_service.h"
 
 namespace velmor::gui {
@@ -25,17 +24,8 @@ namespace {
 
 using Dlg = registers::CReadWriteRegDlg;
 
-// Captions come from the model in Chinese; an installed translation gives the
-// English ones.
-QString Caption(const std::string& text) {
-    return QCoreApplication::translate("CReadWriteRegDlg", text.c_str());
-}
-
-QStringList Items(const ui::ChoiceField& field) {
-    QStringList items;
-    for (const std::string& item : field.items) items << QString::fromStdString(item);
-    return items;
-}
+// Translation context of the page's captions.
+constexpr const char* kCaptionContext = "CReadWriteRegDlg";
 
 // The log uses "\r\n" line ends; the text view wants plain "\n".
 QString LogDisplayText(const std::string& text) {
@@ -82,25 +72,14 @@ ReadWriteRegView::ReadWriteRegView(registers::CReadWriteRegDlg& model, QWidget* 
     layout->addLayout(controls);
     layout->addWidget(BuildLog(), 1);
 
-    // Changes may be announced from flash workers: hand them to the GUI thread,
-    // where the view may already be gone.
-    QPointer<ReadWriteRegView> guard(this);
-    std::shared_ptr<std::atomic<bool>> queued = refreshQueued_;
-    model_.SetListener([guard, queued] {
-        if (queued->exchange(true)) return;
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [guard, queued] {
-                queued->store(false);
-                if (guard) guard->Refresh();
-            },
-            Qt::QueuedConnection);
-    });
+    // Changes may be announced from flash workers; the binding hands them to the
+    // GUI thread as one queued refresh per burst.
+    binding_ = new ModelBinding(model_, [this] { Refresh(); }, this);
     Refresh();
 }
 
 ReadWriteRegView::~ReadWriteRegView() {
-    model_.SetListener(nullptr);
+    delete binding_;  // the model no longer reaches this view
     model_.SetTimerService(nullptr);
 }
 
@@ -218,15 +197,7 @@ QLineEdit* ReadWriteRegView::Text(ui::TextField& field, const char* name, int ma
     }
     connect(edit, &QLineEdit::textChanged, this,
             [&field](const QString& text) { field.text = text.toStdString(); });
-    refreshers_.push_back([edit, &field] {
-        const QString text = QString::fromStdString(field.text);
-        if (edit->text() != text) {
-            const QSignalBlocker blocker(edit);
-            edit->setText(text);
-        }
-        edit->setEnabled(field.enabled);
-        edit->setVisible(field.visible);
-    });
+    refreshers_.push_back([edit, &field] { Apply(edit, field); });
     return edit;
 }
 
@@ -235,19 +206,7 @@ QComboBox* ReadWriteRegView::Choice(ui::ChoiceField& field, const char* name) {
     combo->setObjectName(QString::fromLatin1(name));
     connect(combo, &QComboBox::currentIndexChanged, this,
             [&field](int index) { field.selected = index; });
-    refreshers_.push_back([combo, &field] {
-        const QSignalBlocker blocker(combo);
-        const QStringList items = Items(field);
-        QStringList shown;
-        for (int i = 0; i < combo->count(); ++i) shown << combo->itemText(i);
-        if (shown != items) {
-            combo->clear();
-            combo->addItems(items);
-        }
-        combo->setCurrentIndex(field.selected < combo->count() ? field.selected : -1);
-        combo->setEnabled(field.enabled);
-        combo->setVisible(field.visible);
-    });
+    refreshers_.push_back([combo, &field] { Apply(combo, field); });
     return combo;
 }
 
@@ -264,9 +223,9 @@ QPushButton* ReadWriteRegView::Button(ui::ButtonField& field, const char* name, 
         });
     }
     refreshers_.push_back([button, &field, gate] {
-        button->setText(Caption(field.caption));
-        button->setEnabled(field.enabled && (!gate || gate()));
-        button->setVisible(field.visible);
+        ui::ButtonField shown = field;
+        shown.enabled = field.enabled && (!gate || gate());
+        Apply(button, shown, kCaptionContext);
     });
     return button;
 }

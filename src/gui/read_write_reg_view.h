@@ -5,10 +5,8 @@
 // and follows the end of the log.
 
 #include <QWidget>
-#include <atomic>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +20,7 @@ class QPushButton;
 
 namespace velmor::gui {
 
+class ModelBinding;
 class QtTimerService;
 
 class ReadWriteRegView : public QWidget {
@@ -51,14 +50,13 @@ private:
     void RefreshLog();
 
     registers::CReadWriteRegDlg& model_;
+    ModelBinding* binding_ = nullptr;
     QtTimerService* timers_ = nullptr;
     QPlainTextEdit* log_ = nullptr;
     QProgressBar* progress_ = nullptr;
     std::vector<std::function<void()>> refreshers_;  // one per bound widget
     std::string shownLog_;
     std::uint64_t shownRevision_ = ~std::uint64_t{0};
-    // Set while a refresh is queued, so a burst of changes costs one refresh.
-    std::shared_ptr<std::atomic<bool>> refreshQueued_ = std::make_shared<std::atomic<bool>>(false);
 };
 
 }  // namespace velmor::gui
