@@ -27,7 +27,7 @@ using velmor::controller::CMainOperation;
 // Our save without the flush to the device, to compare like with like: the other
 // libraries do not flush.
 class NoSyncFileOps : public velmor::shell::FileOps {
-public:
+  public:
     bool Sync(int) override { return true; }
     void SyncFolder(const std::string&) override {}
 };
@@ -37,8 +37,9 @@ void Fill(CMainOperation& op) {
     op.allCmdNames = {"InitDone", "InitMovement", "InitMovetest", "InitEnd", "电机组"};
     op.cmdNames = op.allCmdNames;
     for (int k = 0; k < 2500; ++k) {
-        op.cmdList.push_back({k % 3 ? "InitDone" : "电机组", "寄存器_" + std::to_string(k) + "[7:0]",
-                              keywords[k % 4], static_cast<std::uint16_t>(0x4000 + k),
+        op.cmdList.push_back({k % 3 ? "InitDone" : "电机组",
+                              "寄存器_" + std::to_string(k) + "[7:0]", keywords[k % 4],
+                              static_cast<std::uint16_t>(0x4000 + k),
                               static_cast<std::uint8_t>(k)});
     }
     for (int k = 0; k < 100; ++k) {
@@ -60,8 +61,9 @@ double MedianMs(int runs, const std::function<void()>& work) {
     for (int r = 0; r < runs; ++r) {
         const auto t0 = std::chrono::steady_clock::now();
         work();
-        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
-                         .count());
+        ms.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
+                .count());
     }
     std::sort(ms.begin(), ms.end());
     return ms[ms.size() / 2];
@@ -91,7 +93,8 @@ int main() {
 
     CMainOperation target;
     bool loadOk = true;
-    const double oursLoad = MedianMs(runs, [&] { loadOk = CCmdsMag(target).LoadConfigDocument(doc) && loadOk; });
+    const double oursLoad =
+        MedianMs(runs, [&] { loadOk = CCmdsMag(target).LoadConfigDocument(doc) && loadOk; });
     const double oursSave = MedianMs(runs, [&] { CCmdsMag(source).SaveConfigDocument(doc); });
     NoSyncFileOps noSync;
     const double oursSaveNoSync =
@@ -119,9 +122,12 @@ int main() {
     std::printf("%-40s %10s %12s\n", "operation (median of 21)", "ms", "ratio to ours");
     std::printf("%-40s %10.3f %12s\n", "ours: LoadConfigDocument", oursLoad, "1.00");
     std::printf("%-40s %10.3f %12s\n", "ours: SaveConfigDocument (with fsync)", oursSave, "");
-    std::printf("%-40s %10.3f %12s\n", "ours: SaveConfigDocument (no fsync)", oursSaveNoSync, "1.00");
-    std::printf("%-40s %10.3f %12.2f\n", "inih: parse (vs our load)", inihParse, inihParse / oursLoad);
-    std::printf("%-40s %10.3f %12.2f\n", "SimpleIni: load (vs our load)", simpleLoad, simpleLoad / oursLoad);
+    std::printf("%-40s %10.3f %12s\n", "ours: SaveConfigDocument (no fsync)", oursSaveNoSync,
+                "1.00");
+    std::printf("%-40s %10.3f %12.2f\n", "inih: parse (vs our load)", inihParse,
+                inihParse / oursLoad);
+    std::printf("%-40s %10.3f %12.2f\n", "SimpleIni: load (vs our load)", simpleLoad,
+                simpleLoad / oursLoad);
     std::printf("%-40s %10.3f %12.2f\n", "SimpleIni: load+save (vs our load+save)", simpleLoadSave,
                 simpleLoadSave / (oursLoad + oursSaveNoSync));
     std::filesystem::remove_all(folder);

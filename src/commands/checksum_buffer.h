@@ -14,7 +14,7 @@
 namespace velmor::commands {
 
 class ChecksumBuffer {
-public:
+  public:
     static constexpr std::size_t kClassicCapacity = 10000;
 
     void Clear() { bytes_.clear(); }
@@ -24,7 +24,9 @@ public:
         Append(static_cast<std::uint8_t>(value >> 8));
         Append(static_cast<std::uint8_t>(value));
     }
-    void Assign(const std::uint8_t* bytes, std::size_t count) { bytes_.assign(bytes, bytes + count); }
+    void Assign(const std::uint8_t* bytes, std::size_t count) {
+        bytes_.assign(bytes, bytes + count);
+    }
 
     std::size_t Length() const { return bytes_.size(); }
     const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
@@ -33,7 +35,7 @@ public:
     // CRC-16/MODBUS over every byte gathered.
     std::uint16_t Crc() const;
 
-private:
+  private:
     std::vector<std::uint8_t> bytes_;
 };
 

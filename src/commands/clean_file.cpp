@@ -212,7 +212,8 @@ void CleanFile::Save(shell::CIniFile& ini, const CleanParams& params, ChecksumBu
             [&](auto r) {
                 if constexpr (std::is_same_v<decltype(r), TimeSlot>) {
                     ini.WriteInt(f.section, f.key,
-                                 static_cast<int>(params.uiTimeConsuming[static_cast<std::size_t>(r.index)]));
+                                 static_cast<int>(
+                                     params.uiTimeConsuming[static_cast<std::size_t>(r.index)]));
                 } else {
                     using T = std::remove_reference_t<decltype(params.*r)>;
                     if constexpr (kIsReal<T>) {

@@ -17,7 +17,7 @@
 namespace velmor::commands {
 
 class CleanFile {
-public:
+  public:
     static constexpr std::size_t kChecksumBytes = 98;
     static constexpr std::size_t kChecksumBytesWithoutDc = 85;
 

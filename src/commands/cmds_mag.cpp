@@ -92,7 +92,9 @@ std::vector<MotorListInfo>& MotionList(controller::CMainOperation& op, int mode)
 }
 
 std::string Indexed(const char* name, int i) { return name + std::to_string(i); }
-std::string Slot(const char* name, int i) { return std::string(name) + "[" + std::to_string(i) + "]"; }
+std::string Slot(const char* name, int i) {
+    return std::string(name) + "[" + std::to_string(i) + "]";
+}
 
 void AppendCommandBytes(ChecksumBuffer& sum, const CMD_INFO& cmd) {
     if (const auto code = OperationCode(cmd.OptType)) sum.Append(*code);
@@ -241,8 +243,8 @@ bool CCmdsMag::WriteCmdList(StoreDocument& doc) {
     ProfileDocument& profile = doc.Profile();
     checksum_.Clear();
     const auto& list = operation_.cmdList;
-    bool written =
-        profile.WriteString("TotalCmdNumbers", "CmdNums", shell::FormatInt(static_cast<int>(list.size())));
+    bool written = profile.WriteString("TotalCmdNumbers", "CmdNums",
+                                       shell::FormatInt(static_cast<int>(list.size())));
     for (std::size_t k = 0; k < list.size(); ++k) {
         const CMD_INFO& cmd = list[k];
         const std::string section = Indexed("CmdInfo", static_cast<int>(k));
@@ -302,11 +304,14 @@ bool CCmdsMag::WriteMotionList(StoreDocument& doc, int mode) {
         const std::string frequency = shell::FormatInt(e.MotonnFrequency);
         for (int i = 0; i < controller::kMotorSlots; ++i) {
             ok = profile.WriteString(section, Slot("MotonTabLen", i),
-                                     shell::FormatInt(e.MotonTabLen[i])) || ok;
+                                     shell::FormatInt(e.MotonTabLen[i])) ||
+                 ok;
             ok = profile.WriteString(section, Slot("MotonnMaxSpeed", i),
-                                     shell::FormatInt(e.MotonnMaxSpeed[i])) || ok;
+                                     shell::FormatInt(e.MotonnMaxSpeed[i])) ||
+                 ok;
             ok = profile.WriteString(section, Slot("MotonnnMoveLenth", i),
-                                     shell::FormatInt(e.MotonnnMoveLenth[i])) || ok;
+                                     shell::FormatInt(e.MotonnnMoveLenth[i])) ||
+                 ok;
             ok = profile.WriteString(section, "MotonnFrequency", frequency) || ok;
             ok = profile.WriteString(section, Slot("MotonnnstrDir", i), e.MotonnnstrDir[i]) || ok;
         }
@@ -339,7 +344,8 @@ bool CCmdsMag::ReadMotorState(StoreDocument& doc) {
 void CCmdsMag::WriteMotorState(StoreDocument& doc) {
     shell::CIniFile& ini = doc.Ini();
     const MotorSettings& settings = operation_.motorSettings;
-    for (const MotorSetting& m : kMotorSettings) ini.WriteInt(kMotorSection, m.key, Get(settings, m));
+    for (const MotorSetting& m : kMotorSettings)
+        ini.WriteInt(kMotorSection, m.key, Get(settings, m));
     ini.WriteInt(kMotorSection, kMultiplyKey, settings.Multiply);
     for (const MotorSetting& m : kMotorSettings) {
         checksum_.Append(static_cast<std::uint8_t>(Get(settings, m)));

@@ -19,7 +19,7 @@
 namespace velmor::commands {
 
 class CCmdsMag {
-public:
+  public:
     // Which stored path: the configuration document or the cleaning file.
     enum class PathKind { Configuration, Cleaning };
 
@@ -72,7 +72,7 @@ public:
     // The default configuration document, which is also the path store.
     static std::string DefaultDocumentPath(const std::string& programFolder);
 
-private:
+  private:
     int ReadCount(StoreDocument& doc, const std::string& section, const std::string& key);
     bool WriteSingle(const std::string& path, const char* section, const char* key,
                      const std::string& value);

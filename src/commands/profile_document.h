@@ -21,7 +21,7 @@
 namespace velmor::commands {
 
 class ProfileDocument {
-public:
+  public:
     static constexpr std::size_t kMaxString = 259;  // a buffer of 260 with its terminator
 
     explicit ProfileDocument(shell::IniLines& lines) : lines_(lines) {}
@@ -35,7 +35,7 @@ public:
     // The integer rule on its own: decimal with wrap; `defaultValue` for an empty text.
     static int ParseInt(std::string_view text, int defaultValue);
 
-private:
+  private:
     // The stored value of the key, or nothing when the section or key is missing.
     const std::string* FindLine(std::string_view section, std::string_view key) const;
 

@@ -13,7 +13,7 @@
 namespace velmor::commands {
 
 class StoreDocument {
-public:
+  public:
     explicit StoreDocument(shell::FileOps& ops = shell::DefaultFileOps());
     StoreDocument(const StoreDocument&) = delete;
     StoreDocument& operator=(const StoreDocument&) = delete;
@@ -41,7 +41,7 @@ public:
     // file. When there is none the path is used as given.
     static std::string ResolveFileName(const std::string& path);
 
-private:
+  private:
     shell::CIniFile ini_;
     ProfileDocument profile_;
 };

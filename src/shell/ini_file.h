@@ -16,7 +16,7 @@
 namespace velmor::shell {
 
 class CIniFile {
-public:
+  public:
     explicit CIniFile(FileOps& ops = DefaultFileOps());
     virtual ~CIniFile();
     CIniFile(const CIniFile&) = delete;
@@ -49,7 +49,7 @@ public:
     IniLines& Lines() { return lines_; }
     const IniLines& Lines() const { return lines_; }
 
-private:
+  private:
     FileOps& ops_;
     std::string path_;
     bool loaded_ = false;

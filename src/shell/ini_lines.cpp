@@ -96,7 +96,9 @@ std::size_t IniLines::LineCount() const {
     return count;
 }
 
-const std::string& IniLines::Header(std::size_t section) const { return blocks_.at(section).header; }
+const std::string& IniLines::Header(std::size_t section) const {
+    return blocks_.at(section).header;
+}
 
 const std::vector<std::string>& IniLines::Body(std::size_t section) const {
     return blocks_.at(section).body;

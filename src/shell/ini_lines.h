@@ -22,7 +22,7 @@ namespace velmor::shell {
 enum class IniRules { Exact, Profile };
 
 class IniLines {
-public:
+  public:
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
     IniLines();
@@ -69,7 +69,7 @@ public:
     static std::string_view CallerName(std::string_view name, IniRules rules);
     static bool NamesEqual(std::string_view a, std::string_view b, IniRules rules);
 
-private:
+  private:
     // The first body position of each key, built on the first look-up in a long section
     // and kept current by the changes.
     struct KeyIndex {

@@ -13,8 +13,8 @@ namespace {
 // checking that each pair encodes back to itself makes the round trip exact by
 // construction, and the tables keep decoding a large document fast.
 struct GbkTables {
-    std::array<char16_t, 65536> pairToUnicode{};  // lead << 8 | trail -> code point, 0 = none
-    std::array<char16_t, 256> singleToUnicode{};  // single high byte -> code point, 0 = none
+    std::array<char16_t, 65536> pairToUnicode{};      // lead << 8 | trail -> code point, 0 = none
+    std::array<char16_t, 256> singleToUnicode{};      // single high byte -> code point, 0 = none
     std::array<std::uint16_t, 65536> unicodeToGbk{};  // code point -> bytes (1 or 2), 0 = none
 };
 

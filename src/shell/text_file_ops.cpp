@@ -60,7 +60,8 @@ bool FileOps::Rename(const std::string& from, const std::string& to) {
 bool FileOps::Remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 void FileOps::SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     ::fsync(fd);
     ::close(fd);

@@ -9,7 +9,7 @@
 namespace velmor::shell {
 
 class FileOps {
-public:
+  public:
     virtual ~FileOps() = default;
 
     // Reads the whole file. False when it cannot be opened or read; `bytes` is then empty.

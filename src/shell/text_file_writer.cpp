@@ -1,11 +1,12 @@
 #include "shell/text_file_writer.h"
 
+#include <unistd.h>
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <system_error>
-#include <unistd.h>
 
 namespace velmor::shell {
 namespace {
@@ -17,8 +18,8 @@ std::string TemporaryName(const std::string& path, int attempt) {
     const std::filesystem::path p(path);
     const std::string name = "." + p.filename().string() + ".tmp" + std::to_string(::getpid()) +
                              "-" + std::to_string(counter++) + "-" +
-                             std::to_string(static_cast<unsigned long long>(now) % 1000000u) +
-                             "-" + std::to_string(attempt);
+                             std::to_string(static_cast<unsigned long long>(now) % 1000000u) + "-" +
+                             std::to_string(attempt);
     return (p.parent_path() / name).string();
 }
 

@@ -11,13 +11,13 @@
 namespace velmor::shell {
 
 class TextFileWriter {
-public:
+  public:
     explicit TextFileWriter(FileOps& ops = DefaultFileOps()) : ops_(ops) {}
 
     // True when `path` now holds exactly `bytes`. A missing folder is not created.
     bool Replace(const std::string& path, std::string_view bytes);
 
-private:
+  private:
     bool WriteAll(int fd, std::string_view bytes);
 
     FileOps& ops_;

@@ -17,7 +17,7 @@ locale_t CLocale() {
 
 // Switches this thread to the "C" locale for one conversion.
 class CLocaleScope {
-public:
+  public:
     CLocaleScope() : previous_(CLocale() ? uselocale(CLocale()) : static_cast<locale_t>(nullptr)) {}
     ~CLocaleScope() {
         if (previous_) uselocale(previous_);
@@ -25,7 +25,7 @@ public:
     CLocaleScope(const CLocaleScope&) = delete;
     CLocaleScope& operator=(const CLocaleScope&) = delete;
 
-private:
+  private:
     locale_t previous_;
 };
 

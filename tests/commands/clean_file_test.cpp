@@ -22,25 +22,25 @@ using Bytes = std::vector<std::uint8_t>;
 // The 98 bytes of the two cleaning fixtures, position by position from their values.
 Bytes FixtureBytes(bool dc) {
     Bytes b(98, 0);
-    b[0] = 0x03, b[1] = 0xE8;                      // uiCarleaveclear1 1000
-    b[2] = 0x07, b[3] = 0xD0;                      // uiCarmoveblow1 2000
-    b[8] = 12;                                     // fCarMoveAccDistance 12.75
-    b[9] = 0x11, b[10] = 0x70;                     // uiCarMoveSpeed 70000, low 16 bits
-    b[11] = b[12] = 0xFF;                          // uiCarbackclear -2.5: sign bytes
+    b[0] = 0x03, b[1] = 0xE8;                                // uiCarleaveclear1 1000
+    b[2] = 0x07, b[3] = 0xD0;                                // uiCarmoveblow1 2000
+    b[8] = 12;                                               // fCarMoveAccDistance 12.75
+    b[9] = 0x11, b[10] = 0x70;                               // uiCarMoveSpeed 70000, low 16 bits
+    b[11] = b[12] = 0xFF;                                    // uiCarbackclear -2.5: sign bytes
     b[13] = 0xFF, b[14] = 0xFC, b[15] = 0x2F, b[16] = 0x70;  // -250000
     b[43] = 0x00, b[44] = 0x07, b[45] = 0x3B, b[46] = 0x0C;  // 4.738689 -> 473868
     b[47] = 0x03, b[48] = 0x65, b[49] = 0xC1, b[50] = 0x83;  // 570.003235 -> 57000323
-    b[51] = 0x07, b[52] = 0x08;                    // 1800
+    b[51] = 0x07, b[52] = 0x08;                              // 1800
     b[53] = 400 & 0xFF, b[54] = 100, b[55] = 2;
     if (dc) {
-        b[56] = 0xFF, b[57] = 0xFD;                // -3
-        b[58] = 0x00, b[59] = 0x07;                // start level 7
-        b[64] = 0x4E, b[65] = 0x20;                // 20000
+        b[56] = 0xFF, b[57] = 0xFD;  // -3
+        b[58] = 0x00, b[59] = 0x07;  // start level 7
+        b[64] = 0x4E, b[65] = 0x20;  // 20000
     }
-    b[71] = 1;                                     // byMotorType
+    b[71] = 1;  // byMotorType
     b[72] = 110, b[73] = 40, b[74] = 400 & 0xFF, b[75] = 6;
-    b[77] = 30;                                    // uiTimeConsuming
-    b[97] = 3;                                     // uiTimeConsuming10
+    b[77] = 30;  // uiTimeConsuming
+    b[97] = 3;   // uiTimeConsuming10
     if (!dc) {
         Bytes closed;
         for (std::size_t i = 0; i < b.size(); ++i) {
@@ -164,7 +164,8 @@ TEST_F(StoreTest, CleaningFileLayout) {
         "[PARAMS_CLEAR]\r\nuiCarleaveclear1 = 0\r\nuiCarmoveblow1=0\r\nuiCarleaveclear2=0\r\n";
     EXPECT_EQ(text.substr(0, head.size()), head);
     for (const char* line :
-         {"\r\nfCarMoveAccDistance=0.000000\r\n", "\r\nuiCarbackclear=0.000000\r\nuiCarCleanPos=0\r\n",
+         {"\r\nfCarMoveAccDistance=0.000000\r\n",
+          "\r\nuiCarbackclear=0.000000\r\nuiCarCleanPos=0\r\n",
           "\r\n[PARAMS_MOMENT]\r\ndbXMotorGearRate = 4.738689\r\ndbYMotorGearRate=570.003235\r\n",
           "\r\nfMaxYAcceDistance=6.000000\r\nnDcEndLeveluiDcCarMoveSpeed=0\r\nnDcStartLevel=0\r\n",
           "\r\n[PARAMS_CLEAR2]\r\nuiTimeConsuming = 0\r\nuiTimeConsuming1=0\r\n",
@@ -213,7 +214,7 @@ TEST_F(StoreTest, SetWithoutDcValuesReloadsWithMatchingChecksum) {
 
 TEST_F(StoreTest, RealsWithMoreThanSixDecimalsStillCheckOut) {
     op_.cleanParams = Distinct();
-    op_.cleanParams.uiCarbackclear = 0.9999999;    // written "1.000000"
+    op_.cleanParams.uiCarbackclear = 0.9999999;  // written "1.000000"
     op_.cleanParams.fXMoveSpeed = 299.9999999f;
     op_.cleanParams.dbXMotorGearRate = 4.7386899999;
     CCmdsMag store(op_);

@@ -63,7 +63,7 @@ TEST_F(StoreTest, SavedDocumentHasTheExactLayout) {
     std::vector<std::uint8_t> sum = {0x12, 0x40, 0x02, 0xFF, 0, 10, 0, 20, 0xFF, 0xE2, 1};
     for (int i = 1; i < 5; ++i) sum.insert(sum.end(), {0, 0, 0, 0, 0, 0, 1});
     // A new controller object: limits enabled, Y1 selected, gear 1000, board type 1.
-    const std::uint8_t settings[] = {1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    const std::uint8_t settings[] = {1, 1, 1,    1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                                      0, 0, 0xE8, 0, 0, 0, 1, 1, 0, 0, 0, 1, 0, 0, 0, 2};
     sum.insert(sum.end(), std::begin(settings), std::end(settings));
 
@@ -78,8 +78,8 @@ TEST_F(StoreTest, SavedDocumentHasTheExactLayout) {
         "MotonnnstrDir[0]=Orignal\n";
     for (int i = 1; i < 5; ++i) {
         const std::string n = std::to_string(i);
-        expected += "MotonTabLen[" + n + "]=0\nMotonnMaxSpeed[" + n + "]=0\nMotonnnMoveLenth[" +
-                    n + "]=0\nMotonnnstrDir[" + n + "]=Orignal\n";
+        expected += "MotonTabLen[" + n + "]=0\nMotonnMaxSpeed[" + n + "]=0\nMotonnnMoveLenth[" + n +
+                    "]=0\nMotonnnstrDir[" + n + "]=Orignal\n";
     }
     expected +=
         "[nTestMotorcmdtotalNums]\nnTestMotorcmdtotalNums=0\n"
@@ -158,7 +158,8 @@ TEST_F(StoreTest, StoredPathsLiveInTheDefaultDocumentAndVanishWhenItIsSaved) {
 
 TEST_F(StoreTest, DefaultAndLowerCaseDefaultAreOneFile) {
     // A path store copied from elsewhere under the lower-case name.
-    WriteBytes(Record("default"), "[DefaultPath]\r\nPath=/old.cfg\r\n[Language]\r\nLanguage=eng\r\n");
+    WriteBytes(Record("default"),
+               "[DefaultPath]\r\nPath=/old.cfg\r\n[Language]\r\nLanguage=eng\r\n");
     CCmdsMag store(op_);
     EXPECT_EQ(store.GetStoredPath(CCmdsMag::PathKind::Configuration), "/old.cfg");
     store.LoadLanguage(DefaultDoc());

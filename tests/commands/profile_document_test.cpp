@@ -17,7 +17,7 @@ using velmor::testing::TempDir;
 using velmor::testing::WriteBytes;
 
 class ProfileTest : public ::testing::Test {
-protected:
+  protected:
     ProfileDocument& Open(const std::string& gbkBytes) {
         WriteBytes(path_, gbkBytes);
         EXPECT_TRUE(doc_.Open(path_));
@@ -43,24 +43,24 @@ struct StringCase {
 
 TEST_F(ProfileTest, StringReads) {
     const StringCase cases[] = {
-        {"[Sec]\r\nKey=v\r\n", "sEC", "kEY", "d", "v"},               // case-insensitive names
+        {"[Sec]\r\nKey=v\r\n", "sEC", "kEY", "d", "v"},                    // case-insensitive names
         {"[Sec]\r\nKey=Mixed Case\r\n", "Sec", "Key", "d", "Mixed Case"},  // values keep case
         {"[ Sec\t]\r\n \tKey \t=\t v v \t\r\n", "Sec", "Key", "d", "v v"},
-        {"[Sec]\r\nk=v\r\n", "  Sec  ", "  k ", "d", "v"},           // caller's spaces trimmed
+        {"[Sec]\r\nk=v\r\n", "  Sec  ", "  k ", "d", "v"},  // caller's spaces trimmed
         {"[Sec]\r\nk=\"quoted\"\r\n", "Sec", "k", "d", "quoted"},
         {"[Sec]\r\nk='single'\r\n", "Sec", "k", "d", "single"},
         {"[Sec]\r\nk=\"unmatched\r\n", "Sec", "k", "d", "\"unmatched"},
         {"[Sec]\r\nk=\"mixed'\r\n", "Sec", "k", "d", "\"mixed'"},
-        {"[Sec]\r\nk=\r\n", "Sec", "k", "d", ""},                    // present but empty
-        {"[Sec]\r\nk=v\r\n", "Sec", "missing", "def  ", "def"},      // trailing spaces of default
-        {"[Sec]\r\nk=v\r\n", "Other", "k", "  def", "  def"},        // leading ones stay
+        {"[Sec]\r\nk=\r\n", "Sec", "k", "d", ""},                // present but empty
+        {"[Sec]\r\nk=v\r\n", "Sec", "missing", "def  ", "def"},  // trailing spaces of default
+        {"[Sec]\r\nk=v\r\n", "Other", "k", "  def", "  def"},    // leading ones stay
         {"[Sec]\r\nk=first\r\n[SEC]\r\nk=second\r\nz=1\r\n", "sec", "k", "d", "first"},
         {"[Sec]\r\nk=first\r\n[SEC]\r\nz=1\r\n", "Sec", "z", "d", "d"},  // later section ignored
-        {"[Sec]\r\nk=1\r\nK=2\r\n", "Sec", "k", "d", "1"},          // first key wins
+        {"[Sec]\r\nk=1\r\nK=2\r\n", "Sec", "k", "d", "1"},               // first key wins
         {"[Sec]\r\n;k=1\r\n  ;k=2\r\nk=3\r\n", "Sec", "k", "d", "3"},
-        {"[Sec]\r\n#k=1\r\n", "Sec", "#k", "d", "1"},               // '#' is no comment
+        {"[Sec]\r\n#k=1\r\n", "Sec", "#k", "d", "1"},  // '#' is no comment
         {"[Sec]\r\nk=a;b\r\n", "Sec", "k", "d", "a;b"},
-        {"k=before\r\n[Sec]\r\n", "", "k", "d", "d"},                // before any section
+        {"k=before\r\n[Sec]\r\n", "", "k", "d", "d"},  // before any section
         {"[Sec] trailing junk\r\nk=v\r\n", "Sec", "k", "d", "v"},
         {"[NoClose\r\nk=v\r\n", "NoClose", "k", "d", "v"},
         {"[Sec]\r\nnoequals\r\n", "Sec", "noequals", "d", "d"},
@@ -75,17 +75,16 @@ TEST_F(ProfileTest, StringReads) {
 }
 
 TEST_F(ProfileTest, StringsAreCutTo259BytesOfWholeCharacters) {
-    Open("[S]\r\nascii=" + std::string(300, 'a') + "\r\nchinese=" +
-         [] {
-             std::string s;
-             for (int i = 0; i < 200; ++i) s += "\xd6\xd0";  // 中
-             return s;
-         }() +
-         "\r\n");
+    Open("[S]\r\nascii=" + std::string(300, 'a') + "\r\nchinese=" + [] {
+        std::string s;
+        for (int i = 0; i < 200; ++i) s += "\xd6\xd0";  // 中
+        return s;
+    }() + "\r\n");
     EXPECT_EQ(doc_.Profile().GetString("S", "ascii", ""), std::string(259, 'a'));
     const std::string chinese = doc_.Profile().GetString("S", "chinese", "");
     EXPECT_EQ(shell::GbkLength(chinese), 258u);  // 129 characters; the 130th would not fit
-    EXPECT_EQ(doc_.Profile().GetString("S", "missing", std::string(400, 'd')), std::string(259, 'd'));
+    EXPECT_EQ(doc_.Profile().GetString("S", "missing", std::string(400, 'd')),
+              std::string(259, 'd'));
 }
 
 TEST_F(ProfileTest, NamesNeverFoldInsideAGbkCharacter) {
@@ -106,10 +105,10 @@ struct IntCase {
 
 TEST_F(ProfileTest, IntegerReads) {
     const IntCase cases[] = {
-        {"12abc", 5, 12},        {"B12", 5, 0},           {"", 5, 5},
-        {nullptr, 5, 5},         {"-5", 0, -5},           {"+7", 0, 7},
-        {"4294967295", 0, -1},   {"4294967296", 9, 0},    {"99999999999", 0, 1215752191},
-        {"\"42\"", 0, 42},       {" 3 4", 0, 3},          {"-", 8, 0},
+        {"12abc", 5, 12},      {"B12", 5, 0},        {"", 5, 5},
+        {nullptr, 5, 5},       {"-5", 0, -5},        {"+7", 0, 7},
+        {"4294967295", 0, -1}, {"4294967296", 9, 0}, {"99999999999", 0, 1215752191},
+        {"\"42\"", 0, 42},     {" 3 4", 0, 3},       {"-", 8, 0},
         {"0x10", 0, 0},
     };
     for (const auto& c : cases) {
@@ -146,10 +145,12 @@ TEST_F(ProfileTest, NewSectionIsAppendedWithoutBlankLine) {
 }
 
 TEST_F(ProfileTest, ReplacingKeepsTheFilesSpellingAndEveryOtherLine) {
-    const std::string before = "; \xd6\xd0 comment\r\n[SeC]\r\n  KeY = old \r\nother=\xff\r\n[x]\r\n";
+    const std::string before =
+        "; \xd6\xd0 comment\r\n[SeC]\r\n  KeY = old \r\nother=\xff\r\n[x]\r\n";
     Open(before);
     doc_.Profile().WriteString("sec", "key", "new value");
-    EXPECT_EQ(CommitAndRead(), "; \xd6\xd0 comment\r\n[SeC]\r\nKeY=new value\r\nother=\xff\r\n[x]\r\n");
+    EXPECT_EQ(CommitAndRead(),
+              "; \xd6\xd0 comment\r\n[SeC]\r\nKeY=new value\r\nother=\xff\r\n[x]\r\n");
 }
 
 TEST_F(ProfileTest, ChineseValuesAreWrittenAsGbk) {

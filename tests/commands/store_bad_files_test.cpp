@@ -56,8 +56,9 @@ TEST_F(StoreTest, EnormousLineIsCutTo259Characters) {
 TEST_F(StoreTest, HundredThousandSectionsLoad) {
     std::string doc = "[TotalCmdNumbers]\r\nCmdNums=100000\r\n";
     for (int k = 0; k < 100000; ++k) {
-        doc += "[CmdInfo" + std::to_string(k) + "]\r\nOptType=RegWrite\r\nAddr=" +
-               std::to_string(k) + "\r\nData=" + std::to_string(k % 256) + "\r\n";
+        doc += "[CmdInfo" + std::to_string(k) +
+               "]\r\nOptType=RegWrite\r\nAddr=" + std::to_string(k) +
+               "\r\nData=" + std::to_string(k % 256) + "\r\n";
     }
     WriteBytes(Record("many.cfg"), doc);
     CCmdsMag store(op_);
@@ -79,7 +80,7 @@ TEST_F(StoreTest, AbsurdCountsAreBoundedAndFailTheLoad) {
     EXPECT_TRUE(store.CountClamped());
     EXPECT_EQ(op_.allCmdNames, std::vector<std::string>{"Five"});
     EXPECT_TRUE(op_.cmdList.empty());
-    EXPECT_TRUE(op_.rebuildFlag);  // a negative count holds no commands either
+    EXPECT_TRUE(op_.rebuildFlag);         // a negative count holds no commands either
     EXPECT_TRUE(op_.motionList.empty());  // 4000000000 reads as a negative count
     EXPECT_TRUE(op_.testMotionList.empty());
 }
@@ -91,7 +92,8 @@ TEST_F(StoreTest, InvalidGbkNamesSurviveALoadAndSave) {
     CCmdsMag store(op_);
     EXPECT_TRUE(store.LoadConfigDocument(Record("raw.cfg")));
     ASSERT_TRUE(store.SaveConfigDocument(Record("raw2.cfg")));
-    EXPECT_NE(ReadBytes(Record("raw2.cfg")).find("\r\nRegName=\x80\xff\x81\r\n"), std::string::npos);
+    EXPECT_NE(ReadBytes(Record("raw2.cfg")).find("\r\nRegName=\x80\xff\x81\r\n"),
+              std::string::npos);
 }
 
 TEST_F(StoreTest, InterruptedSaveLeavesThePreviousDocumentByteIdentical) {

@@ -34,11 +34,13 @@ void Apply(StoreDocument& doc, const Step& s) {
 
 TEST(StoreDocument, OneReadOneWriteEqualsAReadAndWritePerStep) {
     std::mt19937 rng(2024);
-    const char* sections[] = {"MotorState", "motorstate", "AllCmdInfo", "CmdInfo0", "清洗", "Language"};
+    const char* sections[] = {"MotorState", "motorstate", "AllCmdInfo",
+                              "CmdInfo0",   "清洗",       "Language"};
     const char* keys[] = {"Y0Selected", "y0selected", "CRC16", "RegName", "名字", "Language"};
     for (int round = 0; round < 8; ++round) {
         TempDir dir;
-        const std::string start = "; head\r\n[CmdInfo0]\r\nRegName=\xd6\xd0\r\n\r\n[MotorState]\r\n";
+        const std::string start =
+            "; head\r\n[CmdInfo0]\r\nRegName=\xd6\xd0\r\n\r\n[MotorState]\r\n";
         WriteBytes(dir.File("one"), start);
         WriteBytes(dir.File("many"), start);
         std::vector<Step> steps;

@@ -14,7 +14,7 @@
 namespace velmor::commands {
 
 class StoreTest : public ::testing::Test {
-protected:
+  protected:
     StoreTest() {
         op_.programFolder = dir_.Path().string() + "/";
         std::filesystem::create_directories(dir_.Path() / "CmdsRecord");

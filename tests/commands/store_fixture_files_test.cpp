@@ -47,7 +47,8 @@ TEST_F(StoreTest, FixtureWithoutCommandNameGetsInitDoneAsDownloadOrder) {
     EXPECT_EQ(op_.cmdNames, std::vector<std::string>{"InitDone"});
     EXPECT_EQ(op_.allCmdNames, (std::vector<std::string>{"InitDone", "电机组"}));
     ASSERT_EQ(op_.cmdList.size(), 2u);
-    EXPECT_EQ(op_.cmdList[0], (controller::CMD_INFO{"InitDone", "寄存器[7:0]", "RegWrite", 0x4010, 0xA5}));
+    EXPECT_EQ(op_.cmdList[0],
+              (controller::CMD_INFO{"InitDone", "寄存器[7:0]", "RegWrite", 0x4010, 0xA5}));
     EXPECT_EQ(op_.cmdList[1].KeyName, "电机组");
     ASSERT_EQ(op_.motionList.size(), 1u);
     EXPECT_EQ(op_.motionList[0].strLedIndx, "A");
@@ -118,7 +119,7 @@ TEST_F(StoreTest, FixtureUnknownKeywordsContributeNoCodeByte) {
     CCmdsMag store(op_);
     EXPECT_TRUE(store.LoadConfigDocument(FixturePath("doc_unknown_keyword.cfg")));
     ASSERT_EQ(op_.cmdList.size(), 3u);
-    EXPECT_EQ(op_.cmdList[0].OptType, "Bogus");     // kept as written
+    EXPECT_EQ(op_.cmdList[0].OptType, "Bogus");  // kept as written
     EXPECT_EQ(op_.cmdList[1].OptType, "regwrite");
     Bytes expected = {0x40, 0x00, 0x07, 0x40, 0x01, 0x08, 0x31, 0x00, 0x00, 0x00};
     const Bytes step = SharedStepBytes();

@@ -86,15 +86,17 @@ inline std::vector<std::uint8_t> ExpectedChecksumBytes(const controller::CMainOp
     }
     const auto& m = op.motorSettings;
     const std::uint32_t settings[] = {
-        m.Y0Selected,     m.Y1Selected,    m.XMoto_LimtEable, m.YMoto0_LimtEable,
-        m.YMoto1_LimtEable, m.ZMoto0_LimtEable, m.ZMoto1_LimtEable, m.XLimtPol,
-        m.Y0LimtPol,      m.Y1LimtPol,     m.XLimtPolLeft,    m.Y0LimtPolLeft,
-        m.Y1LimtPolLeft,  m.XDirPol,       m.Y0DirPol,        m.Y1DirPol,
-        m.Z0LimtPol,      m.Z0LimtPolDown, m.Z0DirPol,        m.Z0Gear,
-        m.Z0Board,        m.Z1LimtPol,     m.Z1DirPol,        m.BoardType,
-        m.Moto0_LimtEable, m.Moto0DirPol,  m.Moto0LimtPol,    m.Moto0LimtPolDown,
-        m.Moto1_LimtEable, m.Moto1DirPol,  m.Moto1LimtPol,    m.Moto1LimtPolLeft,
-        static_cast<std::uint32_t>(m.Multiply)};
+        m.Y0Selected,       m.Y1Selected,       m.XMoto_LimtEable,
+        m.YMoto0_LimtEable, m.YMoto1_LimtEable, m.ZMoto0_LimtEable,
+        m.ZMoto1_LimtEable, m.XLimtPol,         m.Y0LimtPol,
+        m.Y1LimtPol,        m.XLimtPolLeft,     m.Y0LimtPolLeft,
+        m.Y1LimtPolLeft,    m.XDirPol,          m.Y0DirPol,
+        m.Y1DirPol,         m.Z0LimtPol,        m.Z0LimtPolDown,
+        m.Z0DirPol,         m.Z0Gear,           m.Z0Board,
+        m.Z1LimtPol,        m.Z1DirPol,         m.BoardType,
+        m.Moto0_LimtEable,  m.Moto0DirPol,      m.Moto0LimtPol,
+        m.Moto0LimtPolDown, m.Moto1_LimtEable,  m.Moto1DirPol,
+        m.Moto1LimtPol,     m.Moto1LimtPolLeft, static_cast<std::uint32_t>(m.Multiply)};
     for (std::uint32_t v : settings) b.push_back(static_cast<std::uint8_t>(v));
     return b;
 }

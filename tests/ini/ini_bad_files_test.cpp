@@ -16,7 +16,7 @@ using velmor::testing::TempDir;
 using velmor::testing::WriteBytes;
 
 class IniBadFile : public ::testing::Test {
-protected:
+  protected:
     void LoadAndSave(const std::string& bytes) {
         WriteBytes(path_, bytes);
         ini_.SetPath(path_);
@@ -45,7 +45,8 @@ TEST_F(IniBadFile, TenMegabyteLine) {
 
 TEST_F(IniBadFile, HundredThousandSections) {
     std::string text;
-    for (int i = 0; i < 100000; ++i) text += "[S" + std::to_string(i) + "]\r\nk=" + std::to_string(i) + "\r\n";
+    for (int i = 0; i < 100000; ++i)
+        text += "[S" + std::to_string(i) + "]\r\nk=" + std::to_string(i) + "\r\n";
     LoadAndSave(text);
     EXPECT_EQ(ini_.ReadInt("S99999", "k", -1), 99999);
     ini_.WriteInt("S50000", "k", 7);

@@ -1,7 +1,6 @@
 #include "shell/ini_file.h"
 
 #include <gtest/gtest.h>
-
 #include <locale.h>
 
 #include "fixtures/file_bytes.h"
@@ -15,7 +14,7 @@ using velmor::testing::TempDir;
 using velmor::testing::WriteBytes;
 
 class IniFileTest : public ::testing::Test {
-protected:
+  protected:
     // Loads `bytes` from a file and returns the loaded object.
     CIniFile& LoadBytes(const std::string& bytes) {
         WriteBytes(path_, bytes);
@@ -140,8 +139,8 @@ TEST_F(IniFileTest, MissingFileGivesDefaultsAndKeepsLines) {
     ini_.SetPath(dir_.File("absent.ini"));
     EXPECT_FALSE(ini_.Load());
     EXPECT_FALSE(ini_.Loaded());
-    EXPECT_EQ(ini_.ReadInt("A", "x", 7), 7);      // reads give defaults after a failed open
-    EXPECT_EQ(ini_.Lines().LineCount(), 2u);       // but the lines stay
+    EXPECT_EQ(ini_.ReadInt("A", "x", 7), 7);  // reads give defaults after a failed open
+    EXPECT_EQ(ini_.Lines().LineCount(), 2u);  // but the lines stay
 }
 
 TEST_F(IniFileTest, SaveIntoMissingFolderFailsAndCreatesNothing) {

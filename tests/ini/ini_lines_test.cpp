@@ -62,8 +62,8 @@ TEST(IniLines, KeyMapsOfLongSectionsStayCurrentThroughEdits) {
         if (op == 0) {
             lines.InsertLine(0, body.size(), key + "=" + std::to_string(step));
         } else if (op == 1) {
-            lines.InsertLine(0, lines.EndOfKeys(0), (rng() % 3 == 0 ? "K" : "k") +
-                                                        key.substr(1) + "=x");
+            lines.InsertLine(0, lines.EndOfKeys(0),
+                             (rng() % 3 == 0 ? "K" : "k") + key.substr(1) + "=x");
         } else if (op == 2 && !body.empty()) {
             const std::size_t at = rng() % body.size();
             const int kind = static_cast<int>(rng() % 3);

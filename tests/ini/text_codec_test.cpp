@@ -27,11 +27,11 @@ TEST(TextCodec, SecondByteThatLooksLikeAsciiStaysInsideTheCharacter) {
 
 TEST(TextCodec, InvalidBytesSurviveARoundTrip) {
     const std::string cases[] = {
-        "\x80",                 // not a GBK lead byte
-        "\xff",                 // neither
-        "abc\x81",              // lead byte at the very end
-        "\x81\x20x",            // lead byte before a byte that cannot follow it
-        "\xd6\xd0\xce",         // a whole character, then a cut one
+        "\x80",          // not a GBK lead byte
+        "\xff",          // neither
+        "abc\x81",       // lead byte at the very end
+        "\x81\x20x",     // lead byte before a byte that cannot follow it
+        "\xd6\xd0\xce",  // a whole character, then a cut one
         std::string("\x00\xfe\x00", 3),
     };
     for (const std::string& raw : cases) {
@@ -58,9 +58,9 @@ TEST(TextCodec, EveryByteSequenceRoundTrips) {
 }
 
 TEST(TextCodec, DecodedTextIsValidUtf8WithoutRawBytes) {
-    const std::string utf8 = DecodeGbk("\xff\x81");  // not a character; a cut lead byte
+    const std::string utf8 = DecodeGbk("\xff\x81");   // not a character; a cut lead byte
     for (unsigned char c : utf8) EXPECT_GE(c, 0x80);  // no stray ASCII from the raw bytes
-    EXPECT_EQ(utf8, "\xef\x9f\xbf\xef\x9e\x81");       // U+F7FF, U+F781
+    EXPECT_EQ(utf8, "\xef\x9f\xbf\xef\x9e\x81");      // U+F7FF, U+F781
 }
 
 TEST(TextCodec, CharactersOutsideGbkBecomeQuestionMarks) {
