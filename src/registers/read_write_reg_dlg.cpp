@@ -325,6 +325,7 @@ void CReadWriteRegDlg::StartFlash(bool write) {
     const int length = DecimalValue(controller::CMainOperation::HexTextToDec(flashLength.text, false));
     const auto address = static_cast<std::uint32_t>(HexField(flashAddress));
     const int kind = pattern.selected;
+    progress_ = 0;  // the bar shows this transfer, not the one before
     Changed();
     flashWorker_ = std::thread([this, write, address, length, kind] {
         RunFlash(write, address, length, kind);

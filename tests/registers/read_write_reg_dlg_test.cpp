@@ -303,6 +303,17 @@ TEST_F(ReadWriteRegDlgTest, FlashWriteAndReadRunOnAWorkerAndLog) {
     EXPECT_GT(notifications.load(), 0);
 
     page.OnClearLog();
+    page.flashLength.text = "4000";  // one chunk: no progress step
+    page.OnFlashRead();
+    WaitForFlash();
+    EXPECT_EQ(page.Progress(), 0);
+    EXPECT_EQ(page.LogText(), "Flash Read datas:0x1b0000   Len:4000 -- success\r\n" +
+                                  testing::ExpectedDump({expected.begin(), expected.begin() + 4000},
+                                                        0x1B0000, 6) +
+                                  "\r\n\r\n");
+
+    page.OnClearLog();
+    page.flashLength.text = "5000";
     page.OnFlashRead();
     WaitForFlash();
     EXPECT_EQ(page.LogText(), "Flash Read datas:0x1b0000   Len:5000 -- success\r\n" + dump + "\r\n\r\n");
