@@ -11,10 +11,11 @@ namespace velmor::shell {
 
 bool FileOps::ReadAll(const std::string& path, std::string& bytes) {
     bytes.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking open: opening a pipe for reading would otherwise wait for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxReadBytes) {
         ::close(fd);
         return false;
     }
@@ -29,6 +30,11 @@ bool FileOps::ReadAll(const std::string& path, std::string& bytes) {
             return false;
         }
         if (n == 0) break;
+        if (static_cast<long long>(bytes.size()) + n > kMaxReadBytes) {  // grew while read
+            ::close(fd);
+            bytes.clear();
+            return false;
+        }
         bytes.append(chunk, static_cast<std::size_t>(n));
     }
     ::close(fd);

@@ -12,7 +12,13 @@ class FileOps {
   public:
     virtual ~FileOps() = default;
 
-    // Reads the whole file. False when it cannot be opened or read; `bytes` is then empty.
+    // Files above this size are not read: no document comes near it, and reading one
+    // whole could exhaust memory.
+    static constexpr long long kMaxReadBytes = 256LL * 1024 * 1024;
+
+    // Reads the whole regular file. False when it cannot be opened or read, is not a
+    // regular file (a pipe would block forever) or is larger than kMaxReadBytes; `bytes`
+    // is then empty.
     virtual bool ReadAll(const std::string& path, std::string& bytes);
     // Creates a new file that did not exist (exclusive create, permissions as for any new
     // file). Returns a descriptor, or -1.

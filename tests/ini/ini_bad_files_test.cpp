@@ -1,6 +1,8 @@
 // Files that are not what the program writes must load without a crash or a hang.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
 #include <random>
 #include <string>
 
@@ -77,6 +79,23 @@ TEST_F(IniBadFile, EmptyFileAndOnlyLineEnds) {
     EXPECT_EQ(ini_.ReadString("A", "k", "d"), "d");
     LoadAndSave("\r\n\n\r");
     EXPECT_EQ(ini_.Lines().LineCount(), 3u);
+}
+
+TEST_F(IniBadFile, PipesFoldersAndHugeFilesAreNotRead) {
+    ASSERT_EQ(::mkfifo(dir_.File("pipe").c_str(), 0600), 0);
+    for (const std::string& path : {dir_.File("pipe"), dir_.Path().string()}) {
+        CIniFile ini;
+        ini.SetPath(path);
+        EXPECT_FALSE(ini.Load()) << path;  // returns at once: no writer is waited for
+    }
+    // A sparse file just above the limit costs no disk space.
+    path_ = dir_.File("huge");
+    WriteBytes(path_, "[A]\r\nk=v\r\n");
+    std::filesystem::resize_file(path_, FileOps::kMaxReadBytes + 1);
+    CIniFile ini;
+    ini.SetPath(path_);
+    EXPECT_FALSE(ini.Load());
+    EXPECT_EQ(ini.ReadString("A", "k", "d"), "d");
 }
 
 }  // namespace
