@@ -39,8 +39,8 @@ QFont LogDisplayFont(const controller::LogFont& spec) {
     QFont font;
     font.setFamilies({QString::fromStdString(spec.face), QStringLiteral("SimSun"),
                       QStringLiteral("NSimSun"), QStringLiteral("WenQuanYi Micro Hei Mono"),
-                      QStringLiteral("WenQuanYi Micro Hei"),
-                      QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans Mono CJK SC")});
+                      QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
+                      QStringLiteral("Noto Sans Mono CJK SC")});
     font.setPixelSize(spec.height > 0 ? spec.height : 13);
     font.setStyleHint(QFont::TypeWriter);
     return font;
@@ -74,7 +74,8 @@ ReadWriteRegView::ReadWriteRegView(registers::CReadWriteRegDlg& model, QWidget* 
 
     // Changes may be announced from flash workers; the binding hands them to the
     // GUI thread as one queued refresh per burst.
-    binding_ = new ModelBinding(model_, [this] { Refresh(); }, this);
+    binding_ = new ModelBinding(
+        model_, [this] { Refresh(); }, this);
     Refresh();
 }
 
@@ -127,8 +128,8 @@ QWidget* ReadWriteRegView::BuildFlashGroup() {
     grid->addWidget(Text(model_.flashAddress, "flashAddress", 6), 1, 1);
     grid->addWidget(new QLabel(tr("字节数")), 2, 0);
     grid->addWidget(Text(model_.flashLength, "flashLength"), 2, 1);
-    grid->addWidget(
-        Button(model_.flashWriteButton, "flashWriteButton", &Dlg::OnFlashWrite, idle), 3, 0);
+    grid->addWidget(Button(model_.flashWriteButton, "flashWriteButton", &Dlg::OnFlashWrite, idle),
+                    3, 0);
     grid->addWidget(Button(model_.flashReadButton, "flashReadButton", &Dlg::OnFlashRead, idle), 3,
                     1);
     return Group(tr("Flash 读写"), grid);
@@ -145,8 +146,8 @@ QWidget* ReadWriteRegView::BuildInkTimingGroup() {
     grid->addWidget(new QLabel(tr("白墨循环时间")), 2, 0);
     grid->addWidget(Text(model_.whiteInkTime, "whiteInkTime"), 2, 1);
     grid->addWidget(new QLabel(tr("Second")), 2, 2);
-    grid->addWidget(
-        Button(model_.setInkTimingButton, "setInkTimingButton", &Dlg::OnSetInkTiming), 3, 1);
+    grid->addWidget(Button(model_.setInkTimingButton, "setInkTimingButton", &Dlg::OnSetInkTiming),
+                    3, 1);
     return Group(QString(), grid);
 }
 

@@ -25,14 +25,14 @@ class QtTimerService;
 
 class ReadWriteRegView : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit ReadWriteRegView(registers::CReadWriteRegDlg& model, QWidget* parent = nullptr);
     ~ReadWriteRegView() override;
 
     // Copies every field of the model to its widget (GUI thread).
     void Refresh();
 
-private:
+  private:
     using Handler = void (registers::CReadWriteRegDlg::*)();
 
     QWidget* BuildRegisterGroup();

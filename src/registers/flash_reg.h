@@ -34,7 +34,7 @@ inline constexpr int kFlashBusyReads = 2000;
 inline constexpr int kFlashBusyProgress = 1000;
 
 class CFlashReg {
-public:
+  public:
     explicit CFlashReg(controller::CMainOperation& op);
     virtual ~CFlashReg() = default;
 
@@ -54,7 +54,7 @@ public:
     // 0x40D0 for board type 0, 0x40E0 otherwise (read at each call).
     std::uint16_t BlockBase() const;
 
-private:
+  private:
     enum class Status { Ready, Busy, Failed };
     // Waits while the status register reports busy, up to kFlashBusyReads reads.
     Status WaitReady(std::uint16_t base);

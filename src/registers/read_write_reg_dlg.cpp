@@ -92,9 +92,8 @@ CReadWriteRegDlg::~CReadWriteRegDlg() {
 void CReadWriteRegDlg::SetTimerService(ui::TimerService* timers) { timers_ = timers; }
 
 void CReadWriteRegDlg::OnInitDialog() {
-    headType.items = {"Dark",   "Mid",    "Light",   "Ext1",    "Ext2",
-                      "R280_1", "R280_2", "R280_3",  "TX800_1", "TX800_2",
-                      "TX800_3", "TX800_4", "T40W_1", "T40W_2"};
+    headType.items = {"Dark",   "Mid",     "Light",   "Ext1",    "Ext2",    "R280_1", "R280_2",
+                      "R280_3", "TX800_1", "TX800_2", "TX800_3", "TX800_4", "T40W_1", "T40W_2"};
     frequency.items = {"32", "64", "96", "256", "512", "1K", "2K", "4K", "7K", "8K", "10K", "12K"};
     headType.selected = 0;
     frequency.selected = 0;
@@ -301,13 +300,15 @@ void CReadWriteRegDlg::OnFirmwareVersion() {
 
 void CReadWriteRegDlg::OnMbLogic() {
     std::uint8_t bytes[kVersionBytes + 1] = {};
-    if (!op_.ReadRegsRetry(kMainBoardVersion, bytes, kVersionBytes)) std::fill_n(bytes, sizeof bytes, 0);
+    if (!op_.ReadRegsRetry(kMainBoardVersion, bytes, kVersionBytes))
+        std::fill_n(bytes, sizeof bytes, 0);
     ShowVersion(bytes, "MB version:");
 }
 
 void CReadWriteRegDlg::OnHbLogic() {
     std::uint8_t bytes[kVersionBytes + 1] = {};
-    if (!op_.ReadRegsRetry(kHeadBoardVersion, bytes, kVersionBytes)) std::fill_n(bytes, sizeof bytes, 0);
+    if (!op_.ReadRegsRetry(kHeadBoardVersion, bytes, kVersionBytes))
+        std::fill_n(bytes, sizeof bytes, 0);
     ShowVersion(bytes, "HB version:");
 }
 
@@ -322,7 +323,8 @@ void CReadWriteRegDlg::OnFlashRead() { StartFlash(false); }
 void CReadWriteRegDlg::StartFlash(bool write) {
     if (flashRunning_.exchange(true)) return;
     if (flashWorker_.joinable()) flashWorker_.join();  // the previous, finished worker
-    const int length = DecimalValue(controller::CMainOperation::HexTextToDec(flashLength.text, false));
+    const int length =
+        DecimalValue(controller::CMainOperation::HexTextToDec(flashLength.text, false));
     const auto address = static_cast<std::uint32_t>(HexField(flashAddress));
     const int kind = pattern.selected;
     progress_ = 0;  // the bar shows this transfer, not the one before
@@ -347,8 +349,8 @@ void CReadWriteRegDlg::RunFlash(bool write, std::uint32_t address, int length, i
     }
 
     const char* const action = write ? "Flash Write datas" : "Flash Read datas";
-    std::string text = Format("%s:0x%x   Len:%d -- %s\r\n", action, address, length,
-                              ok ? "success" : "failed");
+    std::string text =
+        Format("%s:0x%x   Len:%d -- %s\r\n", action, address, length, ok ? "success" : "failed");
     if (ok) {
         AppendDump(text, buffer.data(), length, address, kFlashDumpWidth);
         text += kNewLine;

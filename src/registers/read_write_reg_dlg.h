@@ -19,12 +19,12 @@
 namespace velmor::controller {
 class CMainOperation;
 struct LogFont;
-}
+}  // namespace velmor::controller
 
 namespace velmor::registers {
 
 class CReadWriteRegDlg : public ui::PageModel, public ui::TabPage {
-public:
+  public:
     static constexpr int kDialogId = 129;
     // Timer 2 drives the write-and-read-back test.
     static constexpr int kTestTimerId = 2;
@@ -42,12 +42,12 @@ public:
     void OnTimer(int id);
 
     // ---- "主板和喷车板读写" ----
-    void OnWriteMbReg();   // 1058
-    void OnWriteHbReg();   // 1059
-    void OnReadMb();       // 1007
-    void OnReadHb();       // 1008
-    void OnReadRegs();     // 1042
-    void OnToggleTest();   // 1044
+    void OnWriteMbReg();  // 1058
+    void OnWriteHbReg();  // 1059
+    void OnReadMb();      // 1007
+    void OnReadHb();      // 1008
+    void OnReadRegs();    // 1042
+    void OnToggleTest();  // 1044
     // ---- "版本号和复位操作" ----
     void OnMbReset();          // 1026
     void OnHbReset();          // 1028
@@ -83,14 +83,14 @@ public:
 
     // ---- controls (GUI thread only) ----
     // "主板和喷车板读写"
-    ui::TextField mbAddress;   // 1003, hex, 4 characters
-    ui::TextField hbAddress;   // 1004, hex, 4 characters
-    ui::TextField mbData;      // 1005, hex, 4 characters
-    ui::TextField hbData;      // 1006, hex, 4 characters
-    ui::TextField readAddress; // 1032, hex, 4 characters
-    ui::TextField readCount;   // 1043, decimal
-    ui::ChoiceField headBoard; // 1039
-    ui::TextField testPeriod;  // 1045, ms
+    ui::TextField mbAddress;    // 1003, hex, 4 characters
+    ui::TextField hbAddress;    // 1004, hex, 4 characters
+    ui::TextField mbData;       // 1005, hex, 4 characters
+    ui::TextField hbData;       // 1006, hex, 4 characters
+    ui::TextField readAddress;  // 1032, hex, 4 characters
+    ui::TextField readCount;    // 1043, decimal
+    ui::ChoiceField headBoard;  // 1039
+    ui::TextField testPeriod;   // 1045, ms
     ui::ButtonField writeMbButton{"写主板寄存器"};
     ui::ButtonField writeHbButton{"写喷车板寄存器"};
     ui::ButtonField readRegsButton{"读寄存器"};
@@ -106,9 +106,9 @@ public:
     ui::ButtonField hbLogicButton{"HB Logic"};
     ui::ButtonField getStatusButton{"Get Status"};  // no action
     // "Flash 读写"
-    ui::ChoiceField pattern;      // 1033, pattern kinds 0..4
-    ui::TextField flashAddress;   // 1035, hex, 6 characters
-    ui::TextField flashLength;    // 1034, decimal unless it carries an x prefix
+    ui::ChoiceField pattern;     // 1033, pattern kinds 0..4
+    ui::TextField flashAddress;  // 1035, hex, 6 characters
+    ui::TextField flashLength;   // 1034, decimal unless it carries an x prefix
     ui::ButtonField flashWriteButton{"Write"};
     ui::ButtonField flashReadButton{"Read"};
     // ink timing
@@ -123,10 +123,10 @@ public:
     // log
     ui::ButtonField clearLogButton{"清空"};
 
-protected:
+  protected:
     void VisibilityChanged() override { Changed(); }
 
-private:
+  private:
     void ReadGroup(std::uint16_t base, int count, const std::string& title);
     void WriteOneReg(const ui::TextField& address, const ui::TextField& data,
                      const std::string& title);
@@ -137,8 +137,8 @@ private:
     void StartFlash(bool write);
     void RunFlash(bool write, std::uint32_t address, int length, int kind);
     void Append(const std::string& text);
-    void AppendDump(std::string& text, const std::uint8_t* bytes, int count,
-                    std::uint32_t start, int width) const;
+    void AppendDump(std::string& text, const std::uint8_t* bytes, int count, std::uint32_t start,
+                    int width) const;
     void ShowLog() { Changed(); }
 
     controller::CMainOperation& op_;

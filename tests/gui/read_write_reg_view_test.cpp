@@ -16,7 +16,7 @@ namespace velmor::gui {
 namespace {
 
 class ReadWriteRegViewTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         page.OnInitDialog();
         view.resize(1100, 700);
@@ -53,7 +53,8 @@ TEST_F(ReadWriteRegViewTest, WriteButtonChangesTheRegisterAndGrowsTheLog) {
 
     EXPECT_EQ(rig.Controller().Reg(0x4001), 0x5A);
     const QString log = Log();
-    EXPECT_TRUE(log.startsWith("Write MB Reg:0x4001  0x5a  ---Success\n\nMain Board Registers Group:"))
+    EXPECT_TRUE(
+        log.startsWith("Write MB Reg:0x4001  0x5a  ---Success\n\nMain Board Registers Group:"))
         << log.left(120).toStdString();
     EXPECT_EQ(log.count("\n["), 16);
 
@@ -91,10 +92,12 @@ TEST_F(ReadWriteRegViewTest, FlashWriteRunsInTheBackgroundAndDrivesTheProgressBa
     Click("flashWriteButton");
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return Log().contains("-- success"); }, 10000));
-    EXPECT_TRUE(Log().startsWith("Flash Write datas:0x2000   Len:5000 -- success\n[002000-00200F]: 00 01 02 03 - "));
+    EXPECT_TRUE(Log().startsWith(
+        "Flash Write datas:0x2000   Len:5000 -- success\n[002000-00200F]: 00 01 02 03 - "));
     const auto flash = rig.Controller().ReadFlash(0x2000, 5000);
     for (std::size_t i = 0; i < flash.size(); ++i) ASSERT_EQ(flash[i], i % 256) << i;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Find<QPushButton>("flashWriteButton")->isEnabled(); }, 10000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return Find<QPushButton>("flashWriteButton")->isEnabled(); }, 10000));
     EXPECT_EQ(Find<QProgressBar>("progress")->value(), 81);
 }
 

@@ -41,7 +41,7 @@ Writes Concat(Writes a, const Writes& b) {
 // Records the progress value each time a chunk sets its address, and can make
 // the link fail once a given chunk has set its address.
 class RecordingFlashReg : public CFlashReg {
-public:
+  public:
     RecordingFlashReg(testing::SimRig& rig, std::atomic<int>& progress)
         : CFlashReg(rig.op), rig_(rig), progress_(progress) {}
 
@@ -57,13 +57,13 @@ public:
     std::vector<int> progressAtChunk;
     int failAfterChunk = 0;  // 0: never
 
-private:
+  private:
     testing::SimRig& rig_;
     std::atomic<int>& progress_;
 };
 
 class FlashRegTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { rig.op.SetBoardType(1); }
 
     Writes BlockWrites() { return rig.WritesIn(0x40D0, 0x40EF); }

@@ -24,7 +24,7 @@ using ::testing::StartsWith;
 using Writes = std::vector<std::pair<std::uint16_t, std::uint8_t>>;
 
 class ReadWriteRegDlgTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         page.SetTimerService(&timers);
         page.OnInitDialog();
@@ -40,8 +40,8 @@ protected:
 
     // The report of a successful group read, from the simulator's registers.
     std::string GroupReport(const std::string& title, std::uint16_t start, int count) {
-        return "\r\n" + title + "  ---Success\r\n" + testing::ExpectedDump(Regs(start, count), start, 4) +
-               "\r\n";
+        return "\r\n" + title + "  ---Success\r\n" +
+               testing::ExpectedDump(Regs(start, count), start, 4) + "\r\n";
     }
 
     void WaitForFlash() {
@@ -61,8 +61,8 @@ TEST_F(ReadWriteRegDlgTest, InitDialogFillsAndSelectsTheChoices) {
     EXPECT_EQ(page.headType.items.front(), "Dark");
     EXPECT_EQ(page.headType.items.back(), "T40W_2");
     EXPECT_EQ(page.frequency.items,
-              (std::vector<std::string>{"32", "64", "96", "256", "512", "1K", "2K", "4K", "7K", "8K",
-                                        "10K", "12K"}));
+              (std::vector<std::string>{"32", "64", "96", "256", "512", "1K", "2K", "4K", "7K",
+                                        "8K", "10K", "12K"}));
     EXPECT_EQ(page.pattern.items.size(), 5u);
     EXPECT_EQ(page.headBoard.SelectedText(), "喷车板1");
     for (const ui::ChoiceField* choice : {&page.headType, &page.frequency, &page.pattern}) {
@@ -101,13 +101,15 @@ TEST_F(ReadWriteRegDlgTest, WriteWithoutDeviceReportsFailure) {
     lone.mbAddress.text = "4001";
     lone.mbData.text = "5A";
     lone.OnWriteMbReg();
-    EXPECT_EQ(lone.LogText(),
-              "Write MB Reg:0x4001  0x5a  ---Failed\r\n\r\nMain Board Registers Group:  ---Failed\r\n");
+    EXPECT_EQ(
+        lone.LogText(),
+        "Write MB Reg:0x4001  0x5a  ---Failed\r\n\r\nMain Board Registers Group:  ---Failed\r\n");
 }
 
 TEST_F(ReadWriteRegDlgTest, ReadRangeReportsTheDumpOrFailure) {
     for (std::uint16_t i = 0; i < 20; ++i) {
-        rig.Controller().SetReg(static_cast<std::uint16_t>(0x4310 + i), static_cast<std::uint8_t>(i * 7));
+        rig.Controller().SetReg(static_cast<std::uint16_t>(0x4310 + i),
+                                static_cast<std::uint8_t>(i * 7));
     }
     page.readAddress.text = "4310";
     page.readCount.text = "20";
@@ -174,8 +176,9 @@ TEST_F(ReadWriteRegDlgTest, TestTimerWithComplementingControllerCountsOnlyPasses
     EXPECT_EQ(page.TestValue(), 1);  // 0..255, then 0 again
     EXPECT_EQ(rig.Controller().Reg(0x4123), 0x00);
     const std::string log = page.LogText();
-    EXPECT_THAT(log, StartsWith("\r\nMain Board Registers Group:Write:0Read:FF---Success:1, Failed:0\r\n"
-                                "[4123-4132]: FF \r\n"));
+    EXPECT_THAT(log,
+                StartsWith("\r\nMain Board Registers Group:Write:0Read:FF---Success:1, Failed:0\r\n"
+                           "[4123-4132]: FF \r\n"));
     EXPECT_THAT(log, HasSubstr("Write:FFRead:0---Success:256, Failed:0\r\n"));
     EXPECT_THAT(log, HasSubstr("Write:0Read:FF---Success:257, Failed:0\r\n"));
 
@@ -224,7 +227,8 @@ TEST_F(ReadWriteRegDlgTest, ResetsPulseBit7AndKeepTheOtherBits) {
     const Case cases[] = {
         {&CReadWriteRegDlg::OnMbReset, {0x4008}, "Main Board Reset!\r\n"},
         {&CReadWriteRegDlg::OnHbReset, {0x4108}, "Head Board Reset!\r\n"},
-        {&CReadWriteRegDlg::OnFirmwareReset, {0x4108, 0x4008},
+        {&CReadWriteRegDlg::OnFirmwareReset,
+         {0x4108, 0x4008},
          "Head Board Reset!\r\nMain Board Reset!\r\n"},
     };
     for (const std::uint8_t initial : {std::uint8_t{0x35}, std::uint8_t{0xB5}}) {
@@ -250,7 +254,7 @@ TEST_F(ReadWriteRegDlgTest, ResetsPulseBit7AndKeepTheOtherBits) {
 
 TEST_F(ReadWriteRegDlgTest, LogicVersionsShowBytes2To15) {
     const std::uint8_t version[16] = {0xEE, 0xEE, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06,
-                                      0x07, 0x08, 0x09, 0xAB, 'V', '1', '.', '2'};
+                                      0x07, 0x08, 0x09, 0xAB, 'V',  '1',  '.',  '2'};
     for (int i = 0; i < 16; ++i) {
         rig.Controller().SetReg(static_cast<std::uint16_t>(0x40F0 + i), version[i]);
         rig.Controller().SetReg(static_cast<std::uint16_t>(0x41F0 + i), version[i]);
@@ -299,7 +303,8 @@ TEST_F(ReadWriteRegDlgTest, FlashWriteAndReadRunOnAWorkerAndLog) {
     EXPECT_EQ(rig.Controller().ReadFlash(0x1B0000, 5000), expected);
     EXPECT_EQ(page.Progress(), 81);
     const std::string dump = testing::ExpectedDump(expected, 0x1B0000, 6);
-    EXPECT_EQ(page.LogText(), "Flash Write datas:0x1b0000   Len:5000 -- success\r\n" + dump + "\r\n\r\n");
+    EXPECT_EQ(page.LogText(),
+              "Flash Write datas:0x1b0000   Len:5000 -- success\r\n" + dump + "\r\n\r\n");
     EXPECT_GT(notifications.load(), 0);
 
     page.OnClearLog();
@@ -307,16 +312,17 @@ TEST_F(ReadWriteRegDlgTest, FlashWriteAndReadRunOnAWorkerAndLog) {
     page.OnFlashRead();
     WaitForFlash();
     EXPECT_EQ(page.Progress(), 0);
-    EXPECT_EQ(page.LogText(), "Flash Read datas:0x1b0000   Len:4000 -- success\r\n" +
-                                  testing::ExpectedDump({expected.begin(), expected.begin() + 4000},
-                                                        0x1B0000, 6) +
-                                  "\r\n\r\n");
+    EXPECT_EQ(page.LogText(),
+              "Flash Read datas:0x1b0000   Len:4000 -- success\r\n" +
+                  testing::ExpectedDump({expected.begin(), expected.begin() + 4000}, 0x1B0000, 6) +
+                  "\r\n\r\n");
 
     page.OnClearLog();
     page.flashLength.text = "5000";
     page.OnFlashRead();
     WaitForFlash();
-    EXPECT_EQ(page.LogText(), "Flash Read datas:0x1b0000   Len:5000 -- success\r\n" + dump + "\r\n\r\n");
+    EXPECT_EQ(page.LogText(),
+              "Flash Read datas:0x1b0000   Len:5000 -- success\r\n" + dump + "\r\n\r\n");
     page.SetListener(nullptr);
 }
 
@@ -326,7 +332,8 @@ TEST_F(ReadWriteRegDlgTest, FlashLengthTextIsDecimalUnlessPrefixed) {
     page.pattern.selected = 0;
     page.OnFlashWrite();
     WaitForFlash();
-    EXPECT_THAT(page.LogText(), StartsWith("Flash Write datas:0x20   Len:16 -- success\r\n[000020-00002F]: 00 "));
+    EXPECT_THAT(page.LogText(),
+                StartsWith("Flash Write datas:0x20   Len:16 -- success\r\n[000020-00002F]: 00 "));
 }
 
 TEST_F(ReadWriteRegDlgTest, BadFlashLengthsFailWithoutTraffic) {
@@ -338,8 +345,9 @@ TEST_F(ReadWriteRegDlgTest, BadFlashLengthsFailWithoutTraffic) {
         page.flashAddress.text = "0";
         page.OnFlashRead();
         WaitForFlash();
-        EXPECT_EQ(page.LogText(), "Flash Read datas:0x0   Len:" + std::to_string(std::atoi(length.c_str())) +
-                                      " -- failed\r\n\r\n");
+        EXPECT_EQ(page.LogText(),
+                  "Flash Read datas:0x0   Len:" + std::to_string(std::atoi(length.c_str())) +
+                      " -- failed\r\n\r\n");
         EXPECT_TRUE(rig.Controller().WriteLog().empty());
     }
 }
@@ -362,9 +370,8 @@ TEST_F(ReadWriteRegDlgTest, FlashSpittingFollowsBoardType) {
         std::uint8_t boardType;
         std::vector<std::uint16_t> regs;
     };
-    const Case cases[] = {{0, {0x410B, 0x420B}},
-                          {1, {0x410B, 0x420B}},
-                          {2, {0x410B, 0x420B, 0x430B, 0x440B}}};
+    const Case cases[] = {
+        {0, {0x410B, 0x420B}}, {1, {0x410B, 0x420B}}, {2, {0x410B, 0x420B, 0x430B, 0x440B}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(int(c.boardType));
         rig.op.SetBoardType(c.boardType);

@@ -18,7 +18,7 @@
 namespace velmor::testing {
 
 class SimRig {
-public:
+  public:
     SimRig() : device_(driver_.AddDevice()) {
         op.SetDevice(std::make_unique<usb::CUsbLink>(driver_, 0, usb::kVendorInterfaceClass, true));
         op.deviceOpened = 1;
@@ -38,18 +38,18 @@ public:
         return writes;
     }
 
-private:
+  private:
     sim::SimDriver driver_;
     sim::SimDevice& device_;
 
-public:
+  public:
     // Declared after the driver so it lets go of the device first.
     controller::CMainOperation op;
 };
 
 // Timers that only record what the model asked for; tests call OnTimer themselves.
 class FakeTimers : public ui::TimerService {
-public:
+  public:
     void StartTimer(int id, int periodMs) override { starts.emplace_back(id, periodMs); }
     void StopTimer(int id) override { stops.push_back(id); }
 
