@@ -62,6 +62,8 @@ struct Fault {
     void (*arm)(FaultyFileOps&);
 };
 
+void PrintTo(const Fault& fault, std::ostream* os) { *os << fault.name; }
+
 class TextFileWriterFault : public ::testing::TestWithParam<Fault> {};
 
 TEST_P(TextFileWriterFault, FailedSaveLeavesThePreviousFileByteIdentical) {
