@@ -29,14 +29,16 @@ AboutDialog::AboutDialog(const shell::CAboutDlg& model, QWidget* parent) : QDial
     auto* version = new QLabel(Caption(kContext, model.versionText));
     version->setObjectName(QStringLiteral("aboutVersion"));
     texts->addWidget(version);
-    for (const std::string& note : model.changeNotes) texts->addWidget(new QLabel(Caption(kContext, note)));
+    for (const std::string& note : model.changeNotes)
+        texts->addWidget(new QLabel(Caption(kContext, note)));
 
     auto* top = new QHBoxLayout;
     top->addWidget(icon);
     top->addLayout(texts, 1);
 
     auto* buttons = new QDialogButtonBox;
-    QPushButton* ok = buttons->addButton(Caption(kContext, model.okCaption), QDialogButtonBox::AcceptRole);
+    QPushButton* ok =
+        buttons->addButton(Caption(kContext, model.okCaption), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("aboutOk"));
     ok->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

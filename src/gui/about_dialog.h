@@ -11,7 +11,7 @@ namespace velmor::gui {
 
 class AboutDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     AboutDialog(const shell::CAboutDlg& model, QWidget* parent);
 };
 

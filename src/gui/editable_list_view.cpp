@@ -28,10 +28,13 @@ EditableListView::EditableListView(ui::CEditableListCtrl& model, QWidget* parent
     connect(this, &QTableWidget::currentCellChanged, this,
             [this](int row, int, int, int) { model_.SetSelectedRow(row); });
     // Scrolling takes the focus from a running text edit first.
-    connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this, [this](int) { model_.OnScroll(); });
-    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, [this](int) { model_.OnScroll(); });
+    connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this](int) { model_.OnScroll(); });
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this](int) { model_.OnScroll(); });
 
-    binding_ = new ModelBinding(model_, [this] { Refresh(); }, this);
+    binding_ = new ModelBinding(
+        model_, [this] { Refresh(); }, this);
     Refresh();
 }
 
@@ -55,19 +58,23 @@ void EditableListView::Refresh() {
             const QString text = FromModel(model_.GetItemText(r, c));
             if (cell->text() != text) cell->setText(text);
             // Rows without a colour keep the default background.
-            cell->setData(Qt::BackgroundRole, colour ? QVariant(ColourFromBgr(*colour)) : QVariant());
+            cell->setData(Qt::BackgroundRole,
+                          colour ? QVariant(ColourFromBgr(*colour)) : QVariant());
         }
     }
     const int selected = model_.SelectedRow();
     if (selected != currentRow()) {
-        if (selected < 0) clearSelection();
-        else selectRow(selected);
+        if (selected < 0)
+            clearSelection();
+        else
+            selectRow(selected);
     }
 }
 
 void EditableListView::mouseDoubleClickEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
-    const int column = index.isValid() ? index.column() : columnAt(static_cast<int>(event->position().x()));
+    const int column =
+        index.isValid() ? index.column() : columnAt(static_cast<int>(event->position().x()));
     model_.OnDoubleClick(index.isValid() ? index.row() : -1, column);
     event->accept();
 }

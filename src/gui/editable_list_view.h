@@ -16,16 +16,16 @@ class ModelBinding;
 
 class EditableListView : public QTableWidget {
     Q_OBJECT
-public:
+  public:
     EditableListView(ui::CEditableListCtrl& model, QWidget* parent);
 
     void Refresh();
 
-protected:
+  protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
-private:
+  private:
     ui::CEditableListCtrl& model_;
     ModelBinding* binding_ = nullptr;
 };

@@ -40,9 +40,8 @@ MainWindow::MainWindow(shell::CVelmorDlg& model, QWidget* parent) : QDialog(pare
     tabs_->installEventFilter(this);
     connect(tabs_, &QTabBar::tabBarClicked, this, [this](int index) { model_.OnTabClick(index); });
     // The bar moves its current tab itself on a click; keep it on the model's page.
-    connect(tabs_, &QTabBar::currentChanged, this, [this](int) {
-        QTimer::singleShot(0, this, [this] { Refresh(); });
-    });
+    connect(tabs_, &QTabBar::currentChanged, this,
+            [this](int) { QTimer::singleShot(0, this, [this] { Refresh(); }); });
 
     auto* area = new QWidget;
     area->setObjectName(QStringLiteral("pageArea"));
@@ -55,7 +54,8 @@ MainWindow::MainWindow(shell::CVelmorDlg& model, QWidget* parent) : QDialog(pare
     layout->addWidget(area, 1);
     layout->setSpacing(4);
 
-    binding_ = new ModelBinding(model_, [this] { Refresh(); }, this);
+    binding_ = new ModelBinding(
+        model_, [this] { Refresh(); }, this);
     Refresh();
 }
 
@@ -132,13 +132,17 @@ void MainWindow::Refresh() {
     const auto& captions = model_.tabCaptions;
     {
         const QSignalBlocker block(tabs_);
-        while (tabs_->count() > static_cast<int>(captions.size())) tabs_->removeTab(tabs_->count() - 1);
+        while (tabs_->count() > static_cast<int>(captions.size()))
+            tabs_->removeTab(tabs_->count() - 1);
         for (int i = 0; i < static_cast<int>(captions.size()); ++i) {
-            if (i >= tabs_->count()) tabs_->addTab(FromModel(captions[i]));
-            else if (tabs_->tabText(i) != FromModel(captions[i])) tabs_->setTabText(i, FromModel(captions[i]));
+            if (i >= tabs_->count())
+                tabs_->addTab(FromModel(captions[i]));
+            else if (tabs_->tabText(i) != FromModel(captions[i]))
+                tabs_->setTabText(i, FromModel(captions[i]));
         }
         const int current = model_.TabHost().CurrentPage();
-        if (current < tabs_->count() && tabs_->currentIndex() != current) tabs_->setCurrentIndex(current);
+        if (current < tabs_->count() && tabs_->currentIndex() != current)
+            tabs_->setCurrentIndex(current);
     }
 
     const auto& items = model_.TabHost().Items();

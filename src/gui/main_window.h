@@ -23,7 +23,7 @@ class QtTimerService;
 
 class MainWindow : public QDialog {
     Q_OBJECT
-public:
+  public:
     // Runs the model's initialisation (which creates the pages), then builds the
     // page views.
     MainWindow(shell::CVelmorDlg& model, QWidget* parent = nullptr);
@@ -36,10 +36,10 @@ public:
     // "退出", Escape and the close button all end the program the same way.
     void reject() override;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     QWidget* BuildTopRow();
     void BuildPages(QWidget* area);
     void ShowAbout();

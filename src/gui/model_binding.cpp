@@ -15,7 +15,10 @@ struct ModelBinding::Shared {
 };
 
 ModelBinding::ModelBinding(ui::PageModel& model, std::function<void()> refresh, QObject* parent)
-    : QObject(parent), model_(model), refresh_(std::move(refresh)), shared_(std::make_shared<Shared>()) {
+    : QObject(parent),
+      model_(model),
+      refresh_(std::move(refresh)),
+      shared_(std::make_shared<Shared>()) {
     shared_->target = this;
     model_.SetListener([shared = shared_] {
         if (shared->queued.exchange(true)) return;  // a refresh is already on its way

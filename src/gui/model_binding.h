@@ -14,7 +14,7 @@ namespace velmor::gui {
 
 class ModelBinding : public QObject {
     Q_OBJECT
-public:
+  public:
     // `refresh` runs on this object's thread after every burst of changes.
     ModelBinding(ui::PageModel& model, std::function<void()> refresh, QObject* parent);
     ~ModelBinding() override;
@@ -22,7 +22,7 @@ public:
     // Runs the refresh now (GUI thread), as after construction.
     void RefreshNow();
 
-private:
+  private:
     struct Shared;
     ui::PageModel& model_;
     std::function<void()> refresh_;

@@ -12,7 +12,7 @@ namespace velmor::gui {
 
 class PlaceholderPageView : public QWidget {
     Q_OBJECT
-public:
+  public:
     PlaceholderPageView(ui::PlaceholderPage& model, QWidget* parent);
 };
 

@@ -32,13 +32,18 @@ ProgressDialog::ProgressDialog(ui::CMessageDown& model, QWidget* parent)
     text_ = new QLabel(this);
     text_->setObjectName(QStringLiteral("progressText"));
     text_->setGeometry(kTextLeft, kTextTop, kWidth - kTextLeft - 8, kTextHeight);
-    binding_ = new ModelBinding(model_, [this] { Refresh(); }, this);
+    binding_ = new ModelBinding(
+        model_, [this] { Refresh(); }, this);
 
     // The close request comes from the tick thread: hand it to the GUI thread.
     QPointer<ProgressDialog> self(this);
     model_.SetCloseHandler([self] {
         QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [self] { if (self) self->reject(); }, Qt::QueuedConnection);
+            QCoreApplication::instance(),
+            [self] {
+                if (self) self->reject();
+            },
+            Qt::QueuedConnection);
     });
     Refresh();
 }

@@ -18,7 +18,7 @@ class ModelBinding;
 
 class ProgressDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     ProgressDialog(ui::CMessageDown& model, QWidget* parent);
     ~ProgressDialog() override;
 
@@ -26,10 +26,10 @@ public:
 
     void done(int result) override;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void Refresh();
 
     ui::CMessageDown& model_;

@@ -18,8 +18,10 @@ QString FilterText(const std::vector<ui::FileFilter>& filters) {
     QStringList parts;
     for (const ui::FileFilter& filter : filters) {
         QStringList patterns;
-        for (const std::string& pattern : filter.patterns) patterns << QString::fromStdString(pattern);
-        parts << QStringLiteral("%1 (%2)").arg(QString::fromStdString(filter.name), patterns.join(' '));
+        for (const std::string& pattern : filter.patterns)
+            patterns << QString::fromStdString(pattern);
+        parts << QStringLiteral("%1 (%2)").arg(QString::fromStdString(filter.name),
+                                               patterns.join(' '));
     }
     return parts.join(QStringLiteral(";;"));
 }

@@ -10,7 +10,7 @@
 namespace velmor::gui {
 
 class QtDialogService : public ui::DialogService {
-public:
+  public:
     static constexpr const char* kDefaultCaption = "VelmorTool";
 
     explicit QtDialogService(QWidget* parent = nullptr) : parent_(parent) {}
@@ -22,7 +22,7 @@ public:
     std::optional<std::string> SaveFile(const ui::FileDialogRequest& request) override;
     void RunProgress(ui::CMessageDown& dialog) override;
 
-private:
+  private:
     std::optional<std::string> RunFileDialog(const ui::FileDialogRequest& request, bool save);
 
     QPointer<QWidget> parent_;

@@ -28,7 +28,8 @@ void QtTimerService::StopTimer(int id) {
     if (QThread::currentThread() == thread()) {
         StopOnOwnThread(id);
     } else {
-        QMetaObject::invokeMethod(this, [this, id] { StopOnOwnThread(id); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, id] { StopOnOwnThread(id); }, Qt::QueuedConnection);
     }
 }
 

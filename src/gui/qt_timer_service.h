@@ -13,7 +13,7 @@ namespace velmor::gui {
 
 class QtTimerService : public QObject, public ui::TimerService {
     Q_OBJECT
-public:
+  public:
     QtTimerService(std::function<void(int)> onTick, QObject* parent);
     ~QtTimerService() override;
 
@@ -25,7 +25,7 @@ public:
     bool IsRunning(int id) const;
     int Interval(int id) const;  // -1 when the timer does not exist
 
-private:
+  private:
     void StartOnOwnThread(int id, int periodMs);
     void StopOnOwnThread(int id);
 

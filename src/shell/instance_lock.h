@@ -8,7 +8,7 @@
 namespace velmor::shell {
 
 class InstanceLock {
-public:
+  public:
     static constexpr const char* kName = "VelmorTool";
 
     // $XDG_RUNTIME_DIR/VelmorTool.lock, or /tmp/VelmorTool.lock without it.
@@ -27,7 +27,7 @@ public:
     void Release();
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     std::string path_;
     int fd_ = -1;
     bool held_ = false;

@@ -7,7 +7,7 @@
 namespace velmor::shell {
 
 class NoBackendDriver final : public usb::UsbDriver {
-public:
+  public:
     static constexpr const char* kNotice =
         "No USB driver backend for real devices is available yet: running disconnected. "
         "Start with --simulate to use the simulated controller.";

@@ -21,7 +21,7 @@ class DialogService;
 namespace velmor::shell {
 
 class CVelmorApp {
-public:
+  public:
     static constexpr const char* kAlreadyRunningText = "软件已打开!";
     static constexpr const char* kEnglishFileName = "velmortool_en.qm";
 
@@ -32,11 +32,11 @@ public:
     using ResourceLoader = std::function<bool(const std::string& path)>;
 
     struct Setup {
-        std::string programFolder;        // with a trailing '/'
-        std::string executableFolder;     // where the English file is built; tried second
+        std::string programFolder;     // with a trailing '/'
+        std::string executableFolder;  // where the English file is built; tried second
         std::string lockPath = InstanceLock::DefaultPath();
-        LanguageLoader loadLanguage;      // default: the store's LoadLanguage
-        ResourceLoader loadEnglish;       // default: none loads
+        LanguageLoader loadLanguage;  // default: the store's LoadLanguage
+        ResourceLoader loadEnglish;   // default: none loads
     };
 
     CVelmorApp(controller::CMainOperation& operation, ui::DialogService& dialogs, Setup setup);
@@ -53,7 +53,7 @@ public:
     // The English file that was loaded, or empty (the built-in Chinese texts apply).
     const std::string& EnglishFileLoaded() const { return englishLoaded_; }
 
-private:
+  private:
     controller::CMainOperation& operation_;
     ui::DialogService& dialogs_;
     Setup setup_;

@@ -22,8 +22,8 @@ constexpr const char* kConnectedChinese = "已连接...";
 constexpr const char* kDisconnectedEnglish = "Disconnect...";
 constexpr const char* kDisconnectedChinese = "连接断开...";
 
-constexpr int kConfigBytesNumInterfaces = 4;     // bNumInterfaces in the configuration descriptor
-constexpr int kInterfaceBytesAltSetting = 3;     // bAlternateSetting in the interface descriptor
+constexpr int kConfigBytesNumInterfaces = 4;  // bNumInterfaces in the configuration descriptor
+constexpr int kInterfaceBytesAltSetting = 3;  // bAlternateSetting in the interface descriptor
 
 // A NUL-terminated name from a fixed buffer, never reading past it.
 template <std::size_t N>
@@ -100,8 +100,8 @@ void CVelmorDlg::CreateTabs() {
         std::make_unique<ui::PlaceholderPage>(ui::kMainboardMovementPageId, "初始化运动（主板）"),
         ui::kMainboardMovementPageId);
 
-    configPage_ = tabHost_.AddPage(std::make_unique<ui::PlaceholderPage>(ui::kConfigPageId, "固件设置"),
-                                   ui::kConfigPageId);
+    configPage_ = tabHost_.AddPage(
+        std::make_unique<ui::PlaceholderPage>(ui::kConfigPageId, "固件设置"), ui::kConfigPageId);
     configPage_->LinkMovementPage(movement);
     linkedMovement_ = movement;
 
@@ -141,7 +141,8 @@ bool CVelmorDlg::ConnectAttempt() {
             std::uint8_t interface[9] = {};
             device->CopyConfigDesc(config);
             device->CopyInterfaceDesc(interface);
-            if (config[kConfigBytesNumInterfaces] != 1 || interface[kInterfaceBytesAltSetting] != 0) {
+            if (config[kConfigBytesNumInterfaces] != 1 ||
+                interface[kInterfaceBytesAltSetting] != 0) {
                 continue;
             }
             std::string name = BoundedName(device->DeviceName);
@@ -181,11 +182,20 @@ void CVelmorDlg::OnTimer(int /*id*/) { ConnectionCheck(); }
 
 void CVelmorDlg::OnWindowMessage(int message) {
     switch (message) {
-        case ui::kMsgSelectBoardType: SelectBoardTypeItem(); break;
-        case ui::kMsgSetBoardType: SetBoardTypeFromSelector(); break;
-        case ui::kMsgShowMovementPage: ShowMovementPageOfSelector(); break;
-        case ui::kMsgLinkConfigPage: LinkConfigPage(MovementPageOfSelector()); break;
-        default: return;
+        case ui::kMsgSelectBoardType:
+            SelectBoardTypeItem();
+            break;
+        case ui::kMsgSetBoardType:
+            SetBoardTypeFromSelector();
+            break;
+        case ui::kMsgShowMovementPage:
+            ShowMovementPageOfSelector();
+            break;
+        case ui::kMsgLinkConfigPage:
+            LinkConfigPage(MovementPageOfSelector());
+            break;
+        default:
+            return;
     }
     Changed();
 }
@@ -194,7 +204,8 @@ void CVelmorDlg::SelectBoardTypeItem() {
     const int type = operation_.BoardType();
     const std::string& wanted = BoardTypeNames()[type == 2 ? 2 : type == 1 ? 1 : 0];
     const auto it = std::find(boardType.items.begin(), boardType.items.end(), wanted);
-    if (it != boardType.items.end()) boardType.selected = static_cast<int>(it - boardType.items.begin());
+    if (it != boardType.items.end())
+        boardType.selected = static_cast<int>(it - boardType.items.begin());
 }
 
 void CVelmorDlg::SetBoardTypeFromSelector() {
@@ -254,8 +265,8 @@ void CVelmorDlg::OnAboutClosed() {
 }
 
 void CVelmorDlg::OnExit() {
-    const int inUse = operation_.BoardType() != 0 ? ui::kFiberMovementPageId
-                                                  : ui::kMainboardMovementPageId;
+    const int inUse =
+        operation_.BoardType() != 0 ? ui::kFiberMovementPageId : ui::kMainboardMovementPageId;
     if (ui::TabPage* movement = tabHost_.FindPage(inUse)) movement->StopStatusThread();
     tabHost_.ClosePages();
     if (timers_ && timerRunning_) {

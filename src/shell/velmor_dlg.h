@@ -32,12 +32,12 @@ class CReadWriteRegDlg;
 namespace velmor::ui {
 class DialogService;
 class TimerService;
-}
+}  // namespace velmor::ui
 
 namespace velmor::shell {
 
 class CVelmorDlg : public ui::PageModel, public ui::WindowMessageReceiver {
-public:
+  public:
     static constexpr int kDialogId = 102;
     static constexpr int kConnectionTimerId = 1;
     static constexpr int kConnectionPeriodMs = 1000;
@@ -70,7 +70,7 @@ public:
     void OnDeviceNameLabelClick();  // toggles the version label
     void OnAbout();                 // "关于" and the window menu item
     void OnAboutClosed();
-    void OnExit();                  // "退出"
+    void OnExit();  // "退出"
 
     // ---- fields ----
     std::string caption = kCaption;
@@ -92,7 +92,7 @@ public:
     // The movement page the configuration page follows (145 or 148), or null.
     ui::TabPage* LinkedMovementPage() const { return linkedMovement_; }
 
-private:
+  private:
     bool English() const;
     void CreateTabs();
     void SetStatus(bool connected);

@@ -28,14 +28,14 @@ struct FileFilter {
 };
 
 struct FileDialogRequest {
-    std::string title;             // empty: the platform's default title
+    std::string title;  // empty: the platform's default title
     std::vector<FileFilter> filters;
     std::string defaultExtension;  // appended when the user types a name without one ("cfg")
     std::string initialPath;       // a folder, or a file to preselect
 };
 
 class DialogService {
-public:
+  public:
     virtual ~DialogService() = default;
 
     // A message box with an OK button; an empty caption means the default caption.

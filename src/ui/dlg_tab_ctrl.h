@@ -25,7 +25,7 @@ struct CWnd_ITEM {
 };
 
 class CDlgTabCtrl {
-public:
+  public:
     static constexpr int kControlId = 1000;
     static constexpr int kMovementTab = 1;
     static constexpr int kConfigTab = 2;
@@ -55,7 +55,7 @@ public:
     int CurrentPage() const { return current_; }
     const std::vector<CWnd_ITEM>& Items() const { return items_; }
 
-private:
+  private:
     TabPage* MovementPageOfBoardType() const;
     void PostToMainWindow(int message);
     void PostLayoutMessage();

@@ -131,7 +131,11 @@ std::string TruncateUtf8(const std::string& text, int limit) {
     int count = 0;
     while (pos < text.size() && count < limit) {
         const auto lead = static_cast<unsigned char>(text[pos]);
-        std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        std::size_t length = lead < 0x80    ? 1
+                             : lead >= 0xF0 ? 4
+                             : lead >= 0xE0 ? 3
+                             : lead >= 0xC0 ? 2
+                                            : 1;
         pos = std::min(pos + length, text.size());
         ++count;
     }

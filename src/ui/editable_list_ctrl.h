@@ -21,11 +21,11 @@
 namespace velmor::ui {
 
 class CEditableListCtrl : public PageModel {
-public:
+  public:
     static constexpr int kTextBoxId = 20001;
     static constexpr int kDropDownId = 20002;
-    static constexpr int kTextLimit = 11;          // characters the text box takes
-    static constexpr int kDroppedWidth = 50;       // pixels of the open drop-down list
+    static constexpr int kTextLimit = 11;     // characters the text box takes
+    static constexpr int kDroppedWidth = 50;  // pixels of the open drop-down list
 
     struct Column {
         std::string caption;
@@ -83,7 +83,7 @@ public:
     // running text edit.
     void OnScroll();
 
-private:
+  private:
     bool ValidCell(int row, int column) const;
 
     std::vector<Column> columns_;

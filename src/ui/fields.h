@@ -20,7 +20,7 @@ struct ChoiceField {
 
     std::string SelectedText() const {
         return selected >= 0 && selected < static_cast<int>(items.size()) ? items[selected]
-                                                                           : std::string();
+                                                                          : std::string();
     }
 };
 

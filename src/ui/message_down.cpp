@@ -54,10 +54,14 @@ std::string CMessageDown::Text() const {
 const std::atomic<std::uint32_t>* CMessageDown::WatchedFlag(
     const controller::CMainOperation& operation, std::uint8_t code) {
     switch (code) {
-        case kWatchLoadDone: return &operation.loadDone;
-        case kWatchSaveDone: return &operation.saveDone;
-        case kWatchCleanSaveDone: return &operation.cleanSaveDone;
-        default: return nullptr;
+        case kWatchLoadDone:
+            return &operation.loadDone;
+        case kWatchSaveDone:
+            return &operation.saveDone;
+        case kWatchCleanSaveDone:
+            return &operation.cleanSaveDone;
+        default:
+            return nullptr;
     }
 }
 
@@ -99,9 +103,12 @@ std::string ProgressMessage(ProgressKind kind, const std::string& language) {
     const bool english = language == "eng";
     const std::string pad(english ? 19 : 20, ' ');
     switch (kind) {
-        case ProgressKind::Saving: return pad + (english ? "Saveing" : "保存中");
-        case ProgressKind::Loading: return pad + (english ? "Loading" : "加载中");
-        case ProgressKind::Downloading: return pad + (english ? "Downloading" : "下载中");
+        case ProgressKind::Saving:
+            return pad + (english ? "Saveing" : "保存中");
+        case ProgressKind::Loading:
+            return pad + (english ? "Loading" : "加载中");
+        case ProgressKind::Downloading:
+            return pad + (english ? "Downloading" : "下载中");
     }
     return pad;
 }

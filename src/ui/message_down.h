@@ -27,7 +27,7 @@ class CMainOperation;
 namespace velmor::ui {
 
 class CMessageDown : public PageModel {
-public:
+  public:
     static constexpr int kDialogId = 156;
     static constexpr int kTextControlId = 1138;
     static constexpr std::chrono::milliseconds kTickPeriod{500};
@@ -67,10 +67,10 @@ public:
     int TickLimit() const { return tickLimit_; }
 
     // The flag a code watches, or null for codes other than 1, 2 and 3.
-    static const std::atomic<std::uint32_t>* WatchedFlag(const controller::CMainOperation& operation,
-                                                         std::uint8_t code);
+    static const std::atomic<std::uint32_t>* WatchedFlag(
+        const controller::CMainOperation& operation, std::uint8_t code);
 
-private:
+  private:
     void TickLoop(std::stop_token stop);
     void SetText(std::string text);
     void RequestClose();

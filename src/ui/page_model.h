@@ -10,7 +10,7 @@
 namespace velmor::ui {
 
 class PageModel {
-public:
+  public:
     using Listener = std::function<void()>;
 
     virtual ~PageModel() = default;
@@ -20,7 +20,7 @@ public:
         listener_ = std::move(listener);
     }
 
-protected:
+  protected:
     // Tells the view that fields changed. Safe from any thread.
     void Changed() {
         Listener copy;
@@ -31,7 +31,7 @@ protected:
         if (copy) copy();
     }
 
-private:
+  private:
     std::mutex listenerMutex_;
     Listener listener_;
 };

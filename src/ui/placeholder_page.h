@@ -11,7 +11,7 @@
 namespace velmor::ui {
 
 class PlaceholderPage : public TabPage, public PageModel {
-public:
+  public:
     PlaceholderPage(int templateNumber, std::string title)
         : templateNumber_(templateNumber), title_(std::move(title)) {}
 
@@ -33,10 +33,10 @@ public:
     void StopStatusThread() override { statusThreadStopped = true; }
     void ClosePage() override { closed = true; }
 
-protected:
+  protected:
     void VisibilityChanged() override { Changed(); }
 
-private:
+  private:
     int templateNumber_;
     std::string title_;
 };

@@ -9,7 +9,7 @@
 namespace velmor::ui {
 
 class Sleeper {
-public:
+  public:
     virtual ~Sleeper() = default;
     // Waits `duration`, or less when `stop` is requested. Returns false when it
     // returned because of the stop request.
@@ -18,7 +18,7 @@ public:
 
 // Waits in real time; a stop request wakes it at once.
 class RealSleeper final : public Sleeper {
-public:
+  public:
     bool SleepFor(std::chrono::milliseconds duration, std::stop_token stop) override;
 };
 
@@ -29,11 +29,11 @@ Sleeper& DefaultSleeper();
 // the same sequence of events as the real thing, only faster. For tests that let
 // worker threads run against a ticking window.
 class ScaledSleeper final : public Sleeper {
-public:
+  public:
     explicit ScaledSleeper(int divisor) : divisor_(divisor > 0 ? divisor : 1) {}
     bool SleepFor(std::chrono::milliseconds duration, std::stop_token stop) override;
 
-private:
+  private:
     int divisor_;
 };
 

@@ -7,7 +7,7 @@
 namespace velmor::ui {
 
 class TabPage {
-public:
+  public:
     virtual ~TabPage() = default;
 
     bool Visible() const { return visible_; }
@@ -28,11 +28,11 @@ public:
     // The main window is closing.
     virtual void ClosePage() {}
 
-protected:
+  protected:
     // Called after the visibility changed, so the page can tell its view.
     virtual void VisibilityChanged() {}
 
-private:
+  private:
     void SetVisible(bool visible) {
         if (visible_.exchange(visible) != visible) VisibilityChanged();
     }

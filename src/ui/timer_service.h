@@ -6,7 +6,7 @@
 namespace velmor::ui {
 
 class TimerService {
-public:
+  public:
     virtual ~TimerService() = default;
     virtual void StartTimer(int id, int periodMs) = 0;  // restarts a running timer
     virtual void StopTimer(int id) = 0;

@@ -21,7 +21,7 @@ inline constexpr int kCleaningPageId = 157;
 
 // Receives the messages addressed to the main window.
 class WindowMessageReceiver {
-public:
+  public:
     virtual ~WindowMessageReceiver() = default;
     virtual void OnWindowMessage(int message) = 0;
 };

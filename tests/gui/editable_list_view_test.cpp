@@ -12,7 +12,7 @@ namespace velmor::gui {
 namespace {
 
 class EditableListViewTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         list.InsertColumn(0, "Motor", 80);
         list.InsertColumn(1, "Speed", 80);

@@ -22,7 +22,7 @@ namespace velmor::gui {
 namespace {
 
 class MainWindowViewTest : public ::testing::Test {
-protected:
+  protected:
     void Open(const std::string& language, std::uint8_t boardType) {
         operation.language = language;
         operation.SetBoardType(boardType);

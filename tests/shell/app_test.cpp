@@ -1,5 +1,3 @@
-#include "shell/velmor_app.h"
-
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,6 +9,7 @@
 #include "controller/main_operation.h"
 #include "shell/instance_lock.h"
 #include "shell/program_folder.h"
+#include "shell/velmor_app.h"
 #include "support/temp_dir.h"
 #include "ui/scripted_dialog_service.h"
 
@@ -18,7 +17,7 @@ namespace velmor::shell {
 namespace {
 
 class AppTest : public ::testing::Test {
-protected:
+  protected:
     void WriteDefault(const std::string& text) {
         std::filesystem::create_directories(dir.Path() / "CmdsRecord");
         std::ofstream(dir.Path() / "CmdsRecord" / "Default", std::ios::binary) << text;
@@ -54,7 +53,8 @@ TEST_F(AppTest, EnglishLanguageLoadsTheEnglishTextsFromTheFirstFolderThatHasThem
 }
 
 TEST_F(AppTest, OtherLanguagesAndAMissingDocumentKeepTheBuiltInChinese) {
-    for (const char* text : {"[Language]\r\nLanguage=chs\r\n", "[Language]\r\nLanguage=ENG\r\n", ""}) {
+    for (const char* text :
+         {"[Language]\r\nLanguage=chs\r\n", "[Language]\r\nLanguage=ENG\r\n", ""}) {
         SCOPED_TRACE(text);
         std::filesystem::remove_all(dir.Path() / "CmdsRecord");
         if (*text) WriteDefault(text);
@@ -92,7 +92,10 @@ TEST_F(AppTest, SecondInstanceShowsTheMessageAndDoesNotRun) {
 }
 
 TEST_F(AppTest, TheLockIsFreeAgainOnceTheFirstInstanceHasGone) {
-    { CVelmorApp first(operation, dialogs, MakeSetup()); ASSERT_TRUE(first.InitInstance()); }
+    {
+        CVelmorApp first(operation, dialogs, MakeSetup());
+        ASSERT_TRUE(first.InitInstance());
+    }
     CVelmorApp again(operation, dialogs, MakeSetup());
     EXPECT_TRUE(again.InitInstance());
     EXPECT_TRUE(dialogs.messages.empty());

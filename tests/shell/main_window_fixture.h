@@ -17,7 +17,7 @@
 namespace velmor::shell {
 
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     // Builds and initialises the window with the language and board type given.
     void Open(const std::string& language = "chs", std::uint8_t boardType = 1) {
         operation.language = language;

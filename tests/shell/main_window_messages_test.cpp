@@ -23,7 +23,8 @@ struct LanguageCase {
     std::vector<int> pages;
 };
 
-class TabsPerLanguage : public MainWindowTest, public ::testing::WithParamInterface<LanguageCase> {};
+class TabsPerLanguage : public MainWindowTest,
+                        public ::testing::WithParamInterface<LanguageCase> {};
 
 TEST_P(TabsPerLanguage, CaptionsAndPagesFollowTheLanguage) {
     Open(GetParam().language);
@@ -42,8 +43,10 @@ INSTANTIATE_TEST_SUITE_P(
         LanguageCase{"eng",
                      {"Read write register", "Initialization movement", "Firmware setting"},
                      {129, 145, 130, 148}},
-        LanguageCase{"chs", {"读写寄存器", "初始化运动", "固件设置", "清洗设置"}, {129, 145, 130, 157, 148}},
-        LanguageCase{"cht", {"读写寄存器", "初始化运动", "固件设置", "清洗设置"}, {129, 145, 130, 148}}),
+        LanguageCase{
+            "chs", {"读写寄存器", "初始化运动", "固件设置", "清洗设置"}, {129, 145, 130, 157, 148}},
+        LanguageCase{
+            "cht", {"读写寄存器", "初始化运动", "固件设置", "清洗设置"}, {129, 145, 130, 148}}),
     [](const auto& info) { return std::string(info.param.language); });
 
 TEST_F(MainWindowTest, BoardTypeTwoShowsFourFiberAndChoosingMainboardSetsZeroAtOnce) {
@@ -61,8 +64,8 @@ TEST_F(MainWindowTest, BoardTypeTwoShowsFourFiberAndChoosingMainboardSetsZeroAtO
 }
 
 TEST_F(MainWindowTest, SelectorItemFollowsTheBoardTypeOnMessage2045) {
-    const std::pair<int, const char*> cases[] = {{0, "Mainboard"}, {1, "DoubleFiber"},
-                                                 {2, "FourFiber"}, {9, "Mainboard"}};
+    const std::pair<int, const char*> cases[] = {
+        {0, "Mainboard"}, {1, "DoubleFiber"}, {2, "FourFiber"}, {9, "Mainboard"}};
     Open();
     for (const auto& [type, text] : cases) {
         operation.SetBoardType(static_cast<std::uint8_t>(type));

@@ -17,7 +17,7 @@ using Log = std::vector<std::string>;
 // Writes what it is asked into a log shared by all pages and the main window,
 // so the order of messages and list calls across receivers is checked.
 class RecordingPage : public TabPage {
-public:
+  public:
     RecordingPage(int number, Log& log, bool* deleted = nullptr)
         : number_(number), log_(log), deleted_(deleted) {}
     ~RecordingPage() override {
@@ -28,7 +28,7 @@ public:
     void OnLayoutMessage() override { Note(std::to_string(kMsgConfigLayout)); }
     void ClosePage() override { Note("close"); }
 
-private:
+  private:
     void Note(const std::string& what) { log_.push_back(std::to_string(number_) + ":" + what); }
     int number_;
     Log& log_;
@@ -36,18 +36,21 @@ private:
 };
 
 class RecordingWindow : public WindowMessageReceiver {
-public:
+  public:
     explicit RecordingWindow(Log& log) : log_(log) {}
-    void OnWindowMessage(int message) override { log_.push_back("main:" + std::to_string(message)); }
+    void OnWindowMessage(int message) override {
+        log_.push_back("main:" + std::to_string(message));
+    }
 
-private:
+  private:
     Log& log_;
 };
 
 class TabHostTest : public ::testing::Test {
-protected:
+  protected:
     void Build(const std::vector<int>& numbers) {
-        for (int number : numbers) host.AddPage(std::make_unique<RecordingPage>(number, log), number);
+        for (int number : numbers)
+            host.AddPage(std::make_unique<RecordingPage>(number, log), number);
         host.SetMainWindow(&window);
         host.SetConfigPage(host.FindPage(kConfigPageId));
         host.CreatePages();
@@ -106,7 +109,8 @@ INSTANTIATE_TEST_SUITE_P(
         ClickCase{"RegisterToConfigFiber", 2, 0, 2, {"130:2048", "main:2049"}, 130},
         ClickCase{"MovementToConfig", 1, 1, 2, {"130:2048", "148:take0", "148:take1"}, 130},
         ClickCase{"MovementToRegister", 0, 1, 0, {"130:2048", "145:take0", "145:take1"}, 129},
-        ClickCase{"RegisterToMovementMainboard", 0, 0, 1, {"main:2047", "145:show0", "145:show1"}, 145},
+        ClickCase{
+            "RegisterToMovementMainboard", 0, 0, 1, {"main:2047", "145:show0", "145:show1"}, 145},
         ClickCase{"ConfigToMovementFiber", 1, 2, 1, {"main:2047", "148:show0", "148:show1"}, 145},
         ClickCase{"ConfigToCleaning", 0, 2, 3, {}, 157},
         ClickCase{"CleaningToRegister", 0, 3, 0, {}, 129}),

@@ -10,7 +10,7 @@ namespace velmor::ui {
 namespace {
 
 class EditableListTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         for (int c = 0; c < 7; ++c) list.InsertColumn(c, "c" + std::to_string(c), 40);
         for (int r = 0; r < 3; ++r) {
@@ -35,8 +35,9 @@ TEST(EditableList, StartsWithHiddenEditorsTheOperationCodesAndNoDropDownMode) {
     CEditableListCtrl list;
     EXPECT_FALSE(list.TextBox().visible);
     EXPECT_FALSE(list.DropDownList().visible);
-    EXPECT_EQ(list.DropDownList().items,
-              (std::vector<std::string>{"0x10", "0x11", "0x12", "0x20", "0x21", "0x22", "0x30", "0x31"}));
+    EXPECT_EQ(
+        list.DropDownList().items,
+        (std::vector<std::string>{"0x10", "0x11", "0x12", "0x20", "0x21", "0x22", "0x30", "0x31"}));
     EXPECT_FALSE(list.DropDownFlag());
     EXPECT_EQ(list.DropDownModulus(), -1);
     EXPECT_EQ(list.EditRow(), -1);

@@ -11,9 +11,15 @@
 namespace velmor::ui {
 
 class FakeTimerService : public TimerService {
-public:
-    void StartTimer(int id, int periodMs) override { running[id] = periodMs; ++starts; }
-    void StopTimer(int id) override { running.erase(id); ++stops; }
+  public:
+    void StartTimer(int id, int periodMs) override {
+        running[id] = periodMs;
+        ++starts;
+    }
+    void StopTimer(int id) override {
+        running.erase(id);
+        ++stops;
+    }
     bool Running(int id) const { return running.count(id) != 0; }
 
     std::map<int, int> running;  // id → period in ms
@@ -23,7 +29,7 @@ public:
 
 // A sleeper that never waits, counting how often it was asked to.
 class NoWaitSleeper : public Sleeper {
-public:
+  public:
     bool SleepFor(std::chrono::milliseconds duration, std::stop_token stop) override {
         ++sleeps;
         lastMs = static_cast<int>(duration.count());

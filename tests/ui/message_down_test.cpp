@@ -17,7 +17,7 @@ namespace {
 // Returns at once and counts; `onSleep(n)` runs at the n-th sleep (1-based), on
 // the tick thread, so a test can play the worker at an exact tick.
 class CountingSleeper : public Sleeper {
-public:
+  public:
     std::function<void(int)> onSleep;
     std::atomic<int> sleeps{0};
     bool SleepFor(std::chrono::milliseconds duration, std::stop_token stop) override {
@@ -29,7 +29,7 @@ public:
 };
 
 class MessageDownTest : public ::testing::Test {
-protected:
+  protected:
     // Opens the window, waits for its close request, closes it; returns the texts
     // the view would have seen, in order.
     std::vector<std::string> Run(CMessageDown& dialog) {

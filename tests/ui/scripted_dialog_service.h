@@ -17,7 +17,7 @@
 namespace velmor::ui {
 
 class ScriptedDialogService : public DialogService {
-public:
+  public:
     struct Message {
         std::string text;
         std::string caption;
@@ -29,8 +29,8 @@ public:
         int dots = 0;  // dots shown when the window closed
     };
 
-    std::vector<Message> messages;        // ShowMessage calls, oldest first
-    std::vector<Message> questions;       // AskYesNo calls
+    std::vector<Message> messages;   // ShowMessage calls, oldest first
+    std::vector<Message> questions;  // AskYesNo calls
     std::vector<FileDialogRequest> fileRequests;
     std::vector<Progress> progress;
 
@@ -58,7 +58,8 @@ public:
         dialog.OnInitDialog();
         dialog.WaitForCloseRequest();
         dialog.Close();
-        progress.push_back({dialog.Message(), dialog.FlagCode(), dialog.TickLimit(), dialog.Dots()});
+        progress.push_back(
+            {dialog.Message(), dialog.FlagCode(), dialog.TickLimit(), dialog.Dots()});
     }
 
     // Texts of all messages, for compact expectations.
@@ -68,7 +69,7 @@ public:
         return texts;
     }
 
-private:
+  private:
     template <typename T>
     static T Take(std::deque<T>& queue, T fallback) {
         if (queue.empty()) return fallback;

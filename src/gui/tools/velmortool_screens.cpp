@@ -32,7 +32,7 @@ using namespace velmor;
 
 // Lets the progress window show `dots` dots at once, then holds it there.
 class HoldingSleeper : public ui::Sleeper {
-public:
+  public:
     explicit HoldingSleeper(int free) : free_(free) {}
     bool SleepFor(std::chrono::milliseconds, std::stop_token stop) override {
         if (--free_ > 0) return true;
@@ -43,7 +43,7 @@ public:
         return false;
     }
 
-private:
+  private:
     std::atomic<int> free_;
 };
 
@@ -110,7 +110,8 @@ bool RenderLanguage(const std::string& language, const QString& folder) {
         }
 
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("VelmorTool"),
-                        QString::fromUtf8(shell::CVelmorApp::kAlreadyRunningText), QMessageBox::Ok, &view);
+                        QString::fromUtf8(shell::CVelmorApp::kAlreadyRunningText), QMessageBox::Ok,
+                        &view);
         box.show();
         ok &= Save(box, folder, QStringLiteral("message_%1").arg(lang));
         model.OnExit();
