@@ -1,0 +1,98 @@
+// With the English translation installed, every caption of the main window, its
+// pages and the About box is English: a Chinese text left means a missing entry
+// in velmortool_en.ts.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QTabBar>
+#include <QTest>
+#include <QTranslator>
+
+#include "controller/main_operation.h"
+#include "drivers/sim/sim_driver.h"
+#include "gui/about_dialog.h"
+#include "gui/main_window.h"
+#include "shell/velmor_dlg.h"
+#include "ui/fake_timer_service.h"
+#include "ui/scripted_dialog_service.h"
+
+namespace velmor::gui {
+namespace {
+
+bool HasChinese(const QString& text) {
+    for (QChar c : text) {
+        if (c.unicode() >= 0x3000) return true;  // CJK symbols, ideographs, full-width forms
+    }
+    return false;
+}
+
+// Captions of labels, buttons, group boxes and tabs below `root` that are still Chinese.
+QStringList ChineseCaptions(QWidget* root) {
+    QStringList found;
+    for (auto* label : root->findChildren<QLabel*>()) {
+        if (HasChinese(label->text())) found << label->objectName() + ": " + label->text();
+    }
+    for (auto* button : root->findChildren<QAbstractButton*>()) {
+        if (HasChinese(button->text())) found << button->objectName() + ": " + button->text();
+    }
+    for (auto* group : root->findChildren<QGroupBox*>()) {
+        if (HasChinese(group->title())) found << "group: " + group->title();
+    }
+    for (auto* action : root->findChildren<QAction*>()) {
+        if (HasChinese(action->text())) found << "action: " + action->text();
+    }
+    for (auto* tabs : root->findChildren<QTabBar*>()) {
+        for (int i = 0; i < tabs->count(); ++i) {
+            if (HasChinese(tabs->tabText(i))) found << "tab: " + tabs->tabText(i);
+        }
+    }
+    return found;
+}
+
+class EnglishCaptionsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(english.load(QStringLiteral(VELMOR_QM_FILE))) << VELMOR_QM_FILE;
+        QApplication::installTranslator(&english);
+    }
+    void TearDown() override { QApplication::removeTranslator(&english); }
+
+    QTranslator english;
+    sim::SimDriver driver;
+    controller::CMainOperation operation;
+    ui::ScriptedDialogService dialogs;
+    ui::NoWaitSleeper sleeper;
+};
+
+TEST_F(EnglishCaptionsTest, MainWindowPagesAndAboutBoxHaveNoChineseCaption) {
+    operation.language = "eng";
+    shell::CVelmorDlg model(operation, driver, dialogs);
+    model.SetSleeper(sleeper);
+    MainWindow view(model);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    EXPECT_EQ(ChineseCaptions(&view), QStringList());
+
+    AboutDialog about(model.about, &view);
+    EXPECT_EQ(ChineseCaptions(&about), QStringList());
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("About VelmorTool"));
+}
+
+TEST_F(EnglishCaptionsTest, WithoutTheTranslationTheBuiltInTextsAreChinese) {
+    QApplication::removeTranslator(&english);
+    shell::CVelmorDlg model(operation, driver, dialogs);
+    model.SetSleeper(sleeper);
+    MainWindow view(model);
+    const QStringList chinese = ChineseCaptions(&view);
+    EXPECT_TRUE(chinese.contains(QStringLiteral("exitButton: ") + QString::fromUtf8("退出")));
+    EXPECT_TRUE(chinese.contains(QStringLiteral("aboutButton: ") + QString::fromUtf8("关于")));
+    EXPECT_TRUE(
+        chinese.contains(QStringLiteral("action: ") + QString::fromUtf8("关于 VelmorTool(&A)...")));
+}
+
+}  // namespace
+}  // namespace velmor::gui
