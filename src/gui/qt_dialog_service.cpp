@@ -1,13 +1,28 @@
 #include "gui/qt_dialog_service.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QThread>
+#include <functional>
 
 #include "gui/progress_dialog.h"
 
 namespace velmor::gui {
 
 namespace {
+// Dialogs live on the GUI thread. A model that asks from a worker thread (the USB
+// layer's messages can come from one) waits there until the user has answered.
+template <typename T>
+T OnGuiThread(const std::function<T()>& show) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() == app->thread()) return show();
+    T result{};
+    QMetaObject::invokeMethod(
+        app, [&] { result = show(); }, Qt::BlockingQueuedConnection);
+    return result;
+}
+
 QString CaptionOrDefault(const std::string& caption) {
     return caption.empty() ? QString::fromLatin1(QtDialogService::kDefaultCaption)
                            : QString::fromStdString(caption);
@@ -27,15 +42,20 @@ QString FilterText(const std::vector<ui::FileFilter>& filters) {
 }
 
 void QtDialogService::ShowMessage(const std::string& text, const std::string& caption) {
-    QMessageBox box(QMessageBox::NoIcon, CaptionOrDefault(caption), QString::fromStdString(text),
-                    QMessageBox::Ok, parent_);
-    box.exec();
+    OnGuiThread<bool>([&] {
+        QMessageBox box(QMessageBox::NoIcon, CaptionOrDefault(caption),
+                        QString::fromStdString(text), QMessageBox::Ok, parent_);
+        box.exec();
+        return true;
+    });
 }
 
 bool QtDialogService::AskYesNo(const std::string& text, const std::string& caption) {
-    QMessageBox box(QMessageBox::Question, CaptionOrDefault(caption), QString::fromStdString(text),
-                    QMessageBox::Yes | QMessageBox::No, parent_);
-    return box.exec() == QMessageBox::Yes;
+    return OnGuiThread<bool>([&] {
+        QMessageBox box(QMessageBox::Question, CaptionOrDefault(caption),
+                        QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No, parent_);
+        return box.exec() == QMessageBox::Yes;
+    });
 }
 
 std::optional<std::string> QtDialogService::OpenFile(const ui::FileDialogRequest& request) {
@@ -48,6 +68,11 @@ std::optional<std::string> QtDialogService::SaveFile(const ui::FileDialogRequest
 
 std::optional<std::string> QtDialogService::RunFileDialog(const ui::FileDialogRequest& request,
                                                           bool save) {
+    return OnGuiThread<std::optional<std::string>>([&] { return ShowFileDialog(request, save); });
+}
+
+std::optional<std::string> QtDialogService::ShowFileDialog(const ui::FileDialogRequest& request,
+                                                           bool save) {
     QFileDialog dialog(parent_, QString::fromStdString(request.title),
                        QString::fromStdString(request.initialPath), FilterText(request.filters));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -60,8 +85,11 @@ std::optional<std::string> QtDialogService::RunFileDialog(const ui::FileDialogRe
 }
 
 void QtDialogService::RunProgress(ui::CMessageDown& dialog) {
-    ProgressDialog window(dialog, parent_);
-    window.exec();
+    OnGuiThread<bool>([&] {
+        ProgressDialog window(dialog, parent_);
+        window.exec();
+        return true;
+    });
 }
 
 }  // namespace velmor::gui

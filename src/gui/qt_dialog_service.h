@@ -1,6 +1,8 @@
 #pragma once
 // The dialog service of the Qt program: message boxes, questions and file
-// dialogs over the given parent window, and the modal progress window.
+// dialogs over the given parent window, and the modal progress window. Safe to
+// call from worker threads: the dialog then runs on the GUI thread and the
+// caller waits for it.
 
 #include <QPointer>
 #include <QWidget>
@@ -24,6 +26,7 @@ class QtDialogService : public ui::DialogService {
 
   private:
     std::optional<std::string> RunFileDialog(const ui::FileDialogRequest& request, bool save);
+    std::optional<std::string> ShowFileDialog(const ui::FileDialogRequest& request, bool save);
 
     QPointer<QWidget> parent_;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <thread>
@@ -64,6 +65,32 @@ TEST(ProgressDialogView, DialogServiceRunsTheWindowToTheEnd) {
     dialogs.RunProgress(model);
     EXPECT_EQ(model.Dots(), 6);
     EXPECT_EQ(model.Text(), "Downloading......");
+}
+
+TEST(QtDialogServiceThreads, AMessageFromAWorkerThreadRunsOnTheGuiThread) {
+    QtDialogService dialogs;
+    QThread* shownOn = nullptr;
+    // Closes the box once it is up, noting the thread it lives on.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shownOn = box->thread();
+            box->accept();
+        }
+    });
+    closer.start(5);
+    std::atomic<bool> returned{false};
+    std::thread worker([&] {
+        dialogs.ShowMessage("Failed to find endpoint.", "");
+        returned = true;
+    });
+    for (int i = 0; i < 2000 && !returned; ++i) QTest::qWait(5);
+    if (!returned) {
+        worker.detach();  // joining would wait on a worker that waits on this thread
+        FAIL() << "the message never showed";
+    }
+    worker.join();
+    EXPECT_EQ(shownOn, QApplication::instance()->thread());
 }
 
 TEST(DialogServiceFilters, NeutralFiltersBecomeQtFilterText) {
