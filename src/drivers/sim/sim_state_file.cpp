@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <system_error>
 
@@ -33,10 +34,11 @@ void AppendLe32(std::vector<std::uint8_t>& out, std::uint32_t v) {
 }  // namespace
 
 std::vector<std::uint8_t> SimStateFile::Encode(const SimState& state) {
-    std::vector<std::uint8_t> out;
+    // Starting from the magic (rather than inserting it into an empty vector) also keeps
+    // GCC 12 from a false out-of-bounds warning.
+    std::vector<std::uint8_t> out(std::begin(kMagic), std::end(kMagic));
     out.reserve(kHeaderSize + state.registers.size() + state.flashPages.size() * kPageRecordSize +
                 4);
-    out.insert(out.end(), kMagic, kMagic + sizeof kMagic);
     AppendLe32(out, kVersion);
     AppendLe32(out, static_cast<std::uint32_t>(state.registers.size()));
     AppendLe32(out, SimFlash::kPageSize);
