@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "controller/hex_text.h"
 #include "controller/main_operation.h"
 
 namespace velmor::registers {
@@ -280,15 +281,7 @@ void CReadWriteRegDlg::OnFirmwareReset() {
 
 // Bytes 2..11 as "XX.XX XX.XX.XX.XX XX.XX.XX.XX " and bytes 12..15 as text.
 void CReadWriteRegDlg::ShowVersion(const std::uint8_t* bytes, const std::string& title) {
-    std::string text;
-    for (int k = 2; k <= 11; ++k) {
-        text += Format("%02X", bytes[k]);
-        text += (k + 1) % 4 == 0 ? " " : ".";
-    }
-    for (int k = 12; k < kVersionBytes && bytes[k] != 0; ++k) {
-        text += static_cast<char>(bytes[k]);
-    }
-    Append(title + text + kNewLine);
+    Append(title + controller::FormatVersionText(bytes) + kNewLine);
     ShowLog();
 }
 
