@@ -115,26 +115,6 @@ TEST_F(MainWindowTest, ClickingTheMovementTabOnAFibreBoardShowsPage148) {
     EXPECT_EQ(VisiblePages(), std::set<int>{145});
 }
 
-TEST_F(MainWindowTest, DeviceNameLabelTogglesTheVersionLabel) {
-    Open();
-    EXPECT_EQ(window->versionLabel.text, "V2.0.0519.0(Inside)");
-    EXPECT_FALSE(window->versionLabel.visible);
-    window->OnDeviceNameLabelClick();
-    EXPECT_TRUE(window->versionLabel.visible);
-    window->OnDeviceNameLabelClick();
-    EXPECT_FALSE(window->versionLabel.visible);
-}
-
-TEST_F(MainWindowTest, AboutOpensAndCloses) {
-    Open();
-    EXPECT_FALSE(window->aboutOpen);
-    window->OnAbout();
-    EXPECT_TRUE(window->aboutOpen);
-    EXPECT_EQ(window->about.caption, "关于 VelmorTool");
-    window->OnAboutClosed();
-    EXPECT_FALSE(window->aboutOpen);
-}
-
 TEST_F(MainWindowTest, ExitStopsTheStatusThreadOfTheMovementPageInUseAndClosesEveryPage) {
     for (std::uint8_t type : {std::uint8_t{0}, std::uint8_t{2}}) {
         SCOPED_TRACE(int(type));
