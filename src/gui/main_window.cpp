@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QTabBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -22,6 +23,7 @@ namespace velmor::gui {
 
 MainWindow::MainWindow(shell::CVelmorDlg& model, QWidget* parent) : QDialog(parent), model_(model) {
     setObjectName(QStringLiteral("MainWindow"));
+    setWindowIcon(style()->standardIcon(QStyle::SP_ComputerIcon));
     timers_ = new QtTimerService([this](int id) { model_.OnTimer(id); }, this);
     model_.SetTimerService(timers_);
     model_.OnInitDialog();
