@@ -248,23 +248,26 @@ std::uint32_t CIsocEndPoint::PacketCount(std::uint32_t length) const {
 std::unique_ptr<PendingTransfer> CIsocEndPoint::BeginDirectTransfer(std::uint8_t* buffer,
                                                                     std::uint32_t length,
                                                                     Overlapped& overlapped) {
-    const std::uint32_t packets = PacketCount(length);
-    if (packets == 0) {
-        LastError = error::kInvalidParameter;
-        return nullptr;
-    }
-    return Start({}, buffer, length, false, packets, ioctl::kDirectTransfer, overlapped);
+    return BeginPackets(buffer, length, false, overlapped);
 }
 
 std::unique_ptr<PendingTransfer> CIsocEndPoint::BeginBufferedTransfer(std::uint8_t* buffer,
                                                                       std::uint32_t length,
                                                                       Overlapped& overlapped) {
+    return BeginPackets(buffer, length, true, overlapped);
+}
+
+// No transfer at all when the packet size or the packet count is 0.
+std::unique_ptr<PendingTransfer> CIsocEndPoint::BeginPackets(std::uint8_t* buffer,
+                                                             std::uint32_t length, bool buffered,
+                                                             Overlapped& overlapped) {
     const std::uint32_t packets = PacketCount(length);
     if (packets == 0) {
         LastError = error::kInvalidParameter;
         return nullptr;
     }
-    return Start({}, buffer, length, true, packets, ioctl::kSendBufferedTransfer, overlapped);
+    return Start({}, buffer, length, buffered, packets,
+                 buffered ? ioctl::kSendBufferedTransfer : ioctl::kDirectTransfer, overlapped);
 }
 
 std::unique_ptr<PendingTransfer> CIsocEndPoint::BeginTransfer(std::uint8_t* buffer,

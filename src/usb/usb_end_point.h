@@ -157,6 +157,10 @@ class CIsocEndPoint : public CUsbEndPoint {
 
     // Packets a transfer of `length` bytes is split into; 0 when MaxPktSize is 0.
     std::uint32_t PacketCount(std::uint32_t length) const;
+
+  private:
+    std::unique_ptr<PendingTransfer> BeginPackets(std::uint8_t* buffer, std::uint32_t length,
+                                                  bool buffered, Overlapped& overlapped);
 };
 
 }  // namespace velmor::usb
