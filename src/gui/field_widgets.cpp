@@ -33,10 +33,11 @@ void Apply(QLineEdit* edit, const ui::TextField& field) {
     ApplyVisibility(edit, field.enabled, field.visible);
 }
 
-void Apply(QComboBox* combo, const ui::ChoiceField& field) {
+void Apply(QComboBox* combo, const ui::ChoiceField& field, const char* context) {
     const QSignalBlocker block(combo);
     QStringList items;
-    for (const std::string& item : field.items) items << FromModel(item);
+    for (const std::string& item : field.items)
+        items << (context != nullptr ? Caption(context, item) : FromModel(item));
     QStringList shown;
     for (int i = 0; i < combo->count(); ++i) shown << combo->itemText(i);
     if (shown != items) {

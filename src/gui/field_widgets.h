@@ -24,7 +24,9 @@ inline QString FromModel(const std::string& text) { return QString::fromStdStrin
 void ApplyVisibility(QWidget* widget, bool enabled, bool visible);
 void Apply(QLabel* label, const ui::TextField& field);
 void Apply(QLineEdit* edit, const ui::TextField& field);
-void Apply(QComboBox* combo, const ui::ChoiceField& field);
+// With a `context`, the items are captions of the user interface (translated);
+// without, model texts shown as they are.
+void Apply(QComboBox* combo, const ui::ChoiceField& field, const char* context = nullptr);
 void Apply(QPushButton* button, const ui::ButtonField& field, const char* context);
 
 }  // namespace velmor::gui

@@ -99,7 +99,7 @@ QWidget* ReadWriteRegView::BuildRegisterGroup() {
     grid->addWidget(Text(model_.readCount, "readCount"), 3, 2);
     grid->addWidget(Button(model_.readMbButton, "readMbButton", &Dlg::OnReadMb), 4, 0);
     grid->addWidget(Button(model_.readHbButton, "readHbButton", &Dlg::OnReadHb), 4, 1);
-    grid->addWidget(Choice(model_.headBoard, "headBoard"), 4, 2, 1, 2);
+    grid->addWidget(Choice(model_.headBoard, "headBoard", kCaptionContext), 4, 2, 1, 2);
     grid->addWidget(Button(model_.testButton, "testButton", &Dlg::OnToggleTest), 5, 0);
     grid->addWidget(Text(model_.testPeriod, "testPeriod"), 5, 1);
     grid->addWidget(new QLabel(tr("ms")), 5, 2);
@@ -202,12 +202,15 @@ QLineEdit* ReadWriteRegView::Text(ui::TextField& field, const char* name, int ma
     return edit;
 }
 
-QComboBox* ReadWriteRegView::Choice(ui::ChoiceField& field, const char* name) {
+QComboBox* ReadWriteRegView::Choice(ui::ChoiceField& field, const char* name,
+                                    const char* captionContext) {
     auto* combo = new QComboBox;
     combo->setObjectName(QString::fromLatin1(name));
+    // The selection goes back by index, so the model keeps its own item texts.
     connect(combo, &QComboBox::currentIndexChanged, this,
             [&field](int index) { field.selected = index; });
-    refreshers_.push_back([combo, &field] { Apply(combo, field); });
+    refreshers_.push_back(
+        [combo, &field, captionContext] { Apply(combo, field, captionContext); });
     return combo;
 }
 

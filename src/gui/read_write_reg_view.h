@@ -43,7 +43,8 @@ class ReadWriteRegView : public QWidget {
     QWidget* BuildLog();
 
     QLineEdit* Text(ui::TextField& field, const char* name, int maxLength = 0);
-    QComboBox* Choice(ui::ChoiceField& field, const char* name);
+    QComboBox* Choice(ui::ChoiceField& field, const char* name,
+                      const char* captionContext = nullptr);
     // `gate`, when given, must also hold for the button to be enabled.
     QPushButton* Button(ui::ButtonField& field, const char* name, Handler handler,
                         std::function<bool()> gate = {});

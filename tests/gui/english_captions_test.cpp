@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QTabBar>
@@ -30,7 +31,7 @@ bool HasChinese(const QString& text) {
     return false;
 }
 
-// Captions of labels, buttons, group boxes and tabs below `root` that are still Chinese.
+// Captions of labels, buttons, group boxes, choice items and tabs below `root` that are still Chinese.
 QStringList ChineseCaptions(QWidget* root) {
     QStringList found;
     for (auto* label : root->findChildren<QLabel*>()) {
@@ -44,6 +45,12 @@ QStringList ChineseCaptions(QWidget* root) {
     }
     for (auto* action : root->findChildren<QAction*>()) {
         if (HasChinese(action->text())) found << "action: " + action->text();
+    }
+    for (auto* combo : root->findChildren<QComboBox*>()) {
+        for (int i = 0; i < combo->count(); ++i) {
+            if (HasChinese(combo->itemText(i)))
+                found << combo->objectName() + ": " + combo->itemText(i);
+        }
     }
     for (auto* tabs : root->findChildren<QTabBar*>()) {
         for (int i = 0; i < tabs->count(); ++i) {
