@@ -35,13 +35,13 @@ QString LogDisplayText(const std::string& text) {
 // The nearest font to the log font: the named face first, then CJK-capable
 // faces found on Linux desktops (monospaced first, so dump columns line up),
 // at the log font's pixel height.
-QFont LogDisplayFont(const controller::LogFont& spec) {
+QFont LogDisplayFont(const controller::LogFont& logFont) {
     QFont font;
-    font.setFamilies({QString::fromStdString(spec.face), QStringLiteral("SimSun"),
+    font.setFamilies({QString::fromStdString(logFont.face), QStringLiteral("SimSun"),
                       QStringLiteral("NSimSun"), QStringLiteral("WenQuanYi Micro Hei Mono"),
                       QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
                       QStringLiteral("Noto Sans Mono CJK SC")});
-    font.setPixelSize(spec.height > 0 ? spec.height : 13);
+    font.setPixelSize(logFont.height > 0 ? logFont.height : 13);
     font.setStyleHint(QFont::TypeWriter);
     return font;
 }
