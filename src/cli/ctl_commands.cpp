@@ -1,7 +1,5 @@
 #include "cli/ctl_commands.h"
 
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <cctype>
 #include <cstdio>
@@ -12,6 +10,7 @@
 #include "controller/hex_text.h"
 #include "controller/main_operation.h"
 #include "drivers/sim/sim_driver.h"
+#include "drivers/sim/sim_state_location.h"
 #include "usb/usb_link.h"
 
 namespace velmor::cli {
@@ -52,13 +51,6 @@ std::string TerminalText(const std::string& log) {
 
 }  // namespace
 
-std::string DefaultSimStateFile() {
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-        runtime != nullptr && *runtime != '\0')
-        return std::string(runtime) + "/velmor-sim.state";
-    return "/tmp/velmor-sim-" + std::to_string(::getuid()) + ".state";
-}
-
 bool ParseHexNumber(const std::string& text, std::uint32_t max, std::uint32_t& value) {
     std::size_t pos = 0;
     if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) pos = 2;
@@ -92,7 +84,7 @@ int CtlCommands::Fail(const std::string& message, int code) {
 }
 
 std::string CtlCommands::StateFile() const {
-    return options_.stateFile.empty() ? DefaultSimStateFile() : options_.stateFile;
+    return options_.stateFile.empty() ? sim::DefaultStateFile() : options_.stateFile;
 }
 
 int CtlCommands::MakeDriver() {

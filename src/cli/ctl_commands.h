@@ -23,18 +23,13 @@ inline constexpr int kExitFailed = 1;     // no such device, or a transfer faile
 inline constexpr int kExitUsage = 2;      // the command line is wrong
 inline constexpr int kExitNoBackend = 3;  // real devices asked for; this build has none
 
-// Where --simulate keeps the simulated controller's registers and flash when no
-// --state is given: $XDG_RUNTIME_DIR/velmor-sim.state, else
-// /tmp/velmor-sim-<uid>.state. Two runs therefore see each other's writes.
-std::string DefaultSimStateFile();
-
 // Strict hexadecimal number: an optional "0x"/"0X" and 1..8 hex digits, at most
 // `max`. False for anything else.
 bool ParseHexNumber(const std::string& text, std::uint32_t max, std::uint32_t& value);
 
 struct CtlOptions {
     bool simulate = false;
-    std::string stateFile;  // empty: DefaultSimStateFile()
+    std::string stateFile;  // empty: sim::DefaultStateFile()
     int device = 0;
 };
 

@@ -7,6 +7,7 @@
 
 #include "controller/main_operation.h"
 #include "drivers/sim/sim_driver.h"
+#include "drivers/sim/sim_state_location.h"
 #include "gui/main_window.h"
 #include "gui/qt_dialog_service.h"
 #include "shell/command_line.h"
@@ -18,12 +19,17 @@
 namespace {
 
 // The driver lives as long as the process: the controller object, which is never
-// destroyed, keeps its device object talking to it.
-velmor::usb::UsbDriver& MakeDriver(bool simulate) {
-    if (simulate) {
-        auto* driver = new velmor::sim::SimDriver;
-        driver->AddDevice();
-        return *driver;
+// destroyed, keeps its device object talking to it. The simulated controller keeps
+// its registers and flash in a state file, so an image written to its flash is
+// still there after a restart.
+velmor::usb::UsbDriver& MakeDriver(const velmor::shell::CommandLine& line,
+                                   velmor::sim::SimDriver*& simulator) {
+    if (line.simulate) {
+        simulator = new velmor::sim::SimDriver;
+        velmor::sim::SimDeviceOptions options;
+        options.stateFile = line.state.empty() ? velmor::sim::DefaultStateFile() : line.state;
+        simulator->AddDevice(options);
+        return *simulator;
     }
     std::cerr << "velmortool: " << velmor::shell::NoBackendDriver::kNotice << "\n";
     return *new velmor::shell::NoBackendDriver;
@@ -69,10 +75,17 @@ int main(int argc, char** argv) {
     shell::CVelmorApp velmorApp(operation, dialogs, setup);
     if (!velmorApp.InitInstance()) return 1;
 
-    shell::CVelmorDlg window(operation, MakeDriver(line.simulate), dialogs);
+    sim::SimDriver* simulator = nullptr;
+    shell::CVelmorDlg window(operation, MakeDriver(line, simulator), dialogs);
     gui::MainWindow view(window);
     dialogs.SetParent(&view);
     view.show();
     view.exec();
+    // The driver is never destroyed, so its last changes are written out here.
+    if (simulator != nullptr && !simulator->Device(0).FlushState()) {
+        std::cerr << "velmortool: the simulated controller's state could not be saved to "
+                  << simulator->Device(0).Options().stateFile << "\n";
+        return 1;
+    }
     return 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The program's options: --simulate (the simulated controller instead of real
-// devices), --home DIR (where CmdsRecord/ lives), --help. Without options the
+// devices), --state FILE (where the simulated controller keeps its registers and
+// flash), --home DIR (where CmdsRecord/ lives), --help. Without options the
 // program behaves as the plain tool always has.
 
 #include <string>
@@ -11,6 +12,7 @@ struct CommandLine {
     bool simulate = false;
     bool help = false;
     std::string home;   // empty: not given
+    std::string state;  // empty: not given (the simulator's default state file)
     std::string error;  // not empty: the options were not understood
 };
 

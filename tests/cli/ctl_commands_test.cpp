@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "drivers/sim/sim_driver.h"
+#include "drivers/sim/sim_state_location.h"
 #include "support/temp_dir.h"
 
 namespace velmor::cli {
@@ -79,14 +80,14 @@ TEST_F(CtlTest, WithoutStateOptionTheRuntimeFolderKeepsTheState) {
     const char* old = std::getenv("XDG_RUNTIME_DIR");
     const std::string saved = old ? old : "";
     ::setenv("XDG_RUNTIME_DIR", dir.Path().c_str(), 1);
-    EXPECT_EQ(DefaultSimStateFile(), dir.File("velmor-sim.state"));
+    EXPECT_EQ(sim::DefaultStateFile(), dir.File("velmor-sim.state"));
     EXPECT_EQ(Ctl({"--simulate", "write", "4020", "5A"}).code, kExitOk);
     const CtlRun read = Ctl({"--simulate", "read", "4020", "1"});
     EXPECT_EQ(read.out, "[4020-402F]: 5A \n");
     EXPECT_TRUE(std::filesystem::exists(dir.File("velmor-sim.state")));
 
     ::unsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(DefaultSimStateFile().rfind("/tmp/velmor-sim-", 0), 0u);
+    EXPECT_EQ(sim::DefaultStateFile().rfind("/tmp/velmor-sim-", 0), 0u);
     if (old) ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
 }
 

@@ -21,6 +21,9 @@ TEST(CommandLine, OptionsAreRecognised) {
     EXPECT_TRUE(both.error.empty());
     EXPECT_EQ(Parse({"--home=/x"}).home, "/x");
     EXPECT_TRUE(Parse({"--help"}).help);
+    EXPECT_EQ(Parse({"--simulate", "--state", "/tmp/a.state"}).state, "/tmp/a.state");
+    EXPECT_EQ(Parse({"--state=/tmp/b.state", "--simulate"}).state, "/tmp/b.state");
+    EXPECT_TRUE(Parse({"--state=/tmp/b.state", "--simulate"}).error.empty());
 }
 
 TEST(CommandLine, BadOptionsAreReportedNotGuessed) {
@@ -29,6 +32,9 @@ TEST(CommandLine, BadOptionsAreReportedNotGuessed) {
     EXPECT_EQ(Parse({"--home="}).error, "--home needs a folder");
     EXPECT_EQ(Parse({"--simulated"}).error, "unknown option: --simulated");
     EXPECT_EQ(Parse({"extra"}).error, "unknown option: extra");
+    EXPECT_EQ(Parse({"--homex"}).error, "unknown option: --homex");
+    EXPECT_EQ(Parse({"--simulate", "--state"}).error, "--state needs a file");
+    EXPECT_EQ(Parse({"--state", "/tmp/a.state"}).error, "--state needs --simulate");
 }
 
 TEST(CommandLine, WindowsNeedADisplayOrAnExplicitPlatform) {
