@@ -183,9 +183,9 @@ bool CCmdsMag::SaveConfigDocument(const std::string& path) {
 
 int CCmdsMag::ReadCount(StoreDocument& doc, const std::string& section, const std::string& key) {
     const int count = doc.Profile().GetInt(section, key, 0);
-    const std::size_t sections = doc.Ini().Lines().SectionCount();
-    const int limit = sections > static_cast<std::size_t>(kMaxEntries)
-                          ? static_cast<int>(std::min<std::size_t>(sections, 0x7FFFFFFF))
+    const std::size_t lines = doc.Ini().Lines().LineCount();
+    const int limit = lines > static_cast<std::size_t>(kMaxEntries)
+                          ? static_cast<int>(std::min<std::size_t>(lines, 0x7FFFFFFF))
                           : kMaxEntries;
     if (count > limit) {
         countClamped_ = true;

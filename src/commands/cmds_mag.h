@@ -23,10 +23,11 @@ class CCmdsMag {
     // Which stored path: the configuration document or the cleaning file.
     enum class PathKind { Configuration, Cleaning };
 
-    // A count read from a document is trusted up to this or up to the number of sections
+    // A count read from a document is trusted up to this or up to the number of lines
     // the document holds, whichever is larger. A larger count is corrupt: the list is
     // read up to the limit and the load reports failure (a count of two billion must not
-    // take hours or all memory; a real list of that length needs a section per entry).
+    // take hours or all memory; a real list of that length needs at least a line per
+    // entry: a key for a name, a section for a command or a motion step).
     static constexpr int kMaxEntries = 10000;
 
     explicit CCmdsMag(controller::CMainOperation& operation,

@@ -69,6 +69,22 @@ TEST_F(StoreTest, HundredThousandSectionsLoad) {
     EXPECT_FALSE(store.CountClamped());
 }
 
+TEST_F(StoreTest, NameListLongerThanTheCountLimitLoadsWhole) {
+    // Names are keys of one section: the count limit must not take the few sections of
+    // such a document as the measure of a sound count.
+    testdata::Fill(op_, 2);
+    op_.allCmdNames.clear();
+    for (int k = 0; k < CCmdsMag::kMaxEntries + 500; ++k) {
+        op_.allCmdNames.push_back("Set" + std::to_string(k));
+    }
+    ASSERT_TRUE(CCmdsMag(op_).SaveConfigDocument(Record("names.cfg")));
+    controller::CMainOperation loaded;
+    CCmdsMag loader(loaded);
+    EXPECT_TRUE(loader.LoadConfigDocument(Record("names.cfg")));
+    EXPECT_FALSE(loader.CountClamped());
+    EXPECT_EQ(loaded.allCmdNames, op_.allCmdNames);
+}
+
 TEST_F(StoreTest, AbsurdCountsAreBoundedAndFailTheLoad) {
     WriteBytes(Record("counts.cfg"),
                "[AllCommandName]\r\nTotalNums=2147483647\r\nKeyName5=Five\r\n"
