@@ -230,10 +230,9 @@ void CleanFile::Save(shell::CIniFile& ini, const CleanParams& params, ChecksumBu
     // memory (0.9999999 is written "1.000000"), and a checksum over the unrounded value
     // would then fail on the file's own load. The same rule also decides the DC block,
     // so a set without DC values (start level -1) reloads with a matching checksum.
+    // The load gathers those bytes into `sum`; its checksum test is of no use here.
     CleanParams asRead;
-    ChecksumBuffer unused;
-    Load(ini, asRead, unused);
-    Gather(asRead, sum);
+    Load(ini, asRead, sum);
     ini.WriteInt("AllCleanInfo", "CRC16", sum.Crc());
 }
 
