@@ -24,9 +24,6 @@ class ChecksumBuffer {
         Append(static_cast<std::uint8_t>(value >> 8));
         Append(static_cast<std::uint8_t>(value));
     }
-    void Assign(const std::uint8_t* bytes, std::size_t count) {
-        bytes_.assign(bytes, bytes + count);
-    }
 
     std::size_t Length() const { return bytes_.size(); }
     const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
