@@ -11,12 +11,18 @@
 namespace velmor::shell {
 namespace {
 
+// Of the target's name, the temporary name keeps this many bytes: with its prefix and
+// suffix it then stays within the 255 bytes a file name may have, however long the
+// target's name is.
+constexpr std::size_t kTemporaryStemBytes = 160;
+
 // A name beside the target that no other writer in this or another process picks.
 std::string TemporaryName(const std::string& path, int attempt) {
     static std::atomic<unsigned> counter{0};
     const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
     const std::filesystem::path p(path);
-    const std::string name = "." + p.filename().string() + ".tmp" + std::to_string(::getpid()) +
+    const std::string stem = p.filename().string().substr(0, kTemporaryStemBytes);
+    const std::string name = "." + stem + ".tmp" + std::to_string(::getpid()) +
                              "-" + std::to_string(counter++) + "-" +
                              std::to_string(static_cast<unsigned long long>(now) % 1000000u) + "-" +
                              std::to_string(attempt);

@@ -57,6 +57,16 @@ TEST(TextFileWriter, WritingThroughASymlinkReplacesItsTarget) {
     EXPECT_EQ(ReadBytes(dir.File("real")), "new");
 }
 
+TEST(TextFileWriter, ReplacesAFileWhoseNameHasTheLongestLengthAllowed) {
+    TempDir dir;
+    const std::string path = dir.File(std::string(255, 'n'));
+    WriteBytes(path, "old");
+    ASSERT_EQ(ReadBytes(path), "old");
+    ASSERT_TRUE(TextFileWriter().Replace(path, "new"));
+    EXPECT_EQ(ReadBytes(path), "new");
+    EXPECT_EQ(FilesIn(dir.Path()), 1u);
+}
+
 struct Fault {
     const char* name;
     void (*arm)(FaultyFileOps&);
