@@ -13,6 +13,7 @@
 #include "controller/hex_text.h"
 #include "controller/register_word.h"
 #include "controller/test_pattern.h"
+#include "usb/usb_error.h"
 #include "usb/usb_link.h"
 
 namespace velmor::controller {
@@ -77,7 +78,14 @@ bool CMainOperation::BulkExchange(std::uint8_t* buffer, std::int32_t& length, in
     const bool in = direction != 0;
     if (!in) std::memcpy(transfer.data(), buffer, static_cast<std::size_t>(length));
 
-    usb::CUsbEndPoint* endPoint = device_->FindEndPoint(in ? kBulkInAddress : kBulkOutAddress);
+    // A gap in the device's endpoint table makes the look-up raise; the exchange
+    // fails like any other, so no caller (a view's slot, a worker) sees the error.
+    usb::CUsbEndPoint* endPoint = nullptr;
+    try {
+        endPoint = device_->FindEndPoint(in ? kBulkInAddress : kBulkOutAddress);
+    } catch (const usb::UsbError&) {
+        return false;
+    }
     if (endPoint == nullptr) return false;
     endPoint->TimeOut = kTransferTimeOutMs;
 

@@ -73,8 +73,8 @@ class CMainOperation {
     usb::CUsbLink* Device() const { return device_.get(); }
 
     // ---- register access protocol ----
-    // The endpoint look-up may raise usb::UsbError ("Failed to find endpoint.")
-    // for a device whose endpoint table has a gap; ReadRegsRetry turns it into false.
+    // A device whose endpoint table has a gap makes the endpoint look-up raise
+    // usb::UsbError ("Failed to find endpoint."); the exchange reports false instead.
     //
     // direction 0: out on 0x02 (length = bytes to send); 1: in from 0x82 (length =
     // room in `buffer`). `length` comes back as the bytes moved, never more than
