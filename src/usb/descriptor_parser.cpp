@@ -150,20 +150,20 @@ std::unique_ptr<UsbBosRecord> ParseBos(std::span<const std::uint8_t> table) {
         if (!HeaderAt(table, pos, total, 3, header)) return nullptr;
         const std::uint8_t* p = table.data() + pos;
         if (header.type == kDescDeviceCapability) {
+            const UsbBosRecord::Capability found{true, p[0], p[1], p[2]};
             switch (p[2]) {
                 case 2:
                     if (header.length < 7) return nullptr;
-                    bos->usb20Extension = {true, p[0], p[1], p[2], GetLe32(p + 3)};
+                    bos->usb20Extension = {found, GetLe32(p + 3)};
                     break;
                 case 3:
                     if (header.length < 10) return nullptr;
-                    bos->superSpeed = {true,           p[0], p[1], p[2],          p[3],
-                                       GetLe16(p + 4), p[6], p[7], GetLe16(p + 8)};
+                    bos->superSpeed = {found, p[3], GetLe16(p + 4), p[6], p[7], GetLe16(p + 8)};
                     break;
                 case 4: {
                     if (header.length < 20) return nullptr;
                     auto& id = bos->containerId;
-                    id = {true, p[0], p[1], p[2], p[3], {}};
+                    id = {found, p[3], {}};
                     std::copy_n(p + 4, id.containerId.size(), id.containerId.begin());
                     break;
                 }

@@ -62,29 +62,25 @@ struct UsbConfigRecord {
 };
 
 struct UsbBosRecord {
-    struct Usb20Extension {  // capability type 2
+    // The first three bytes every device capability starts with, and whether the
+    // table held that capability at all.
+    struct Capability {
         bool present = false;
         std::uint8_t bLength = 0;
         std::uint8_t bDescriptorType = 0;
         std::uint8_t bDevCapabilityType = 0;
+    };
+    struct Usb20Extension : Capability {  // capability type 2
         std::uint32_t bmAttributes = 0;
     };
-    struct SuperSpeedUsb {  // capability type 3
-        bool present = false;
-        std::uint8_t bLength = 0;
-        std::uint8_t bDescriptorType = 0;
-        std::uint8_t bDevCapabilityType = 0;
+    struct SuperSpeedUsb : Capability {  // capability type 3
         std::uint8_t bmAttributes = 0;
         std::uint16_t wSpeedsSupported = 0;
         std::uint8_t bFunctionalitySupport = 0;
         std::uint8_t bU1DevExitLat = 0;
         std::uint16_t wU2DevExitLat = 0;
     };
-    struct ContainerId {  // capability type 4
-        bool present = false;
-        std::uint8_t bLength = 0;
-        std::uint8_t bDescriptorType = 0;
-        std::uint8_t bDevCapabilityType = 0;
+    struct ContainerId : Capability {  // capability type 4
         std::uint8_t bReserved = 0;
         std::array<std::uint8_t, 16> containerId{};
     };
