@@ -92,25 +92,13 @@ struct DescriptorFault {
 };
 
 inline DescriptorFault Truncated(std::uint8_t type, std::uint8_t index, std::size_t maxBytes) {
-    DescriptorFault f;
-    f.type = type;
-    f.index = index;
-    f.maxBytes = maxBytes;
-    return f;
+    return {.type = type, .index = index, .maxBytes = maxBytes};
 }
 inline DescriptorFault DriverFails(std::uint8_t type, std::uint8_t index, std::uint32_t error) {
-    DescriptorFault f;
-    f.type = type;
-    f.index = index;
-    f.driverError = error;
-    return f;
+    return {.type = type, .index = index, .maxBytes = {}, .driverError = error};
 }
 inline DescriptorFault Overstated(std::uint8_t type, std::uint8_t index, std::uint32_t extra) {
-    DescriptorFault f;
-    f.type = type;
-    f.index = index;
-    f.extraBytes = extra;
-    return f;
+    return {.type = type, .index = index, .maxBytes = {}, .extraBytes = extra};
 }
 
 class FakeDriver : public UsbDriver {
