@@ -28,20 +28,17 @@ void SimStateSaver::MarkDirty() {
     cv_.notify_all();
 }
 
-bool SimStateSaver::Flush() {
-    {
-        std::lock_guard lock(mutex_);
-        if (!dirty_) return true;
-    }
-    return SaveNow();
-}
+bool SimStateSaver::Flush() { return SaveNow(); }
 
 bool SimStateSaver::SaveNow() {
+    // A save under way finishes before the state is looked at: a flush must not
+    // report a change as kept while the save that holds it can still fail.
     std::lock_guard save(saveMutex_);
     {
         // Cleared before the snapshot: a change made while saving marks it dirty
         // again and is saved next time.
         std::lock_guard lock(mutex_);
+        if (!dirty_) return true;
         dirty_ = false;
     }
     const bool saved = SimStateFile::Save(path_, snapshot_());
