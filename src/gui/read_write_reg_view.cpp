@@ -244,18 +244,17 @@ void ReadWriteRegView::Refresh() {
 void ReadWriteRegView::RefreshLog() {
     const std::uint64_t revision = model_.LogRevision();
     if (revision == shownRevision_) return;
-    std::string text = model_.LogText();
     shownRevision_ = revision;
-    const bool grew =
-        text.size() >= shownLog_.size() && text.compare(0, shownLog_.size(), shownLog_) == 0;
-    if (grew && !shownLog_.empty()) {
+    const auto update = model_.LogSince(shownClears_, shownSize_);
+    if (update.whole || shownSize_ == 0) {
+        log_->setPlainText(LogDisplayText(update.text));
+    } else if (!update.text.empty()) {
         QTextCursor cursor(log_->document());
         cursor.movePosition(QTextCursor::End);
-        cursor.insertText(LogDisplayText(text.substr(shownLog_.size())));
-    } else {
-        log_->setPlainText(LogDisplayText(text));
+        cursor.insertText(LogDisplayText(update.text));
     }
-    shownLog_ = std::move(text);
+    shownClears_ = update.clears;
+    shownSize_ = update.size;
     log_->moveCursor(QTextCursor::End);
     log_->ensureCursorVisible();
 }

@@ -56,7 +56,8 @@ class ReadWriteRegView : public QWidget {
     QPlainTextEdit* log_ = nullptr;
     QProgressBar* progress_ = nullptr;
     std::vector<std::function<void()>> refreshers_;  // one per bound widget
-    std::string shownLog_;
+    std::uint64_t shownClears_ = 0;
+    std::size_t shownSize_ = 0;
     std::uint64_t shownRevision_ = ~std::uint64_t{0};
 };
 

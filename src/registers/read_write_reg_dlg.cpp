@@ -112,6 +112,17 @@ std::string CReadWriteRegDlg::LogText() const {
     return log_;
 }
 
+CReadWriteRegDlg::LogUpdate CReadWriteRegDlg::LogSince(std::uint64_t clears,
+                                                       std::size_t shown) const {
+    std::lock_guard lock(logMutex_);
+    LogUpdate update;
+    update.clears = logClears_;
+    update.size = log_.size();
+    update.whole = clears != logClears_ || shown > log_.size();
+    update.text = log_.substr(update.whole ? 0 : shown);
+    return update;
+}
+
 void CReadWriteRegDlg::Append(const std::string& text) {
     if (text.empty()) return;
     {
@@ -130,6 +141,7 @@ void CReadWriteRegDlg::OnClearLog() {
     {
         std::lock_guard lock(logMutex_);
         log_.clear();
+        ++logClears_;
     }
     ++logRevision_;
     ShowLog();

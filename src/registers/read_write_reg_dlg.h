@@ -68,6 +68,16 @@ class CReadWriteRegDlg : public ui::PageModel, public ui::TabPage {
     std::string LogText() const;
     // Grows with every change of the log, so a view can skip unchanged text.
     std::uint64_t LogRevision() const { return logRevision_.load(); }
+    // What a reader that has shown the first `shown` bytes of the log, `clears`
+    // clears ago, must add: the new tail, or the whole log (`whole`) when the log
+    // was cleared meanwhile. A growing log thus costs only its new text.
+    struct LogUpdate {
+        std::uint64_t clears = 0;  // the log's clear count now
+        std::size_t size = 0;      // the log's length now
+        bool whole = false;
+        std::string text;
+    };
+    LogUpdate LogSince(std::uint64_t clears, std::size_t shown) const;
     // Progress of the last flash transfer: percent, or 1000 after a busy time-out.
     int Progress() const { return progress_.load(); }
     bool FlashRunning() const { return flashRunning_.load(); }
@@ -147,6 +157,7 @@ class CReadWriteRegDlg : public ui::PageModel, public ui::TabPage {
 
     mutable std::mutex logMutex_;
     std::string log_;
+    std::uint64_t logClears_ = 0;  // guarded by logMutex_
     std::atomic<std::uint64_t> logRevision_{0};
     std::atomic<int> progress_{0};
 

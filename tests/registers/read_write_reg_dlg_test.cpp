@@ -417,5 +417,26 @@ TEST_F(ReadWriteRegDlgTest, ClosingThePageStopsTheTest) {
     EXPECT_EQ(timers.stops, std::vector<int>{2});
 }
 
+TEST_F(ReadWriteRegDlgTest, LogUpdatesCarryTheNewTailOrTheWholeLogAfterAClear) {
+    page.OnMbReset();
+    const auto first = page.LogSince(0, 0);
+    EXPECT_FALSE(first.whole);
+    EXPECT_EQ(first.text, "Main Board Reset!\r\n");
+    EXPECT_EQ(first.size, first.text.size());
+
+    page.OnHbReset();
+    const auto tail = page.LogSince(first.clears, first.size);
+    EXPECT_FALSE(tail.whole);
+    EXPECT_EQ(tail.text, "Head Board Reset!\r\n");
+    EXPECT_EQ(tail.size, page.LogText().size());
+
+    page.OnClearLog();
+    page.OnHbReset();
+    const auto afterClear = page.LogSince(tail.clears, tail.size);
+    EXPECT_TRUE(afterClear.whole);
+    EXPECT_EQ(afterClear.text, "Head Board Reset!\r\n");
+    EXPECT_NE(afterClear.clears, tail.clears);
+}
+
 }  // namespace
 }  // namespace velmor::registers
