@@ -177,7 +177,7 @@ void CleanFile::Gather(const CleanParams& params, ChecksumBuffer& sum) {
     }
 }
 
-bool CleanFile::Load(const shell::CIniFile& ini, CleanParams& params, ChecksumBuffer& sum) {
+bool CleanFile::Load(const ini::CIniFile& ini, CleanParams& params, ChecksumBuffer& sum) {
     const CleanParams defaults;
     for (const Field& f : Fields()) {
         std::visit(
@@ -206,7 +206,7 @@ bool CleanFile::Load(const shell::CIniFile& ini, CleanParams& params, ChecksumBu
     return stored == 0 || stored == sum.Crc();
 }
 
-void CleanFile::Save(shell::CIniFile& ini, const CleanParams& params, ChecksumBuffer& sum) {
+void CleanFile::Save(ini::CIniFile& ini, const CleanParams& params, ChecksumBuffer& sum) {
     for (const Field& f : Fields()) {
         std::visit(
             [&](auto r) {

@@ -12,7 +12,7 @@
 
 #include "commands/checksum_buffer.h"
 #include "controller/clean_params.h"
-#include "shell/ini_file.h"
+#include "ini/ini_file.h"
 
 namespace velmor::commands {
 
@@ -23,10 +23,10 @@ class CleanFile {
 
     // Reads every key (missing ones give the defaults of CleanParams) and checks the
     // checksum: true when the stored value is 0 or equals the one computed.
-    static bool Load(const shell::CIniFile& ini, controller::CleanParams& params,
+    static bool Load(const ini::CIniFile& ini, controller::CleanParams& params,
                      ChecksumBuffer& sum);
     // Sets every key and the checksum in `ini` (which the caller starts empty and writes).
-    static void Save(shell::CIniFile& ini, const controller::CleanParams& params,
+    static void Save(ini::CIniFile& ini, const controller::CleanParams& params,
                      ChecksumBuffer& sum);
 
     // The 98 bytes at their fixed positions.

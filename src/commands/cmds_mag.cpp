@@ -6,7 +6,7 @@
 
 #include "commands/clean_file.h"
 #include "commands/operation_keywords.h"
-#include "shell/text_number.h"
+#include "ini/text_number.h"
 
 namespace velmor::commands {
 namespace {
@@ -122,7 +122,7 @@ const char* StoredPathKey(CCmdsMag::PathKind kind) {
 
 }  // namespace
 
-CCmdsMag::CCmdsMag(controller::CMainOperation& operation, shell::FileOps& ops)
+CCmdsMag::CCmdsMag(controller::CMainOperation& operation, ini::FileOps& ops)
     : operation_(operation), ops_(ops) {}
 
 CCmdsMag::~CCmdsMag() = default;
@@ -214,7 +214,7 @@ bool CCmdsMag::WriteNameList(StoreDocument& doc, const std::string& section,
                   written;
     }
     written = profile.WriteString(section, "TotalNums",
-                                  shell::FormatInt(static_cast<int>(list.size()))) ||
+                                  ini::FormatInt(static_cast<int>(list.size()))) ||
               written;
     return written;
 }
@@ -244,15 +244,15 @@ bool CCmdsMag::WriteCmdList(StoreDocument& doc) {
     checksum_.Clear();
     const auto& list = operation_.cmdList;
     bool written = profile.WriteString("TotalCmdNumbers", "CmdNums",
-                                       shell::FormatInt(static_cast<int>(list.size())));
+                                       ini::FormatInt(static_cast<int>(list.size())));
     for (std::size_t k = 0; k < list.size(); ++k) {
         const CMD_INFO& cmd = list[k];
         const std::string section = Indexed("CmdInfo", static_cast<int>(k));
         written = profile.WriteString(section, "KeyName", cmd.KeyName) || written;
         written = profile.WriteString(section, "OptType", cmd.OptType) || written;
         written = profile.WriteString(section, "RegName", cmd.RegName) || written;
-        written = profile.WriteString(section, "Addr", shell::FormatInt(cmd.Addr)) || written;
-        written = profile.WriteString(section, "Data", shell::FormatInt(cmd.Data)) || written;
+        written = profile.WriteString(section, "Addr", ini::FormatInt(cmd.Addr)) || written;
+        written = profile.WriteString(section, "Data", ini::FormatInt(cmd.Data)) || written;
         AppendCommandBytes(checksum_, cmd);
     }
     return written;
@@ -293,24 +293,24 @@ bool CCmdsMag::WriteMotionList(StoreDocument& doc, int mode) {
     const auto written = std::count_if(list.begin(), list.end(),
                                        [](const MotorListInfo& e) { return e.nMotorNums != 0; });
     bool ok = profile.WriteString(names.countSection, names.countSection,
-                                  shell::FormatInt(static_cast<int>(written)));
+                                  ini::FormatInt(static_cast<int>(written)));
     int k = 0;
     for (const MotorListInfo& e : list) {
         if (e.nMotorNums == 0) continue;
         const std::string section = Indexed(names.entryPrefix, k++);
-        ok = profile.WriteString(section, "nMotorNums", shell::FormatInt(e.nMotorNums)) || ok;
-        ok = profile.WriteString(section, "motorIndex", shell::FormatInt(e.motorIndex)) || ok;
+        ok = profile.WriteString(section, "nMotorNums", ini::FormatInt(e.nMotorNums)) || ok;
+        ok = profile.WriteString(section, "motorIndex", ini::FormatInt(e.motorIndex)) || ok;
         ok = profile.WriteString(section, "strLedIndx", e.strLedIndx) || ok;
-        const std::string frequency = shell::FormatInt(e.MotonnFrequency);
+        const std::string frequency = ini::FormatInt(e.MotonnFrequency);
         for (int i = 0; i < controller::kMotorSlots; ++i) {
             ok = profile.WriteString(section, Slot("MotonTabLen", i),
-                                     shell::FormatInt(e.MotonTabLen[i])) ||
+                                     ini::FormatInt(e.MotonTabLen[i])) ||
                  ok;
             ok = profile.WriteString(section, Slot("MotonnMaxSpeed", i),
-                                     shell::FormatInt(e.MotonnMaxSpeed[i])) ||
+                                     ini::FormatInt(e.MotonnMaxSpeed[i])) ||
                  ok;
             ok = profile.WriteString(section, Slot("MotonnnMoveLenth", i),
-                                     shell::FormatInt(e.MotonnnMoveLenth[i])) ||
+                                     ini::FormatInt(e.MotonnnMoveLenth[i])) ||
                  ok;
             ok = profile.WriteString(section, "MotonnFrequency", frequency) || ok;
             ok = profile.WriteString(section, Slot("MotonnnstrDir", i), e.MotonnnstrDir[i]) || ok;
@@ -321,7 +321,7 @@ bool CCmdsMag::WriteMotionList(StoreDocument& doc, int mode) {
 }
 
 bool CCmdsMag::ReadMotorState(StoreDocument& doc) {
-    shell::CIniFile& ini = doc.Ini();
+    ini::CIniFile& ini = doc.Ini();
     MotorSettings& settings = operation_.motorSettings;
     for (const MotorSetting& m : kMotorSettings) {
         Set(settings, m, ini.ReadInt(kMotorSection, m.key, m.defaultValue));
@@ -342,7 +342,7 @@ bool CCmdsMag::ReadMotorState(StoreDocument& doc) {
 }
 
 void CCmdsMag::WriteMotorState(StoreDocument& doc) {
-    shell::CIniFile& ini = doc.Ini();
+    ini::CIniFile& ini = doc.Ini();
     const MotorSettings& settings = operation_.motorSettings;
     for (const MotorSetting& m : kMotorSettings)
         ini.WriteInt(kMotorSection, m.key, Get(settings, m));
@@ -377,15 +377,15 @@ bool CCmdsMag::SetStoredPath(const std::string& path, PathKind kind) {
 }
 
 bool CCmdsMag::WriteJetType(const std::string& path, std::uint8_t code) {
-    return WriteSingle(path, "JETTYPE", "JetType", shell::FormatInt(code));
+    return WriteSingle(path, "JETTYPE", "JetType", ini::FormatInt(code));
 }
 
 bool CCmdsMag::WriteDpiType(const std::string& path, std::uint8_t code) {
-    return WriteSingle(path, "DPITYPE", "DPIType", shell::FormatInt(code));
+    return WriteSingle(path, "DPITYPE", "DPIType", ini::FormatInt(code));
 }
 
 bool CCmdsMag::WriteFlashSel(const std::string& path, int index) {
-    return WriteSingle(path, "FlashSel", "FlashSel", shell::FormatInt(index));
+    return WriteSingle(path, "FlashSel", "FlashSel", ini::FormatInt(index));
 }
 
 void CCmdsMag::LoadLanguage(const std::string& path) {

@@ -14,7 +14,7 @@
 #include "commands/checksum_buffer.h"
 #include "commands/store_document.h"
 #include "controller/main_operation.h"
-#include "shell/text_file_ops.h"
+#include "ini/text_file_ops.h"
 
 namespace velmor::commands {
 
@@ -31,7 +31,7 @@ class CCmdsMag {
     static constexpr int kMaxEntries = 10000;
 
     explicit CCmdsMag(controller::CMainOperation& operation,
-                      shell::FileOps& ops = shell::DefaultFileOps());
+                      ini::FileOps& ops = ini::DefaultFileOps());
     virtual ~CCmdsMag();
     CCmdsMag(const CCmdsMag&) = delete;
     CCmdsMag& operator=(const CCmdsMag&) = delete;
@@ -79,7 +79,7 @@ class CCmdsMag {
                      const std::string& value);
 
     controller::CMainOperation& operation_;
-    shell::FileOps& ops_;
+    ini::FileOps& ops_;
     ChecksumBuffer checksum_;
     bool countClamped_ = false;
 };

@@ -2,13 +2,13 @@
 
 #include <cstdint>
 
-#include "shell/text_codec.h"
+#include "ini/text_codec.h"
 
 namespace velmor::commands {
 namespace {
 
-using shell::IniLines;
-using shell::IniRules;
+using ini::IniLines;
+using ini::IniRules;
 
 std::string_view StripQuotes(std::string_view v) {
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
@@ -19,7 +19,7 @@ std::string_view StripQuotes(std::string_view v) {
 }
 
 std::string Limit(std::string_view v) {
-    return std::string(shell::TruncateToGbkBytes(v, ProfileDocument::kMaxString));
+    return std::string(ini::TruncateToGbkBytes(v, ProfileDocument::kMaxString));
 }
 
 }  // namespace

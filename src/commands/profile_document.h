@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/ini_lines.h"
+#include "ini/ini_lines.h"
 
 namespace velmor::commands {
 
@@ -24,7 +24,7 @@ class ProfileDocument {
   public:
     static constexpr std::size_t kMaxString = 259;  // a buffer of 260 with its terminator
 
-    explicit ProfileDocument(shell::IniLines& lines) : lines_(lines) {}
+    explicit ProfileDocument(ini::IniLines& lines) : lines_(lines) {}
 
     std::string GetString(std::string_view section, std::string_view key,
                           std::string_view defaultText) const;
@@ -39,7 +39,7 @@ class ProfileDocument {
     // The stored value of the key, or nothing when the section or key is missing.
     const std::string* FindLine(std::string_view section, std::string_view key) const;
 
-    shell::IniLines& lines_;
+    ini::IniLines& lines_;
 };
 
 }  // namespace velmor::commands

@@ -7,14 +7,14 @@
 #include <string>
 
 #include "commands/profile_document.h"
-#include "shell/ini_file.h"
-#include "shell/text_file_ops.h"
+#include "ini/ini_file.h"
+#include "ini/text_file_ops.h"
 
 namespace velmor::commands {
 
 class StoreDocument {
   public:
-    explicit StoreDocument(shell::FileOps& ops = shell::DefaultFileOps());
+    explicit StoreDocument(ini::FileOps& ops = ini::DefaultFileOps());
     StoreDocument(const StoreDocument&) = delete;
     StoreDocument& operator=(const StoreDocument&) = delete;
 
@@ -33,7 +33,7 @@ class StoreDocument {
     bool Commit();
 
     const std::string& Path() const { return ini_.Path(); }
-    shell::CIniFile& Ini() { return ini_; }
+    ini::CIniFile& Ini() { return ini_; }
     ProfileDocument& Profile() { return profile_; }
 
     // File names match without regard to ASCII letter case, as on the system the
@@ -42,7 +42,7 @@ class StoreDocument {
     static std::string ResolveFileName(const std::string& path);
 
   private:
-    shell::CIniFile ini_;
+    ini::CIniFile ini_;
     ProfileDocument profile_;
 };
 

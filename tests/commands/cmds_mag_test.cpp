@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fixtures/file_bytes.h"
-#include "shell/text_codec.h"
+#include "ini/text_codec.h"
 #include "store_fixture.h"
 #include "store_test_data.h"
 
@@ -94,7 +94,7 @@ TEST_F(StoreTest, SavedDocumentHasTheExactLayout) {
         std::to_string(OracleCrc16(sum)) + "\n[Language]\nLanguage = chs\n";
     std::string crlf;
     for (char c : expected) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    EXPECT_EQ(ReadBytes(Record("layout.cfg")), shell::EncodeGbk(crlf));
+    EXPECT_EQ(ReadBytes(Record("layout.cfg")), ini::EncodeGbk(crlf));
 }
 
 TEST_F(StoreTest, PrinterKeysAreAddedToASavedDocument) {

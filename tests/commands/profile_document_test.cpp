@@ -6,7 +6,7 @@
 
 #include "commands/store_document.h"
 #include "fixtures/file_bytes.h"
-#include "shell/text_codec.h"
+#include "ini/text_codec.h"
 #include "support/temp_dir.h"
 
 namespace velmor::commands {
@@ -82,7 +82,7 @@ TEST_F(ProfileTest, StringsAreCutTo259BytesOfWholeCharacters) {
     }() + "\r\n");
     EXPECT_EQ(doc_.Profile().GetString("S", "ascii", ""), std::string(259, 'a'));
     const std::string chinese = doc_.Profile().GetString("S", "chinese", "");
-    EXPECT_EQ(shell::GbkLength(chinese), 258u);  // 129 characters; the 130th would not fit
+    EXPECT_EQ(ini::GbkLength(chinese), 258u);  // 129 characters; the 130th would not fit
     EXPECT_EQ(doc_.Profile().GetString("S", "missing", std::string(400, 'd')),
               std::string(259, 'd'));
 }
@@ -90,8 +90,8 @@ TEST_F(ProfileTest, StringsAreCutTo259BytesOfWholeCharacters) {
 TEST_F(ProfileTest, NamesNeverFoldInsideAGbkCharacter) {
     // 0xB0 0x41 and 0xB0 0x61 are two characters whose second bytes are 'A' and 'a'.
     Open("[\xb0\x41]\r\n\xb0\x41=upper\r\n");
-    const std::string upper = shell::DecodeGbk("\xb0\x41");
-    const std::string lower = shell::DecodeGbk("\xb0\x61");
+    const std::string upper = ini::DecodeGbk("\xb0\x41");
+    const std::string lower = ini::DecodeGbk("\xb0\x61");
     EXPECT_EQ(doc_.Profile().GetString(upper, upper, "d"), "upper");
     EXPECT_EQ(doc_.Profile().GetString(lower, upper, "d"), "d");
     EXPECT_EQ(doc_.Profile().GetString(upper, lower, "d"), "d");

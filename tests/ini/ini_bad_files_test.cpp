@@ -7,10 +7,10 @@
 #include <string>
 
 #include "fixtures/file_bytes.h"
-#include "shell/ini_file.h"
+#include "ini/ini_file.h"
 #include "support/temp_dir.h"
 
-namespace velmor::shell {
+namespace velmor::ini {
 namespace {
 
 using velmor::testing::ReadBytes;
@@ -99,4 +99,4 @@ TEST_F(IniBadFile, PipesFoldersAndHugeFilesAreNotRead) {
 }
 
 }  // namespace
-}  // namespace velmor::shell
+}  // namespace velmor::ini

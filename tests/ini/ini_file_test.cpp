@@ -1,4 +1,4 @@
-#include "shell/ini_file.h"
+#include "ini/ini_file.h"
 
 #include <gtest/gtest.h>
 #include <locale.h>
@@ -6,7 +6,7 @@
 #include "fixtures/file_bytes.h"
 #include "support/temp_dir.h"
 
-namespace velmor::shell {
+namespace velmor::ini {
 namespace {
 
 using velmor::testing::ReadBytes;
@@ -152,4 +152,4 @@ TEST_F(IniFileTest, SaveIntoMissingFolderFailsAndCreatesNothing) {
 }
 
 }  // namespace
-}  // namespace velmor::shell
+}  // namespace velmor::ini

@@ -1,4 +1,4 @@
-#include "shell/ini_lines.h"
+#include "ini/ini_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace velmor::shell {
+namespace velmor::ini {
 namespace {
 
 // A plain scan over the lines, the obvious reading of the rules, to check the maps against.
@@ -92,4 +92,4 @@ TEST(IniLines, FirstSectionOfANameWinsAlsoForAppendedOnes) {
 }
 
 }  // namespace
-}  // namespace velmor::shell
+}  // namespace velmor::ini

@@ -1,11 +1,11 @@
-#include "shell/text_codec.h"
+#include "ini/text_codec.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
-namespace velmor::shell {
+namespace velmor::ini {
 namespace {
 
 TEST(TextCodec, ChineseTextDecodesToUtf8AndBack) {
@@ -78,4 +78,4 @@ TEST(TextCodec, TruncationCountsGbkBytesAndKeepsCharactersWhole) {
 }
 
 }  // namespace
-}  // namespace velmor::shell
+}  // namespace velmor::ini

@@ -1,4 +1,4 @@
-#include "shell/text_file_writer.h"
+#include "ini/text_file_writer.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -7,10 +7,10 @@
 
 #include "fixtures/faulty_file_ops.h"
 #include "fixtures/file_bytes.h"
-#include "shell/ini_file.h"
+#include "ini/ini_file.h"
 #include "support/temp_dir.h"
 
-namespace velmor::shell {
+namespace velmor::ini {
 namespace {
 
 using velmor::testing::FaultyFileOps;
@@ -112,4 +112,4 @@ TEST(TextFileWriter, EmptyPathAndMissingFolderFail) {
 }
 
 }  // namespace
-}  // namespace velmor::shell
+}  // namespace velmor::ini

@@ -10,10 +10,10 @@
 
 #include <string>
 
-#include "shell/ini_lines.h"
-#include "shell/text_file_ops.h"
+#include "ini/ini_lines.h"
+#include "ini/text_file_ops.h"
 
-namespace velmor::shell {
+namespace velmor::ini {
 
 class CIniFile {
   public:
@@ -56,4 +56,4 @@ class CIniFile {
     IniLines lines_;
 };
 
-}  // namespace velmor::shell
+}  // namespace velmor::ini

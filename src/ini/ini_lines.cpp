@@ -1,8 +1,8 @@
-#include "shell/ini_lines.h"
+#include "ini/ini_lines.h"
 
 #include <algorithm>
 
-namespace velmor::shell {
+namespace velmor::ini {
 namespace {
 
 // Sections up to this many lines are scanned; longer ones get a key map.
@@ -268,4 +268,4 @@ std::size_t IniLines::AppendSection(std::string header, std::string firstLine) {
     return index;
 }
 
-}  // namespace velmor::shell
+}  // namespace velmor::ini

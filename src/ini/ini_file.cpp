@@ -1,10 +1,10 @@
-#include "shell/ini_file.h"
+#include "ini/ini_file.h"
 
-#include "shell/text_codec.h"
-#include "shell/text_file_writer.h"
-#include "shell/text_number.h"
+#include "ini/text_codec.h"
+#include "ini/text_file_writer.h"
+#include "ini/text_number.h"
 
-namespace velmor::shell {
+namespace velmor::ini {
 
 CIniFile::CIniFile(FileOps& ops) : ops_(ops) {}
 
@@ -74,4 +74,4 @@ void CIniFile::WriteDouble(const std::string& section, const std::string& key, d
     WriteString(section, key, FormatDouble(value));
 }
 
-}  // namespace velmor::shell
+}  // namespace velmor::ini

@@ -1,4 +1,4 @@
-#include "shell/text_number.h"
+#include "ini/text_number.h"
 
 #include <locale.h>
 
@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace velmor::shell {
+namespace velmor::ini {
 namespace {
 
 locale_t CLocale() {
@@ -58,4 +58,4 @@ double ParseCDouble(std::string_view text) {
     return std::strtod(s.c_str(), nullptr);
 }
 
-}  // namespace velmor::shell
+}  // namespace velmor::ini

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace velmor::shell {
+namespace velmor::ini {
 
 // "%d".
 std::string FormatInt(int value);
@@ -19,4 +19,4 @@ int ParseCInt(std::string_view text);
 // The C library's strtod in the "C" locale; text that is not a number gives 0.
 double ParseCDouble(std::string_view text);
 
-}  // namespace velmor::shell
+}  // namespace velmor::ini

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string>
 
-namespace velmor::shell {
+namespace velmor::ini {
 
 class FileOps {
   public:
@@ -40,4 +40,4 @@ class FileOps {
 // The operating system's calls; shared, stateless.
 FileOps& DefaultFileOps();
 
-}  // namespace velmor::shell
+}  // namespace velmor::ini

@@ -1,4 +1,4 @@
-#include "shell/text_file_ops.h"
+#include "ini/text_file_ops.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 
-namespace velmor::shell {
+namespace velmor::ini {
 
 bool FileOps::ReadAll(const std::string& path, std::string& bytes) {
     bytes.clear();
@@ -83,4 +83,4 @@ FileOps& DefaultFileOps() {
     return ops;
 }
 
-}  // namespace velmor::shell
+}  // namespace velmor::ini

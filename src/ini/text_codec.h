@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace velmor::shell {
+namespace velmor::ini {
 
 // First and last private-use code points that stand for an undecodable byte 0x80..0xFF.
 inline constexpr char32_t kRawByteFirst = 0xF780;
@@ -26,4 +26,4 @@ std::size_t GbkLength(std::string_view utf8);
 // The longest prefix of whole characters whose GBK form fits in `maxBytes`.
 std::string_view TruncateToGbkBytes(std::string_view utf8, std::size_t maxBytes);
 
-}  // namespace velmor::shell
+}  // namespace velmor::ini

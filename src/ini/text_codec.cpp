@@ -1,4 +1,4 @@
-#include "shell/text_codec.h"
+#include "ini/text_codec.h"
 
 #include <iconv.h>
 
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-namespace velmor::shell {
+namespace velmor::ini {
 namespace {
 
 // Both directions as lookup tables, filled once from iconv. Asking iconv per pair and
@@ -232,4 +232,4 @@ std::string_view TruncateToGbkBytes(std::string_view utf8, std::size_t maxBytes)
     return utf8.substr(0, i);
 }
 
-}  // namespace velmor::shell
+}  // namespace velmor::ini

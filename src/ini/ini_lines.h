@@ -17,7 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace velmor::shell {
+namespace velmor::ini {
 
 enum class IniRules { Exact, Profile };
 
@@ -100,4 +100,4 @@ class IniLines {
     mutable std::unique_ptr<std::unordered_map<std::string, std::size_t>> profileSections_;
 };
 
-}  // namespace velmor::shell
+}  // namespace velmor::ini

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "shell/text_file_ops.h"
+#include "ini/text_file_ops.h"
 
-namespace velmor::shell {
+namespace velmor::ini {
 
 class TextFileWriter {
   public:
@@ -23,4 +23,4 @@ class TextFileWriter {
     FileOps& ops_;
 };
 
-}  // namespace velmor::shell
+}  // namespace velmor::ini
