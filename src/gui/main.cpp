@@ -11,10 +11,10 @@
 #include "gui/main_window.h"
 #include "gui/qt_dialog_service.h"
 #include "shell/command_line.h"
-#include "shell/no_backend_driver.h"
 #include "shell/program_folder.h"
 #include "shell/velmor_app.h"
 #include "shell/velmor_dlg.h"
+#include "usb/null_usb_driver.h"
 
 namespace {
 
@@ -31,8 +31,11 @@ velmor::usb::UsbDriver& MakeDriver(const velmor::shell::CommandLine& line,
         simulator->AddDevice(options);
         return *simulator;
     }
-    std::cerr << "velmortool: " << velmor::shell::NoBackendDriver::kNotice << "\n";
-    return *new velmor::shell::NoBackendDriver;
+    // No backend for real devices yet: the program runs disconnected rather than
+    // pretending to look for devices it cannot reach.
+    std::cerr << "velmortool: no USB driver backend for real devices is available yet: running "
+                 "disconnected. Start with --simulate to use the simulated controller.\n";
+    return *new velmor::usb::NullUsbDriver;
 }
 
 }  // namespace

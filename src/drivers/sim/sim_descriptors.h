@@ -12,17 +12,6 @@ namespace velmor::sim {
 
 struct SimDeviceOptions;
 
-namespace descriptor {
-inline constexpr std::uint8_t kDevice = 1;
-inline constexpr std::uint8_t kConfiguration = 2;
-inline constexpr std::uint8_t kString = 3;
-inline constexpr std::uint8_t kInterface = 4;
-inline constexpr std::uint8_t kEndpoint = 5;
-inline constexpr std::uint8_t kBos = 0x0F;
-inline constexpr std::uint8_t kDeviceCapability = 0x10;
-inline constexpr std::uint8_t kSuperSpeedCompanion = 0x30;
-}  // namespace descriptor
-
 // Bulk endpoints of interface 0: register words go out on 0x02, answers come in on 0x82.
 inline constexpr std::uint8_t kRegisterOutEndpoint = 0x02;
 inline constexpr std::uint8_t kRegisterInEndpoint = 0x82;
