@@ -17,7 +17,8 @@ namespace {
 constexpr const char* kContext = "CAboutDlg";
 }
 
-AboutDialog::AboutDialog(const shell::CAboutDlg& model, QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(shell::CAboutDlg& model, QWidget* parent)
+    : ModalDialogView(model, kContext, parent, Call(model, &shell::CAboutDlg::OnOK)) {
     setObjectName(QStringLiteral("AboutDialog"));
     setWindowTitle(Caption(kContext, model.caption));
 
@@ -47,6 +48,7 @@ AboutDialog::AboutDialog(const shell::CAboutDlg& model, QWidget* parent) : QDial
     layout->addLayout(top);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    Bind();
 }
 
 }  // namespace velmor::gui

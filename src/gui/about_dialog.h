@@ -1,18 +1,18 @@
 #pragma once
-// The About box (dialog 100) over its texts.
+// The About box (dialog 100) over its model: the texts and the OK button.
 
-#include <QDialog>
+#include "gui/modal_dialog_view.h"
 
 namespace velmor::shell {
-struct CAboutDlg;
+class CAboutDlg;
 }
 
 namespace velmor::gui {
 
-class AboutDialog : public QDialog {
+class AboutDialog : public ModalDialogView {
     Q_OBJECT
   public:
-    AboutDialog(const shell::CAboutDlg& model, QWidget* parent);
+    AboutDialog(shell::CAboutDlg& model, QWidget* parent);
 };
 
 }  // namespace velmor::gui

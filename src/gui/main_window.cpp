@@ -12,7 +12,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "gui/about_dialog.h"
 #include "gui/field_widgets.h"
 #include "gui/model_binding.h"
 #include "gui/page_views.h"
@@ -21,7 +20,10 @@
 
 namespace velmor::gui {
 
-MainWindow::MainWindow(shell::CVelmorDlg& model, QWidget* parent) : QDialog(parent), model_(model) {
+MainWindow::MainWindow(shell::CVelmorDlg& model, QWidget* parent)
+    : QDialog(parent),
+      model_(model),
+      fields_(this, "velmor::gui::MainWindow", [this] { Refresh(); }) {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowIcon(style()->standardIcon(QStyle::SP_ComputerIcon));
     timers_ = new QtTimerService([this](int id) { model_.OnTimer(id); }, this);
@@ -69,31 +71,23 @@ QWidget* MainWindow::BuildTopRow() {
     grid->setContentsMargins(0, 0, 0, 0);
 
     grid->addWidget(new QLabel(tr("连接状态")));
-    status_ = new QLabel;
-    status_->setObjectName(QStringLiteral("statusLine"));
-    status_->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Disconnect......")));
-    grid->addWidget(status_);
+    QLabel* status = fields_.Label(model_.statusLine, "statusLine");
+    status->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Disconnect......")));
+    grid->addWidget(status);
 
     deviceLabel_ = new QLabel(tr("设备名称"));
     deviceLabel_->setObjectName(QStringLiteral("deviceNameLabel"));
     deviceLabel_->installEventFilter(this);
     grid->addWidget(deviceLabel_);
-    deviceName_ = new QComboBox;
-    deviceName_->setObjectName(QStringLiteral("deviceName"));
-    deviceName_->setMinimumContentsLength(24);
-    deviceName_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    grid->addWidget(deviceName_);
+    QComboBox* deviceName = fields_.Choice(model_.deviceName, "deviceName");
+    deviceName->setMinimumContentsLength(24);
+    deviceName->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    grid->addWidget(deviceName);
 
     grid->addWidget(new QLabel(tr("主板类型")));
-    boardType_ = new QComboBox;
-    boardType_->setObjectName(QStringLiteral("boardType"));
-    connect(boardType_, &QComboBox::activated, this,
-            [this](int index) { model_.OnBoardTypeSelChange(index); });
-    grid->addWidget(boardType_);
-
-    version_ = new QLabel;
-    version_->setObjectName(QStringLiteral("versionLabel"));
-    grid->addWidget(version_);
+    grid->addWidget(fields_.Choice(model_.boardType, "boardType", false,
+                                   [this](int index) { model_.OnBoardTypeSelChange(index); }));
+    grid->addWidget(fields_.Label(model_.versionLabel, "versionLabel"));
     grid->addStretch(1);
 
     auto* about = new QPushButton(tr("关于"));
@@ -114,7 +108,7 @@ void MainWindow::BuildPages(QWidget* area) {
     auto* stack = new QGridLayout(area);
     stack->setContentsMargins(0, 0, 0, 0);
     for (const ui::CWnd_ITEM& item : model_.TabHost().Items()) {
-        QWidget* view = CreatePageView(model_, item, area);
+        QWidget* view = CreatePageView(item, area);
         stack->addWidget(view, 0, 0);
         pages_.push_back(view);
     }
@@ -126,10 +120,7 @@ QWidget* MainWindow::PageView(int index) const {
 
 void MainWindow::Refresh() {
     setWindowTitle(FromModel(model_.caption));
-    Apply(status_, model_.statusLine);
-    Apply(deviceName_, model_.deviceName);
-    Apply(boardType_, model_.boardType);
-    Apply(version_, model_.versionLabel);
+    fields_.Refresh();
 
     const auto& captions = model_.tabCaptions;
     {
@@ -152,21 +143,10 @@ void MainWindow::Refresh() {
         pages_[i]->setVisible(items[i].page->Visible());
     }
 
-    if (model_.aboutOpen && !aboutShowing_) {
-        aboutShowing_ = true;
-        QTimer::singleShot(0, this, [this] { ShowAbout(); });
-    }
     if (model_.ended && !closing_) {
         closing_ = true;
         QDialog::reject();
     }
-}
-
-void MainWindow::ShowAbout() {
-    AboutDialog dialog(model_.about, this);
-    dialog.exec();
-    aboutShowing_ = false;
-    model_.OnAboutClosed();
 }
 
 void MainWindow::reject() {

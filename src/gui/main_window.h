@@ -1,11 +1,12 @@
 #pragma once
 // The main window (dialog 102) over CVelmorDlg: connection state, device name and
 // board type, the tab strip with the page views, "关于", "退出", the version
-// label, the menu item of the About box. It runs timer 1 for the model and opens
-// the About box when the model asks for it.
+// label, the menu item of the About box. It runs timer 1 for the model.
 
 #include <QDialog>
 #include <vector>
+
+#include "gui/field_binder.h"
 
 class QComboBox;
 class QLabel;
@@ -42,19 +43,14 @@ class MainWindow : public QDialog {
   private:
     QWidget* BuildTopRow();
     void BuildPages(QWidget* area);
-    void ShowAbout();
 
     shell::CVelmorDlg& model_;
     QtTimerService* timers_ = nullptr;
+    FieldBinder fields_;
     ModelBinding* binding_ = nullptr;
-    QLabel* status_ = nullptr;
     QLabel* deviceLabel_ = nullptr;
-    QComboBox* deviceName_ = nullptr;
-    QComboBox* boardType_ = nullptr;
-    QLabel* version_ = nullptr;
     QTabBar* tabs_ = nullptr;
     std::vector<QWidget*> pages_;
-    bool aboutShowing_ = false;
     bool closing_ = false;
 };
 

@@ -1,24 +1,46 @@
 #include "gui/page_views.h"
 
-#include <QLabel>
+#include <functional>
+#include <map>
 
 #include "gui/placeholder_page_view.h"
 #include "gui/read_write_reg_view.h"
-#include "shell/velmor_dlg.h"
 #include "ui/dlg_tab_ctrl.h"
 #include "ui/placeholder_page.h"
+#include "ui/window_messages.h"
 
 namespace velmor::gui {
 
-QWidget* CreatePageView(shell::CVelmorDlg& window, const ui::CWnd_ITEM& item, QWidget* parent) {
-    if (item.page == window.RegisterPage()) {
-        return new ReadWriteRegView(*window.RegisterPage(), parent);
-    }
-    if (auto* placeholder = dynamic_cast<ui::PlaceholderPage*>(item.page)) {
+namespace {
+
+using ViewMaker = std::function<QWidget*(ui::TabPage&, QWidget*)>;
+
+template <typename Model, typename View>
+ViewMaker Make() {
+    return [](ui::TabPage& page, QWidget* parent) -> QWidget* {
+        auto* model = dynamic_cast<Model*>(&page);
+        return model != nullptr ? new View(*model, parent) : nullptr;
+    };
+}
+
+// The view of each page, by template number. A page still to come is a
+// placeholder model, which gets the placeholder view whatever its number.
+const std::map<int, ViewMaker>& PageViews() {
+    static const std::map<int, ViewMaker> views = {
+        {ui::kRegisterPageId, Make<registers::CReadWriteRegDlg, ReadWriteRegView>()},
+    };
+    return views;
+}
+
+}  // namespace
+
+QWidget* CreatePageView(const ui::CWnd_ITEM& item, QWidget* parent) {
+    if (auto* placeholder = dynamic_cast<ui::PlaceholderPage*>(item.page))
         return new PlaceholderPageView(*placeholder, parent);
-    }
-    // A page model without a view yet: an empty area keeps the tab order intact.
-    return new QWidget(parent);
+    const auto it = PageViews().find(item.templateNumber);
+    QWidget* view = it != PageViews().end() ? it->second(*item.page, parent) : nullptr;
+    // A page model without a view: an empty area keeps the tab order intact.
+    return view != nullptr ? view : new QWidget(parent);
 }
 
 }  // namespace velmor::gui

@@ -6,7 +6,9 @@
 #include <QThread>
 #include <functional>
 
+#include "gui/modal_dialog_view.h"
 #include "gui/progress_dialog.h"
+#include "ui/modal_dialog.h"
 
 namespace velmor::gui {
 
@@ -89,6 +91,22 @@ void QtDialogService::RunProgress(ui::CMessageDown& dialog) {
         ProgressDialog window(dialog, parent_);
         window.exec();
         return true;
+    });
+}
+
+int QtDialogService::RunModal(ui::ModalDialog& dialog) {
+    return OnGuiThread<int>([&] {
+        dialog.Reopen();
+        dialog.OnInitDialog();
+        QDialog* view = CreateDialogView(dialog, parent_);
+        // A dialog without a view cannot be answered: it ends as cancelled.
+        if (view == nullptr) {
+            dialog.EndDialog(ui::ModalDialog::kCancel);
+        } else if (!dialog.Ended()) {
+            view->exec();
+        }
+        delete view;
+        return dialog.Result();
     });
 }
 

@@ -23,6 +23,7 @@ class QtDialogService : public ui::DialogService {
     std::optional<std::string> OpenFile(const ui::FileDialogRequest& request) override;
     std::optional<std::string> SaveFile(const ui::FileDialogRequest& request) override;
     void RunProgress(ui::CMessageDown& dialog) override;
+    int RunModal(ui::ModalDialog& dialog) override;
 
   private:
     std::optional<std::string> RunFileDialog(const ui::FileDialogRequest& request, bool save);

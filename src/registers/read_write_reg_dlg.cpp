@@ -1,14 +1,11 @@
 #include "registers/read_write_reg_dlg.h"
 
 #include <algorithm>
-#include <climits>
-#include <cstdarg>
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "controller/hex_text.h"
 #include "controller/main_operation.h"
+#include "ui/field_number.h"
 
 namespace velmor::registers {
 
@@ -28,34 +25,19 @@ constexpr int kRegisterDumpWidth = 4;
 constexpr int kFlashDumpWidth = 6;
 constexpr int kVersionBytes = 16;
 
-const char* const kSuccess = "  ---Success";
-const char* const kFailed = "  ---Failed";
-const char* const kNewLine = "\r\n";
+using ui::Format;
+using ui::PageLog;
+
+constexpr const char* kSuccess = PageLog::kSuccess;
+constexpr const char* kFailed = PageLog::kFailed;
+constexpr const char* kNewLine = PageLog::kNewLine;
 const char* const kMainGroupTitle = "Main Board Registers Group:";
 const char* const kTestStopCaption = "关读定时器";
 const char* const kTestStartCaption = "开读定时器";
 
-std::string Format(const char* format, ...) {
-    char buffer[160];
-    va_list args;
-    va_start(args, format);
-    const int written = std::vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
-    return written < 0 ? std::string() : std::string(buffer);
-}
+int HexField(const ui::TextField& field) { return ui::FieldHex(field.text); }
 
-// A decimal text read as the platform's text-to-integer conversion does: leading
-// blanks, a sign and digits, 0 when there are none; clamped to int.
-int DecimalValue(const std::string& text) {
-    const long long value = std::strtoll(text.c_str(), nullptr, 10);
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
-}
-
-int HexField(const ui::TextField& field) {
-    return DecimalValue(controller::CMainOperation::HexTextToDec(field.text, true));
-}
-
-int DecimalField(const ui::TextField& field) { return DecimalValue(field.text); }
+int DecimalField(const ui::TextField& field) { return ui::FieldDecimal(field.text); }
 
 // The head-board groups a choice text names (either language); empty otherwise.
 std::vector<std::uint16_t> HeadBoardBases(const std::string& choice) {
@@ -107,43 +89,8 @@ const controller::LogFont& CReadWriteRegDlg::LogFontSpec() const { return op_.lo
 
 // ---- log ----
 
-std::string CReadWriteRegDlg::LogText() const {
-    std::lock_guard lock(logMutex_);
-    return log_;
-}
-
-CReadWriteRegDlg::LogUpdate CReadWriteRegDlg::LogSince(std::uint64_t clears,
-                                                       std::size_t shown) const {
-    std::lock_guard lock(logMutex_);
-    LogUpdate update;
-    update.clears = logClears_;
-    update.size = log_.size();
-    update.whole = clears != logClears_ || shown > log_.size();
-    update.text = log_.substr(update.whole ? 0 : shown);
-    return update;
-}
-
-void CReadWriteRegDlg::Append(const std::string& text) {
-    if (text.empty()) return;
-    {
-        std::lock_guard lock(logMutex_);
-        log_ += text;
-    }
-    ++logRevision_;
-}
-
-void CReadWriteRegDlg::AppendDump(std::string& text, const std::uint8_t* bytes, int count,
-                                  std::uint32_t start, int width) const {
-    controller::CMainOperation::AppendHexDump(bytes, count, nullptr, text, start, width);
-}
-
 void CReadWriteRegDlg::OnClearLog() {
-    {
-        std::lock_guard lock(logMutex_);
-        log_.clear();
-        ++logClears_;
-    }
-    ++logRevision_;
+    log_.Clear();
     ShowLog();
 }
 
@@ -158,7 +105,7 @@ void CReadWriteRegDlg::ReadGroup(std::uint16_t base, int count, const std::strin
     if (ok) {
         text += kSuccess;
         text += kNewLine;
-        AppendDump(text, bytes, count, base, kRegisterDumpWidth);
+        PageLog::AppendDump(text, bytes, count, base, kRegisterDumpWidth);
     } else {
         text += kFailed;
     }
@@ -252,7 +199,7 @@ void CReadWriteRegDlg::TestTick() {
         }
         text += Format("---Success:%d, Failed:%d", testPasses_, testFailures_);
         text += kNewLine;
-        AppendDump(text, bytes, count, readAt, kRegisterDumpWidth);
+        PageLog::AppendDump(text, bytes, count, readAt, kRegisterDumpWidth);
     } else {
         text += kFailed;
     }
@@ -328,8 +275,7 @@ void CReadWriteRegDlg::OnFlashRead() { StartFlash(false); }
 void CReadWriteRegDlg::StartFlash(bool write) {
     if (flashRunning_.exchange(true)) return;
     if (flashWorker_.joinable()) flashWorker_.join();  // the previous, finished worker
-    const int length =
-        DecimalValue(controller::CMainOperation::HexTextToDec(flashLength.text, false));
+    const int length = ui::FieldDecimalOrHex(flashLength.text);
     const auto address = static_cast<std::uint32_t>(HexField(flashAddress));
     const int kind = pattern.selected;
     progress_ = 0;  // the bar shows this transfer, not the one before
@@ -357,7 +303,7 @@ void CReadWriteRegDlg::RunFlash(bool write, std::uint32_t address, int length, i
     std::string text =
         Format("%s:0x%x   Len:%d -- %s\r\n", action, address, length, ok ? "success" : "failed");
     if (ok) {
-        AppendDump(text, buffer.data(), length, address, kFlashDumpWidth);
+        PageLog::AppendDump(text, buffer.data(), length, address, kFlashDumpWidth);
         text += kNewLine;
     }
     text += kNewLine;

@@ -6,12 +6,12 @@
 
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <thread>
 
 #include "registers/flash_reg.h"
 #include "ui/fields.h"
+#include "ui/page_log.h"
 #include "ui/page_model.h"
 #include "ui/tab_page.h"
 #include "ui/timer_service.h"
@@ -38,7 +38,7 @@ class CReadWriteRegDlg : public ui::PageModel, public ui::TabPage {
 
     // The timers of the page's window; null detaches (ticks then stop arriving).
     void SetTimerService(ui::TimerService* timers);
-    void OnInitDialog();
+    void OnInitDialog() override;
     void OnTimer(int id);
 
     // ---- "主板和喷车板读写" ----
@@ -64,20 +64,8 @@ class CReadWriteRegDlg : public ui::PageModel, public ui::TabPage {
     void OnFlashSpit();     // 1009
     void OnClearLog();      // 1060
 
-    // The log text (guarded: flash workers append from their threads).
-    std::string LogText() const;
-    // Grows with every change of the log, so a view can skip unchanged text.
-    std::uint64_t LogRevision() const { return logRevision_.load(); }
-    // What a reader that has shown the first `shown` bytes of the log, `clears`
-    // clears ago, must add: the new tail, or the whole log (`whole`) when the log
-    // was cleared meanwhile. A growing log thus costs only its new text.
-    struct LogUpdate {
-        std::uint64_t clears = 0;  // the log's clear count now
-        std::size_t size = 0;      // the log's length now
-        bool whole = false;
-        std::string text;
-    };
-    LogUpdate LogSince(std::uint64_t clears, std::size_t shown) const;
+    // The page's log (flash workers append from their threads).
+    const ui::PageLog& Log() const { return log_; }
     // Progress of the last flash transfer: percent, or 1000 after a busy time-out.
     int Progress() const { return progress_.load(); }
     bool FlashRunning() const { return flashRunning_.load(); }
@@ -146,19 +134,14 @@ class CReadWriteRegDlg : public ui::PageModel, public ui::TabPage {
     void StopTest();
     void StartFlash(bool write);
     void RunFlash(bool write, std::uint32_t address, int length, int kind);
-    void Append(const std::string& text);
-    void AppendDump(std::string& text, const std::uint8_t* bytes, int count, std::uint32_t start,
-                    int width) const;
+    void Append(const std::string& text) { log_.Append(text); }
     void ShowLog() { Changed(); }
 
     controller::CMainOperation& op_;
     CFlashReg flash_;
     ui::TimerService* timers_ = nullptr;
 
-    mutable std::mutex logMutex_;
-    std::string log_;
-    std::uint64_t logClears_ = 0;  // guarded by logMutex_
-    std::atomic<std::uint64_t> logRevision_{0};
+    ui::PageLog log_;
     std::atomic<int> progress_{0};
 
     bool testRunning_ = false;

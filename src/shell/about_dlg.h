@@ -1,14 +1,21 @@
 #pragma once
-// CAboutDlg (dialog 100): the About box of the main window. Texts only.
+// CAboutDlg (dialog 100): the About box of the main window, a modal dialog with
+// its texts and one button.
 
 #include <string>
 #include <vector>
 
+#include "ui/modal_dialog.h"
+
 namespace velmor::shell {
 
-struct CAboutDlg {
+class CAboutDlg : public ui::ModalDialog {
+  public:
     static constexpr int kDialogId = 100;
     static constexpr int kMenuCommand = 0x10;  // the window menu item that opens it
+
+    int DialogId() const override { return kDialogId; }
+    void OnOK() { EndDialog(kOk); }  // "确定"
 
     std::string caption = "关于 VelmorTool";
     std::string versionText = "VelmorTool，1.000.001.037 版";

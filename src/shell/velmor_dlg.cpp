@@ -7,9 +7,9 @@
 #include <memory>
 
 #include "controller/main_operation.h"
-#include "registers/read_write_reg_dlg.h"
+#include "shell/page_table.h"
 #include "ui/dialog_service.h"
-#include "ui/placeholder_page.h"
+#include "ui/page_hooks.h"
 #include "ui/timer_service.h"
 #include "usb/usb_link.h"
 
@@ -91,27 +91,14 @@ void CVelmorDlg::CreateTabs() {
         tabCaptions = {"读写寄存器", "初始化运动", "固件设置", "清洗设置"};
     }
 
-    auto registerPage = std::make_unique<registers::CReadWriteRegDlg>(operation_);
-    registerPage_ = registerPage.get();
-    registerPage_->OnInitDialog();
-    tabHost_.AddPage(std::move(registerPage), ui::kRegisterPageId);
-
-    ui::TabPage* movement = tabHost_.AddPage(
-        std::make_unique<ui::PlaceholderPage>(ui::kMainboardMovementPageId, "初始化运动（主板）"),
-        ui::kMainboardMovementPageId);
-
-    configPage_ = tabHost_.AddPage(
-        std::make_unique<ui::PlaceholderPage>(ui::kConfigPageId, "固件设置"), ui::kConfigPageId);
-    configPage_->LinkMovementPage(movement);
-    linkedMovement_ = movement;
-
-    if (operation_.language == "chs") {
-        tabHost_.AddPage(std::make_unique<ui::PlaceholderPage>(ui::kCleaningPageId, "清洗设置"),
-                         ui::kCleaningPageId);
+    PageContext context{operation_, dialogs_};
+    for (const PageRow& row : PageTable()) {
+        if (row.chineseOnly && operation_.language != "chs") continue;
+        ui::TabPage* page = tabHost_.AddPage(row.make(context), row.templateNumber);
+        page->OnInitDialog();
     }
-    tabHost_.AddPage(
-        std::make_unique<ui::PlaceholderPage>(ui::kFiberMovementPageId, "初始化运动（光纤板）"),
-        ui::kFiberMovementPageId);
+    configPage_ = tabHost_.FindPage(ui::kConfigPageId);
+    LinkConfigPage(ui::kMainboardMovementPageId);
 
     tabHost_.SetMainWindow(this);
     tabHost_.SetConfigPage(configPage_);
@@ -235,7 +222,8 @@ void CVelmorDlg::ShowMovementPageOfSelector() {
 void CVelmorDlg::LinkConfigPage(int movementPage) {
     if (movementPage == 0) return;
     linkedMovement_ = tabHost_.FindPage(movementPage);
-    if (configPage_) configPage_->LinkMovementPage(linkedMovement_);
+    if (auto* config = ui::PageHooks<ui::ConfigPageHooks>(configPage_))
+        config->LinkMovementPage(linkedMovement_);
 }
 
 void CVelmorDlg::OnBoardTypeSelChange(int index) {
@@ -254,20 +242,13 @@ void CVelmorDlg::OnDeviceNameLabelClick() {
     Changed();
 }
 
-void CVelmorDlg::OnAbout() {
-    aboutOpen = true;
-    Changed();
-}
-
-void CVelmorDlg::OnAboutClosed() {
-    aboutOpen = false;
-    Changed();
-}
+void CVelmorDlg::OnAbout() { dialogs_.RunModal(about); }
 
 void CVelmorDlg::OnExit() {
     const int inUse =
         operation_.BoardType() != 0 ? ui::kFiberMovementPageId : ui::kMainboardMovementPageId;
-    if (ui::TabPage* movement = tabHost_.FindPage(inUse)) movement->StopStatusThread();
+    if (auto* movement = ui::PageHooks<ui::MovementPageHooks>(tabHost_.FindPage(inUse)))
+        movement->StopStatusThread();
     tabHost_.ClosePages();
     if (timers_ && timerRunning_) {
         timers_->StopTimer(kConnectionTimerId);

@@ -26,9 +26,6 @@ class CMainOperation;
 namespace velmor::usb {
 class UsbDriver;
 }
-namespace velmor::registers {
-class CReadWriteRegDlg;
-}
 namespace velmor::ui {
 class DialogService;
 class TimerService;
@@ -68,9 +65,8 @@ class CVelmorDlg : public ui::PageModel, public ui::WindowMessageReceiver {
     void OnBoardTypeSelChange(int index);        // posts 2046
     void OnTabClick(int focusedTab);
     void OnDeviceNameLabelClick();  // toggles the version label
-    void OnAbout();                 // "关于" and the window menu item
-    void OnAboutClosed();
-    void OnExit();  // "退出"
+    void OnAbout();                 // "关于" and the window menu item: the About box, modally
+    void OnExit();                  // "退出"
 
     // ---- fields ----
     std::string caption = kCaption;
@@ -80,14 +76,12 @@ class CVelmorDlg : public ui::PageModel, public ui::WindowMessageReceiver {
     ui::TextField versionLabel;  // 1101
     std::vector<std::string> tabCaptions;
     CAboutDlg about;
-    bool aboutOpen = false;
     bool ended = false;  // "退出": the view closes the window
 
     bool Attached() const { return attached_; }
     int DeviceIndex() const { return deviceIndex_; }
     ui::CDlgTabCtrl& TabHost() { return tabHost_; }
     const ui::CDlgTabCtrl& TabHost() const { return tabHost_; }
-    registers::CReadWriteRegDlg* RegisterPage() const { return registerPage_; }
     controller::CMainOperation& Operation() { return operation_; }
     // The movement page the configuration page follows (145 or 148), or null.
     ui::TabPage* LinkedMovementPage() const { return linkedMovement_; }
@@ -108,7 +102,6 @@ class CVelmorDlg : public ui::PageModel, public ui::WindowMessageReceiver {
     ui::TimerService* timers_ = nullptr;
     ui::Sleeper* sleeper_ = &ui::DefaultSleeper();
     ui::CDlgTabCtrl tabHost_;
-    registers::CReadWriteRegDlg* registerPage_ = nullptr;
     ui::TabPage* configPage_ = nullptr;
     ui::TabPage* linkedMovement_ = nullptr;
     bool attached_ = false;

@@ -1,7 +1,7 @@
 #pragma once
-// How page models reach the user: message boxes, yes/no questions, file dialogs
-// and the modal progress window. The Qt program implements it with dialogs
-// (gui/qt_dialog_service.h); tests use a scripted fake. Called on the
+// How page models reach the user: message boxes, yes/no questions, file dialogs,
+// the modal progress window and modal dialogs with models of their own. The Qt program implements
+// it with dialogs (gui/qt_dialog_service.h); tests use a scripted fake. Called on the
 // user-interface thread.
 
 #include <optional>
@@ -12,6 +12,7 @@
 namespace velmor::ui {
 
 class CMessageDown;
+class ModalDialog;
 
 // Caption of success messages; failures and warnings pass an empty caption and
 // get the default one.
@@ -48,6 +49,8 @@ class DialogService {
     // Shows the progress window modally: opens it (CMessageDown::OnInitDialog),
     // returns after it closed (CMessageDown::Close has run).
     virtual void RunProgress(CMessageDown& dialog) = 0;
+    // Runs a dialog modally (see ModalDialog): returns its result once it ended.
+    virtual int RunModal(ModalDialog& dialog) = 0;
 };
 
 }  // namespace velmor::ui

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "controller/main_operation.h"
+#include "ui/page_hooks.h"
 
 namespace velmor::ui {
 
@@ -61,7 +62,7 @@ void CDlgTabCtrl::OnTabClick(int focusedTab) {
     current_ = focusedTab;
     items_[focusedTab].page->Show();
 
-    TabPage* movement = MovementPageOfBoardType();
+    auto* movement = PageHooks<MovementPageHooks>(MovementPageOfBoardType());
     if (!movement) return;
     if (before == kMovementTab) {
         PostLayoutMessage();
@@ -86,7 +87,7 @@ void CDlgTabCtrl::PostToMainWindow(int message) {
 }
 
 void CDlgTabCtrl::PostLayoutMessage() {
-    if (configPage_) configPage_->OnLayoutMessage();
+    if (auto* config = PageHooks<ConfigPageHooks>(configPage_)) config->OnLayoutMessage();
 }
 
 }  // namespace velmor::ui

@@ -1,16 +1,21 @@
 #pragma once
 // A page the tab host carries before its real model exists: it has a template
-// number and a caption and reacts to nothing but being shown and hidden.
+// number and a caption, and records what the tab host and the main window asked
+// of it through the movement and configuration hooks.
 
 #include <string>
 #include <utility>
 
+#include "ui/page_hooks.h"
 #include "ui/page_model.h"
 #include "ui/tab_page.h"
 
 namespace velmor::ui {
 
-class PlaceholderPage : public TabPage, public PageModel {
+class PlaceholderPage : public TabPage,
+                        public PageModel,
+                        public MovementPageHooks,
+                        public ConfigPageHooks {
   public:
     PlaceholderPage(int templateNumber, std::string title)
         : templateNumber_(templateNumber), title_(std::move(title)) {}
@@ -22,15 +27,17 @@ class PlaceholderPage : public TabPage, public PageModel {
     int showListsCalls = 0;
     int takeListsCalls = 0;
     int layoutMessages = 0;
+    int refreshes = 0;
     TabPage* linkedMovementPage = nullptr;
     bool statusThreadStopped = false;
     bool closed = false;
 
     void ShowLists(int /*list*/) override { ++showListsCalls; }
     void TakeLists(int /*list*/) override { ++takeListsCalls; }
+    void StopStatusThread() override { statusThreadStopped = true; }
+    void RefreshFromController() override { ++refreshes; }
     void OnLayoutMessage() override { ++layoutMessages; }
     void LinkMovementPage(TabPage* movementPage) override { linkedMovementPage = movementPage; }
-    void StopStatusThread() override { statusThreadStopped = true; }
     void ClosePage() override { closed = true; }
 
   protected:

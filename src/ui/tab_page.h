@@ -1,6 +1,7 @@
 #pragma once
-// A page hosted by the tab host: shown or hidden as tabs are clicked, and told
-// when the user leaves or enters the tabs that depend on the board type.
+// A page hosted by the tab host: created with the main window, initialised once,
+// shown or hidden as tabs are clicked, and told when the main window closes.
+// Pages with more to do implement the hooks of ui/page_hooks.h.
 
 #include <atomic>
 
@@ -14,17 +15,8 @@ class TabPage {
     void Show() { SetVisible(true); }
     void Hide() { SetVisible(false); }
 
-    // Movement pages: fill the page's list from the motion list `list` of the
-    // controller object (0 movement, 1 movetest), or store it back.
-    virtual void ShowLists(int /*list*/) {}
-    virtual void TakeLists(int /*list*/) {}
-    // Configuration page: follow the board type (the layout message, 2048).
-    virtual void OnLayoutMessage() {}
-    // Configuration page: the movement page it refreshes after loading a document
-    // (page 145 or 148, following the board type).
-    virtual void LinkMovementPage(TabPage* /*movementPage*/) {}
-    // Movement pages: tell the motor status thread to stop (the main window exits).
-    virtual void StopStatusThread() {}
+    // The page is created: fill its controls.
+    virtual void OnInitDialog() {}
     // The main window is closing.
     virtual void ClosePage() {}
 

@@ -6,8 +6,8 @@
 #include <limits>
 
 #include "commands/cmds_mag.h"
-#include "fixtures/faulty_file_ops.h"
-#include "fixtures/file_bytes.h"
+#include "support/faulty_file_ops.h"
+#include "support/file_bytes.h"
 #include "store_fixture.h"
 
 namespace velmor::commands {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fixtures/file_bytes.h"
+#include "support/file_bytes.h"
 #include "ini/text_codec.h"
 #include "store_fixture.h"
 #include "store_test_data.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "commands/store_document.h"
-#include "fixtures/file_bytes.h"
+#include "support/file_bytes.h"
 #include "ini/text_codec.h"
 #include "support/temp_dir.h"
 

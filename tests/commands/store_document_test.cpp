@@ -6,8 +6,8 @@
 
 #include <random>
 
-#include "fixtures/faulty_file_ops.h"
-#include "fixtures/file_bytes.h"
+#include "support/faulty_file_ops.h"
+#include "support/file_bytes.h"
 #include "support/temp_dir.h"
 
 namespace velmor::commands {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "commands/cmds_mag.h"
-#include "fixtures/file_bytes.h"
+#include "support/file_bytes.h"
 #include "store_fixture.h"
 
 namespace velmor::commands {

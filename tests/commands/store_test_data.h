@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "controller/main_operation.h"
-#include "fixtures/file_bytes.h"
+#include "support/file_bytes.h"
 
 namespace velmor::commands::testdata {
 

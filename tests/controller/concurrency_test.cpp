@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "controller/sim_rig.h"
+#include "support/sim_rig.h"
 
 namespace velmor::controller {
 namespace {

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "controller/main_operation.h"
-#include "usb/fake_driver.h"
+#include "support/fake_driver.h"
 #include "usb/usb_error.h"
 #include "usb/usb_link.h"
 
@@ -21,10 +21,8 @@ class EndPointGapTest : public ::testing::Test {
         usb::test::FakeDevice device = usb::test::ControllerDevice(false);
         // Two endpoints declared, only 0x82 present: the look-up of 0x02 meets
         // the empty second slot.
-        device.configs[0] = usb::test::ConfigBuilder()
-                                .Interface(0, 0, 2)
-                                .EndPoint(0x82, 2, 512)
-                                .Build();
+        device.configs[0] =
+            usb::test::ConfigBuilder().Interface(0, 0, 2).EndPoint(0x82, 2, 512).Build();
         driver.AddDevice(device);
         auto link = std::make_unique<usb::CUsbLink>(driver, usb::WindowId{0},
                                                     usb::kVendorInterfaceClass, true);

@@ -6,7 +6,7 @@
 #include <array>
 #include <vector>
 
-#include "controller/sim_rig.h"
+#include "support/sim_rig.h"
 
 namespace velmor::controller {
 namespace {

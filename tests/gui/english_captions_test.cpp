@@ -18,8 +18,8 @@
 #include "gui/about_dialog.h"
 #include "gui/main_window.h"
 #include "shell/velmor_dlg.h"
-#include "ui/fake_timer_service.h"
-#include "ui/scripted_dialog_service.h"
+#include "support/fake_timer_service.h"
+#include "support/scripted_dialog_service.h"
 
 namespace velmor::gui {
 namespace {
@@ -31,7 +31,8 @@ bool HasChinese(const QString& text) {
     return false;
 }
 
-// Captions of labels, buttons, group boxes, choice items and tabs below `root` that are still Chinese.
+// Captions of labels, buttons, group boxes, choice items and tabs below `root` that are still
+// Chinese.
 QStringList ChineseCaptions(QWidget* root) {
     QStringList found;
     for (auto* label : root->findChildren<QLabel*>()) {
@@ -71,8 +72,8 @@ class EnglishCaptionsTest : public ::testing::Test {
     QTranslator english;
     sim::SimDriver driver;
     controller::CMainOperation operation;
-    ui::ScriptedDialogService dialogs;
-    ui::NoWaitSleeper sleeper;
+    testing::ScriptedDialogService dialogs;
+    testing::NoWaitSleeper sleeper;
 };
 
 TEST_F(EnglishCaptionsTest, MainWindowPagesAndAboutBoxHaveNoChineseCaption) {

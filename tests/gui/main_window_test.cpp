@@ -13,36 +13,34 @@
 #include "controller/main_operation.h"
 #include "drivers/sim/sim_driver.h"
 #include "gui/about_dialog.h"
+#include "gui/qt_dialog_service.h"
 #include "gui/qt_timer_service.h"
 #include "shell/velmor_dlg.h"
-#include "ui/fake_timer_service.h"
-#include "ui/scripted_dialog_service.h"
+#include "support/fake_timer_service.h"
+#include "support/scripted_dialog_service.h"
+#include "support/view_test.h"
 
 namespace velmor::gui {
 namespace {
 
 class MainWindowViewTest : public ::testing::Test {
   protected:
-    void Open(const std::string& language, std::uint8_t boardType) {
+    // `service`: the dialogs the window's model uses; the scripted ones by default.
+    void Open(const std::string& language, std::uint8_t boardType,
+              ui::DialogService* service = nullptr) {
         operation.language = language;
         operation.SetBoardType(boardType);
-        model = std::make_unique<shell::CVelmorDlg>(operation, driver, dialogs);
+        model =
+            std::make_unique<shell::CVelmorDlg>(operation, driver, service ? *service : dialogs);
         model->SetSleeper(sleeper);
         view = std::make_unique<MainWindow>(*model);
-        view->resize(1100, 720);
-        view->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+        ASSERT_TRUE(testing::ShowExposed(*view, 1100, 720));
     }
     template <typename T>
     T* Find(const char* name) {
-        T* widget = view->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
+        return testing::FindWidget<T>(view.get(), name);
     }
-    // The model announces changes through a queued refresh.
-    void Settle() {
-        for (int i = 0; i < 3; ++i) QApplication::processEvents();
-    }
+    void Settle() { testing::Settle(); }
     void ClickTab(int index) {
         QTabBar* tabs = view->Tabs();
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(index).center());
@@ -51,8 +49,8 @@ class MainWindowViewTest : public ::testing::Test {
 
     sim::SimDriver driver;
     controller::CMainOperation operation;
-    ui::ScriptedDialogService dialogs;
-    ui::NoWaitSleeper sleeper;
+    testing::ScriptedDialogService dialogs;
+    testing::NoWaitSleeper sleeper;
     std::unique_ptr<shell::CVelmorDlg> model;
     std::unique_ptr<MainWindow> view;
 };
@@ -128,7 +126,9 @@ TEST_F(MainWindowViewTest, ClickingTheDeviceNameLabelTogglesTheVersionLabel) {
 }
 
 TEST_F(MainWindowViewTest, AboutButtonOpensTheAboutBoxModally) {
-    Open("chs", 1);
+    QtDialogService qtDialogs;
+    Open("chs", 1, &qtDialogs);
+    qtDialogs.SetParent(view.get());
     bool seen = false;
     // The box runs its own modal loop: a timer inside that loop closes it.
     QTimer closer;
@@ -142,11 +142,21 @@ TEST_F(MainWindowViewTest, AboutButtonOpensTheAboutBoxModally) {
         }
     });
     closer.start(5);
+    // The click returns once the box has closed: it runs modally through the
+    // dialog service, and its OK ends it with the OK result.
     QTest::mouseClick(Find<QPushButton>("aboutButton"), Qt::LeftButton);
-    for (int i = 0; i < 200 && (!seen || model->aboutOpen); ++i) QTest::qWait(5);
-    Settle();
     EXPECT_TRUE(seen);
-    EXPECT_FALSE(model->aboutOpen);
+    EXPECT_TRUE(model->about.Ended());
+    EXPECT_EQ(model->about.Result(), ui::ModalDialog::kOk);
+}
+
+TEST_F(MainWindowViewTest, AboutBoxRunsThroughTheDialogServiceAndItsOkEndsIt) {
+    Open("chs", 1);
+    dialogs.dialogScripts.push_back(
+        [](ui::ModalDialog& about) { static_cast<shell::CAboutDlg&>(about).OnOK(); });
+    QTest::mouseClick(Find<QPushButton>("aboutButton"), Qt::LeftButton);
+    EXPECT_EQ(dialogs.dialogsRun, std::vector<int>{shell::CAboutDlg::kDialogId});
+    EXPECT_EQ(model->about.Result(), ui::ModalDialog::kOk);
 }
 
 TEST_F(MainWindowViewTest, ExitClosesTheWindowAndThePages) {

@@ -10,7 +10,8 @@
 #include <QTest>
 #include <QTextCursor>
 
-#include "registers/sim_rig.h"
+#include "support/sim_rig.h"
+#include "support/view_test.h"
 
 namespace velmor::gui {
 namespace {
@@ -19,25 +20,15 @@ class ReadWriteRegViewTest : public ::testing::Test {
   protected:
     void SetUp() override {
         page.OnInitDialog();
-        view.resize(1100, 700);
-        view.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        ASSERT_TRUE(testing::ShowExposed(view, 1100, 700));
     }
 
     template <typename T>
     T* Find(const char* name) {
-        T* widget = view.findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
+        return testing::FindWidget<T>(&view, name);
     }
-
-    void Type(const char* name, const QString& text) {
-        QLineEdit* edit = Find<QLineEdit>(name);
-        edit->clear();
-        QTest::keyClicks(edit, text);
-    }
-
-    void Click(const char* name) { QTest::mouseClick(Find<QPushButton>(name), Qt::LeftButton); }
+    void Type(const char* name, const QString& text) { testing::TypeInto(&view, name, text); }
+    void Click(const char* name) { testing::ClickButton(&view, name); }
 
     QString Log() { return Find<QPlainTextEdit>("log")->toPlainText(); }
 

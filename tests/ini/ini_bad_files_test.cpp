@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "fixtures/file_bytes.h"
+#include "support/file_bytes.h"
 #include "ini/ini_file.h"
 #include "support/temp_dir.h"
 

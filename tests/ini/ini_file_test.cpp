@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <locale.h>
 
-#include "fixtures/file_bytes.h"
+#include "support/file_bytes.h"
 #include "support/temp_dir.h"
 
 namespace velmor::ini {

@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "fixtures/faulty_file_ops.h"
-#include "fixtures/file_bytes.h"
+#include "support/faulty_file_ops.h"
+#include "support/file_bytes.h"
 #include "ini/ini_file.h"
 #include "support/temp_dir.h"
 

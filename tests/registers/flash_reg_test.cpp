@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "registers/sim_rig.h"
+#include "support/sim_rig.h"
 
 namespace velmor::registers {
 namespace {

@@ -14,7 +14,9 @@
 #include <thread>
 #include <vector>
 
-#include "registers/sim_rig.h"
+#include "support/expected_dump.h"
+#include "support/fake_timer_service.h"
+#include "support/sim_rig.h"
 
 namespace velmor::registers {
 namespace {
@@ -52,7 +54,7 @@ class ReadWriteRegDlgTest : public ::testing::Test {
     }
 
     testing::SimRig rig;
-    testing::FakeTimers timers;
+    testing::FakeTimerService timers;
     CReadWriteRegDlg page{rig.op};
 };
 
@@ -76,7 +78,7 @@ TEST_F(ReadWriteRegDlgTest, WriteMainBoardRegisterThenDumpsTheGroup) {
     page.OnWriteMbReg();
 
     EXPECT_EQ(rig.Controller().Reg(0x4001), 0x5A);
-    const std::string log = page.LogText();
+    const std::string log = page.Log().Text();
     EXPECT_THAT(log, StartsWith("Write MB Reg:0x4001  0x5a  ---Success\r\n"
                                 "\r\nMain Board Registers Group:  ---Success\r\n"
                                 "[4000-400F]: "));
@@ -92,7 +94,7 @@ TEST_F(ReadWriteRegDlgTest, WriteHeadBoardRegisterHasNoGroupRead) {
     page.hbData.text = "1C7";  // only the low byte is written
     page.OnWriteHbReg();
     EXPECT_EQ(rig.Controller().Reg(0x4203), 0xC7);
-    EXPECT_EQ(page.LogText(), "Write HB Reg:0x4203  0xc7  ---Success\r\n");
+    EXPECT_EQ(page.Log().Text(), "Write HB Reg:0x4203  0xc7  ---Success\r\n");
 }
 
 TEST_F(ReadWriteRegDlgTest, WriteWithoutDeviceReportsFailure) {
@@ -102,7 +104,7 @@ TEST_F(ReadWriteRegDlgTest, WriteWithoutDeviceReportsFailure) {
     lone.mbData.text = "5A";
     lone.OnWriteMbReg();
     EXPECT_EQ(
-        lone.LogText(),
+        lone.Log().Text(),
         "Write MB Reg:0x4001  0x5a  ---Failed\r\n\r\nMain Board Registers Group:  ---Failed\r\n");
 }
 
@@ -114,18 +116,18 @@ TEST_F(ReadWriteRegDlgTest, ReadRangeReportsTheDumpOrFailure) {
     page.readAddress.text = "4310";
     page.readCount.text = "20";
     page.OnReadRegs();
-    EXPECT_EQ(page.LogText(), GroupReport("Main Board Registers Group:", 0x4310, 20));
+    EXPECT_EQ(page.Log().Text(), GroupReport("Main Board Registers Group:", 0x4310, 20));
 
     page.OnClearLog();
-    EXPECT_EQ(page.LogText(), "");
+    EXPECT_EQ(page.Log().Text(), "");
     page.readCount.text = "0";
     page.OnReadRegs();
-    EXPECT_EQ(page.LogText(), "\r\nMain Board Registers Group:  ---Failed\r\n");
+    EXPECT_EQ(page.Log().Text(), "\r\nMain Board Registers Group:  ---Failed\r\n");
 
     page.OnClearLog();
     page.readCount.text = "260";  // taken modulo 256
     page.OnReadRegs();
-    EXPECT_EQ(page.LogText(), GroupReport("Main Board Registers Group:", 0x4310, 4));
+    EXPECT_EQ(page.Log().Text(), GroupReport("Main Board Registers Group:", 0x4310, 4));
 }
 
 TEST_F(ReadWriteRegDlgTest, HeadBoardChoiceSelectsTheGroups) {
@@ -155,7 +157,7 @@ TEST_F(ReadWriteRegDlgTest, HeadBoardChoiceSelectsTheGroups) {
                           (base >> 8) - 0x40, base);
             expected += GroupReport(title, base, 256);
         }
-        EXPECT_EQ(page.LogText(), expected);
+        EXPECT_EQ(page.Log().Text(), expected);
     }
 }
 
@@ -175,7 +177,7 @@ TEST_F(ReadWriteRegDlgTest, TestTimerWithComplementingControllerCountsOnlyPasses
     EXPECT_EQ(page.TestFailures(), 0);
     EXPECT_EQ(page.TestValue(), 1);  // 0..255, then 0 again
     EXPECT_EQ(rig.Controller().Reg(0x4123), 0x00);
-    const std::string log = page.LogText();
+    const std::string log = page.Log().Text();
     EXPECT_THAT(log,
                 StartsWith("\r\nMain Board Registers Group:Write:0Read:FF---Success:1, Failed:0\r\n"
                            "[4123-4132]: FF \r\n"));
@@ -208,12 +210,12 @@ TEST_F(ReadWriteRegDlgTest, TestTimerCountsFailuresAndFailedReads) {
     page.OnTimer(2);
     page.OnTimer(2);
     EXPECT_EQ(page.TestFailures(), 2);
-    EXPECT_THAT(page.LogText(), HasSubstr("Write:1Read:1---Success:0, Failed:2\r\n"));
+    EXPECT_THAT(page.Log().Text(), HasSubstr("Write:1Read:1---Success:0, Failed:2\r\n"));
 
     page.OnClearLog();
     page.readCount.text = "0";
     page.OnTimer(2);
-    EXPECT_EQ(page.LogText(), "\r\nMain Board Registers Group:  ---Failed\r\n");
+    EXPECT_EQ(page.Log().Text(), "\r\nMain Board Registers Group:  ---Failed\r\n");
     EXPECT_EQ(page.TestValue(), 3);
     EXPECT_EQ(rig.Controller().Reg(0x4124), 2);
 }
@@ -247,7 +249,7 @@ TEST_F(ReadWriteRegDlgTest, ResetsPulseBit7AndKeepTheOtherBits) {
                 if (write.first == 0x4008 || write.first == 0x4108) writes.push_back(write);
             }
             EXPECT_EQ(writes, expected);
-            EXPECT_EQ(page.LogText(), c.log);
+            EXPECT_EQ(page.Log().Text(), c.log);
         }
     }
 }
@@ -262,7 +264,7 @@ TEST_F(ReadWriteRegDlgTest, LogicVersionsShowBytes2To15) {
     rig.Controller().SetReg(0x41FE, 0);  // the text ends at the first NUL
     page.OnMbLogic();
     page.OnHbLogic();
-    EXPECT_EQ(page.LogText(),
+    EXPECT_EQ(page.Log().Text(),
               "MB version:01.02 03.04.05.06 07.08.09.AB V1.2\r\n"
               "HB version:01.02 03.04.05.06 07.08.09.AB V1\r\n");
 }
@@ -272,20 +274,20 @@ TEST_F(ReadWriteRegDlgTest, FirmwareVersionHasTheVersionShape) {
     const std::regex shape(
         "FirmWare version:[0-9A-F]{2}\\.[0-9A-F]{2} ([0-9A-F]{2}\\.){3}[0-9A-F]{2} "
         "([0-9A-F]{2}\\.){3}[0-9A-F]{2} [^\\r\\n\\0]{0,4}\r\n");
-    EXPECT_TRUE(std::regex_match(page.LogText(), shape)) << page.LogText();
+    EXPECT_TRUE(std::regex_match(page.Log().Text(), shape)) << page.Log().Text();
 
     // Not connected: the identity is not read and shows zeros.
     page.OnClearLog();
     rig.op.connected = 0;
     page.OnFirmwareVersion();
-    EXPECT_EQ(page.LogText(), "FirmWare version:00.00 00.00.00.00 00.00.00.00 \r\n");
+    EXPECT_EQ(page.Log().Text(), "FirmWare version:00.00 00.00.00.00 00.00.00.00 \r\n");
 }
 
 TEST_F(ReadWriteRegDlgTest, FailedLogicReadShowsZeros) {
     controller::CMainOperation detached;
     CReadWriteRegDlg lone(detached);
     lone.OnMbLogic();
-    EXPECT_EQ(lone.LogText(), "MB version:00.00 00.00.00.00 00.00.00.00 \r\n");
+    EXPECT_EQ(lone.Log().Text(), "MB version:00.00 00.00.00.00 00.00.00.00 \r\n");
 }
 
 TEST_F(ReadWriteRegDlgTest, FlashWriteAndReadRunOnAWorkerAndLog) {
@@ -303,7 +305,7 @@ TEST_F(ReadWriteRegDlgTest, FlashWriteAndReadRunOnAWorkerAndLog) {
     EXPECT_EQ(rig.Controller().ReadFlash(0x1B0000, 5000), expected);
     EXPECT_EQ(page.Progress(), 81);
     const std::string dump = testing::ExpectedDump(expected, 0x1B0000, 6);
-    EXPECT_EQ(page.LogText(),
+    EXPECT_EQ(page.Log().Text(),
               "Flash Write datas:0x1b0000   Len:5000 -- success\r\n" + dump + "\r\n\r\n");
     EXPECT_GT(notifications.load(), 0);
 
@@ -312,7 +314,7 @@ TEST_F(ReadWriteRegDlgTest, FlashWriteAndReadRunOnAWorkerAndLog) {
     page.OnFlashRead();
     WaitForFlash();
     EXPECT_EQ(page.Progress(), 0);
-    EXPECT_EQ(page.LogText(),
+    EXPECT_EQ(page.Log().Text(),
               "Flash Read datas:0x1b0000   Len:4000 -- success\r\n" +
                   testing::ExpectedDump({expected.begin(), expected.begin() + 4000}, 0x1B0000, 6) +
                   "\r\n\r\n");
@@ -321,7 +323,7 @@ TEST_F(ReadWriteRegDlgTest, FlashWriteAndReadRunOnAWorkerAndLog) {
     page.flashLength.text = "5000";
     page.OnFlashRead();
     WaitForFlash();
-    EXPECT_EQ(page.LogText(),
+    EXPECT_EQ(page.Log().Text(),
               "Flash Read datas:0x1b0000   Len:5000 -- success\r\n" + dump + "\r\n\r\n");
     page.SetListener(nullptr);
 }
@@ -332,7 +334,7 @@ TEST_F(ReadWriteRegDlgTest, FlashLengthTextIsDecimalUnlessPrefixed) {
     page.pattern.selected = 0;
     page.OnFlashWrite();
     WaitForFlash();
-    EXPECT_THAT(page.LogText(),
+    EXPECT_THAT(page.Log().Text(),
                 StartsWith("Flash Write datas:0x20   Len:16 -- success\r\n[000020-00002F]: 00 "));
 }
 
@@ -345,7 +347,7 @@ TEST_F(ReadWriteRegDlgTest, BadFlashLengthsFailWithoutTraffic) {
         page.flashAddress.text = "0";
         page.OnFlashRead();
         WaitForFlash();
-        EXPECT_EQ(page.LogText(),
+        EXPECT_EQ(page.Log().Text(),
                   "Flash Read datas:0x0   Len:" + std::to_string(std::atoi(length.c_str())) +
                       " -- failed\r\n\r\n");
         EXPECT_TRUE(rig.Controller().WriteLog().empty());
@@ -361,7 +363,7 @@ TEST_F(ReadWriteRegDlgTest, FlashBusyForeverReportsFailureAndProgress1000) {
     EXPECT_TRUE(page.FlashRunning());
     page.OnFlashRead();
     WaitForFlash();
-    EXPECT_EQ(page.LogText(), "Flash Write datas:0x0   Len:64 -- failed\r\n\r\n");
+    EXPECT_EQ(page.Log().Text(), "Flash Write datas:0x0   Len:64 -- failed\r\n\r\n");
     EXPECT_EQ(page.Progress(), 1000);
 }
 
@@ -384,7 +386,7 @@ TEST_F(ReadWriteRegDlgTest, FlashSpittingFollowsBoardType) {
             for (const std::uint16_t reg : c.regs) expected.emplace_back(reg, value);
             EXPECT_EQ(rig.Controller().WriteLog(), expected);
             EXPECT_EQ(page.FlashSpitOn(), value == 0xC0);
-            EXPECT_EQ(page.LogText(), value == 0xC0 ? "闪喷开\r\n" : "闪喷关\r\n");
+            EXPECT_EQ(page.Log().Text(), value == 0xC0 ? "闪喷开\r\n" : "闪喷关\r\n");
         }
     }
 }
@@ -396,7 +398,7 @@ TEST_F(ReadWriteRegDlgTest, InkTimingWritesTheNonEmptyFields) {
     page.OnSetInkTiming();
     EXPECT_EQ(rig.Controller().WriteLog(),
               (Writes{{0x4071, 25}, {0x4075, 3}, {0x4076, 0x2C}, {0x4077, 0x01}}));
-    EXPECT_EQ(page.LogText(),
+    EXPECT_EQ(page.Log().Text(),
               "\r\n供墨时间:25*100ms\r\n白墨循环间隔:3分钟\r\n白墨循环时间:300秒\r\n");
 
     page.OnClearLog();
@@ -406,7 +408,7 @@ TEST_F(ReadWriteRegDlgTest, InkTimingWritesTheNonEmptyFields) {
     page.whiteInkTime.text = "65537";  // 16 bits: 0x0001
     page.OnSetInkTiming();
     EXPECT_EQ(rig.Controller().WriteLog(), (Writes{{0x4076, 0x01}, {0x4077, 0x00}}));
-    EXPECT_EQ(page.LogText(), "白墨循环时间:65537秒\r\n");
+    EXPECT_EQ(page.Log().Text(), "白墨循环时间:65537秒\r\n");
 }
 
 TEST_F(ReadWriteRegDlgTest, ClosingThePageStopsTheTest) {
@@ -419,20 +421,20 @@ TEST_F(ReadWriteRegDlgTest, ClosingThePageStopsTheTest) {
 
 TEST_F(ReadWriteRegDlgTest, LogUpdatesCarryTheNewTailOrTheWholeLogAfterAClear) {
     page.OnMbReset();
-    const auto first = page.LogSince(0, 0);
+    const auto first = page.Log().Since(0, 0);
     EXPECT_FALSE(first.whole);
     EXPECT_EQ(first.text, "Main Board Reset!\r\n");
     EXPECT_EQ(first.size, first.text.size());
 
     page.OnHbReset();
-    const auto tail = page.LogSince(first.clears, first.size);
+    const auto tail = page.Log().Since(first.clears, first.size);
     EXPECT_FALSE(tail.whole);
     EXPECT_EQ(tail.text, "Head Board Reset!\r\n");
-    EXPECT_EQ(tail.size, page.LogText().size());
+    EXPECT_EQ(tail.size, page.Log().Text().size());
 
     page.OnClearLog();
     page.OnHbReset();
-    const auto afterClear = page.LogSince(tail.clears, tail.size);
+    const auto afterClear = page.Log().Since(tail.clears, tail.size);
     EXPECT_TRUE(afterClear.whole);
     EXPECT_EQ(afterClear.text, "Head Board Reset!\r\n");
     EXPECT_NE(afterClear.clears, tail.clears);

@@ -10,8 +10,8 @@
 #include "shell/instance_lock.h"
 #include "shell/program_folder.h"
 #include "shell/velmor_app.h"
+#include "support/scripted_dialog_service.h"
 #include "support/temp_dir.h"
-#include "ui/scripted_dialog_service.h"
 
 namespace velmor::shell {
 namespace {
@@ -36,7 +36,7 @@ class AppTest : public ::testing::Test {
 
     velmor::testing::TempDir dir;
     controller::CMainOperation operation;
-    ui::ScriptedDialogService dialogs;
+    testing::ScriptedDialogService dialogs;
     std::vector<std::string> tried;
     std::string englishThatLoads = "/opt/velmor/bin/velmortool_en.qm";
 };

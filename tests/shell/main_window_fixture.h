@@ -11,8 +11,8 @@
 #include "controller/main_operation.h"
 #include "drivers/sim/sim_driver.h"
 #include "shell/velmor_dlg.h"
-#include "ui/fake_timer_service.h"
-#include "ui/scripted_dialog_service.h"
+#include "support/fake_timer_service.h"
+#include "support/scripted_dialog_service.h"
 
 namespace velmor::shell {
 
@@ -39,9 +39,9 @@ class MainWindowTest : public ::testing::Test {
 
     sim::SimDriver driver;
     controller::CMainOperation operation;
-    ui::ScriptedDialogService dialogs;
-    ui::FakeTimerService timers;
-    ui::NoWaitSleeper sleeper;
+    testing::ScriptedDialogService dialogs;
+    testing::FakeTimerService timers;
+    testing::NoWaitSleeper sleeper;
     std::unique_ptr<CVelmorDlg> window;
 };
 

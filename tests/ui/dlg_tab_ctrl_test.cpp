@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "controller/main_operation.h"
+#include "ui/page_hooks.h"
 
 namespace velmor::ui {
 namespace {
@@ -16,7 +17,7 @@ using Log = std::vector<std::string>;
 
 // Writes what it is asked into a log shared by all pages and the main window,
 // so the order of messages and list calls across receivers is checked.
-class RecordingPage : public TabPage {
+class RecordingPage : public TabPage, public MovementPageHooks, public ConfigPageHooks {
   public:
     RecordingPage(int number, Log& log, bool* deleted = nullptr)
         : number_(number), log_(log), deleted_(deleted) {}
@@ -25,7 +26,10 @@ class RecordingPage : public TabPage {
     }
     void ShowLists(int list) override { Note("show" + std::to_string(list)); }
     void TakeLists(int list) override { Note("take" + std::to_string(list)); }
+    void StopStatusThread() override { Note("stop"); }
+    void RefreshFromController() override { Note("refresh"); }
     void OnLayoutMessage() override { Note(std::to_string(kMsgConfigLayout)); }
+    void LinkMovementPage(TabPage* /*page*/) override { Note("link"); }
     void ClosePage() override { Note("close"); }
 
   private:

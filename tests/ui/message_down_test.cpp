@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "controller/main_operation.h"
-#include "ui/scripted_dialog_service.h"
+#include "support/scripted_dialog_service.h"
 
 namespace velmor::ui {
 namespace {
@@ -188,7 +188,7 @@ TEST(ProgressMessage, EnglishHasNineteenBlanksChineseTwenty) {
 
 TEST(ScriptedDialogService, ProgressWindowSeesAWorkerThatFinishesSoon) {
     controller::CMainOperation operation;
-    ScriptedDialogService dialogs;
+    testing::ScriptedDialogService dialogs;
     CMessageDown dialog(operation);
     dialog.Setup(ProgressMessage(ProgressKind::Loading, "eng"), 1, 20);
     std::jthread worker([&] { operation.loadDone = 1; });

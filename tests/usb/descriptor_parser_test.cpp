@@ -8,7 +8,7 @@
 
 #include <random>
 
-#include "fake_driver.h"
+#include "support/fake_driver.h"
 
 namespace velmor::usb::test {
 namespace {

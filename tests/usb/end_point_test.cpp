@@ -6,7 +6,7 @@
 #include <array>
 #include <numeric>
 
-#include "fake_driver.h"
+#include "support/fake_driver.h"
 #include "usb/ioctl_codes.h"
 #include "usb/usb_end_point.h"
 

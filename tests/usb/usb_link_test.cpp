@@ -8,7 +8,7 @@
 
 #include <cstring>
 
-#include "fake_driver.h"
+#include "support/fake_driver.h"
 #include "usb/descriptor_parser.h"
 #include "usb/ioctl_codes.h"
 #include "usb/null_usb_driver.h"

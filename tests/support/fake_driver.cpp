@@ -1,4 +1,4 @@
-#include "fake_driver.h"
+#include "support/fake_driver.h"
 
 #include <algorithm>
 #include <chrono>

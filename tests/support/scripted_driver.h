@@ -17,7 +17,7 @@
 #include "usb/usb_driver.h"
 #include "usb/xfer_request.h"
 
-namespace velmor::controller::testing {
+namespace velmor::testing {
 
 class ScriptedDriver : public usb::UsbDriver {
   public:
@@ -172,4 +172,4 @@ class ScriptedDriver : public usb::UsbDriver {
     std::vector<Transfer> transfers_;
 };
 
-}  // namespace velmor::controller::testing
+}  // namespace velmor::testing

@@ -1,16 +1,19 @@
 #pragma once
 // A controller object on a real CUsbLink over the simulated controller, with the
-// scripted driver in between for tests that set exact answers and failures.
+// scripted driver in between: a pass-through unless a test scripts exact answers
+// and failures. The simulator's fault knobs are at Faults().
 
+#include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "controller/main_operation.h"
-#include "controller/scripted_driver.h"
 #include "drivers/sim/sim_driver.h"
+#include "support/scripted_driver.h"
 #include "usb/usb_link.h"
 
-namespace velmor::controller::testing {
+namespace velmor::testing {
 
 struct SimRig {
     explicit SimRig(const sim::SimDeviceOptions& options = {})
@@ -24,6 +27,7 @@ struct SimRig {
     }
 
     sim::SimController& Controller() { return device.Controller(); }
+    sim::SimFaults& Faults() { return Controller().Faults(); }
 
     // The data bytes of every out transfer on `endpoint`, one entry per transfer.
     std::vector<std::vector<std::uint8_t>> Sent(std::uint8_t endpoint) const {
@@ -32,10 +36,20 @@ struct SimRig {
         return sent;
     }
 
+    // Register writes to [first, last] in order, from the simulator's write log.
+    std::vector<std::pair<std::uint16_t, std::uint8_t>> WritesIn(std::uint16_t first,
+                                                                 std::uint16_t last) {
+        std::vector<std::pair<std::uint16_t, std::uint8_t>> writes;
+        for (const auto& write : Controller().WriteLog()) {
+            if (write.first >= first && write.first <= last) writes.push_back(write);
+        }
+        return writes;
+    }
+
     sim::SimDriver sim;
     sim::SimDevice& device;
     ScriptedDriver driver;
-    CMainOperation op;  // last: its device goes before the drivers
+    controller::CMainOperation op;  // last: its device goes before the drivers
 };
 
 // Answer words [data, address low, address high, tag] for consecutive registers.
@@ -51,4 +65,4 @@ inline std::vector<std::uint8_t> AnswerWords(std::uint32_t start,
     return bytes;
 }
 
-}  // namespace velmor::controller::testing
+}  // namespace velmor::testing

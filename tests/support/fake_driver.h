@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "descriptor_builder.h"
+#include "support/descriptor_builder.h"
 #include "usb/usb_driver.h"
 #include "usb/xfer_request.h"
 

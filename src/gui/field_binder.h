@@ -1,0 +1,75 @@
+#pragma once
+// Binds a view's widgets to its model's plain fields: every widget made or bound
+// here is refreshed from its field by Refresh(), edits go back into the field, and
+// buttons call the model's handler followed by the view's refresh. Views hold no
+// copies of the fields and no behaviour; adding a control is one call here.
+
+#include <QString>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/fields.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QObject;
+class QPushButton;
+class QRadioButton;
+class QWidget;
+
+namespace velmor::gui {
+
+class FieldBinder {
+  public:
+    // `captionContext`: the translation context of the view's captions.
+    // `afterAction`: what runs after a button's or check box's handler (the view's refresh).
+    FieldBinder(QObject* owner, const char* captionContext, std::function<void()> afterAction);
+
+    // An edit box; `maxLength` > 0 limits the characters and the width.
+    QLineEdit* Text(ui::TextField& field, const char* name, int maxLength = 0);
+    // A label showing a model text as it is.
+    QLabel* Label(const ui::TextField& field, const char* name);
+    // A drop-down list; the selection goes back by index. Items are model texts
+    // unless `translateItems`, then captions of the user interface.
+    // `onActivated` runs after a selection by the user.
+    QComboBox* Choice(ui::ChoiceField& field, const char* name, bool translateItems = false,
+                      std::function<void(int)> onActivated = {});
+    // A check box (or, with `radio`, a radio button) with a caption; `onToggle` runs
+    // after a click by the user, once the field holds the new state.
+    QCheckBox* Check(ui::CheckField& field, const char* name, const std::string& caption,
+                     std::function<void()> onToggle = {});
+    QRadioButton* Radio(ui::CheckField& field, const char* name, const std::string& caption,
+                        std::function<void()> onToggle = {});
+    // A push button; `gate`, when given, must also hold for it to be enabled.
+    QPushButton* Button(ui::ButtonField& field, const char* name, std::function<void()> onClick,
+                        std::function<bool()> gate = {});
+
+    // Binds widgets made elsewhere.
+    void Bind(QLabel* label, const ui::TextField& field);
+    void Bind(QComboBox* combo, const ui::ChoiceField& field, bool translateItems = false);
+    // Any other refresh step of the view (a progress bar, a list).
+    void OnRefresh(std::function<void()> refresh);
+
+    // Copies every bound field to its widget (GUI thread).
+    void Refresh();
+
+    QString Caption(const std::string& chineseText) const;
+
+  private:
+    QObject* owner_;
+    const char* context_;
+    std::function<void()> afterAction_;
+    std::vector<std::function<void()>> refreshers_;
+};
+
+// A model's handler as a button action. Captures plain pointers: GCC 12's
+// sanitizers misread a lambda that captures `this` beside a member-function pointer.
+template <typename Model>
+std::function<void()> Call(Model& model, void (Model::*handler)()) {
+    return [model = &model, handler] { (model->*handler)(); };
+}
+
+}  // namespace velmor::gui

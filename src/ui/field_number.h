@@ -1,0 +1,29 @@
+#pragma once
+// Numbers typed into the pages' fields, and the printf-style texts the pages write.
+//
+// Overflow: a field value beyond the int range saturates at INT_MIN or INT_MAX, as
+// the platform's text-to-integer conversion of a dialog field does, so an absurd
+// entry reads as the largest value instead of wrapping into a small, plausible
+// one. Numbers read from documents follow the profile rule instead
+// (ini::ParseCInt keeps the low 32 bits), because files written by other tools
+// rely on it; the two rules are deliberately different.
+
+#include <string>
+#include <string_view>
+
+namespace velmor::ui {
+
+// Decimal: leading blanks, an optional sign, digits up to the first other
+// character; no digits give 0.
+int FieldDecimal(std::string_view text);
+// Hexadecimal, with or without an "x"/"X" prefix (HexToDecimalText with
+// hexWithoutPrefix): more than 8 digits wrap at 32 bits there, then the decimal
+// text is read as above.
+int FieldHex(std::string_view text);
+// Decimal unless the text carries an "x"/"X" prefix, then hexadecimal.
+int FieldDecimalOrHex(std::string_view text);
+
+// printf into a string of any length.
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+}  // namespace velmor::ui

@@ -1,0 +1,44 @@
+#pragma once
+// Time for model tests without waiting: a timer service that records what the
+// model asked for (the test delivers ticks by calling the model's OnTimer), and a
+// sleeper that never waits.
+
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "ui/sleeper.h"
+#include "ui/timer_service.h"
+
+namespace velmor::testing {
+
+class FakeTimerService : public ui::TimerService {
+  public:
+    void StartTimer(int id, int periodMs) override {
+        running[id] = periodMs;
+        starts.emplace_back(id, periodMs);
+    }
+    void StopTimer(int id) override {
+        running.erase(id);
+        stops.push_back(id);
+    }
+    bool Running(int id) const { return running.count(id) != 0; }
+
+    std::map<int, int> running;               // id → period in ms
+    std::vector<std::pair<int, int>> starts;  // (id, period) of every start, in order
+    std::vector<int> stops;                   // id of every stop, in order
+};
+
+// A sleeper that never waits, counting how often it was asked to.
+class NoWaitSleeper : public ui::Sleeper {
+  public:
+    bool SleepFor(std::chrono::milliseconds duration, std::stop_token stop) override {
+        ++sleeps;
+        lastMs = static_cast<int>(duration.count());
+        return !stop.stop_requested();
+    }
+    int sleeps = 0;
+    int lastMs = 0;
+};
+
+}  // namespace velmor::testing
