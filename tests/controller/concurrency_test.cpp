@@ -17,9 +17,8 @@ using testing::SimRig;
 void RunStatusAgainstBlocks(SimRig& rig) {
     constexpr std::uint16_t kStatusRegister = 0x4010;
     constexpr std::uint16_t kBlock = 0x6000;  // plain registers in the simulator
-    constexpr int kMinRounds = 150;
+    constexpr int kRounds = 200;
     constexpr int kMinStatusReads = 200;
-    constexpr int kMaxRounds = 3000;  // bound; also keeps the write log below its limit
     rig.Controller().SetReg(kStatusRegister, 0x5A);
 
     std::atomic<bool> done{false};
@@ -38,14 +37,15 @@ void RunStatusAgainstBlocks(SimRig& rig) {
         }
     });
 
-    // Fast builds finish a fixed number of rounds before the status thread runs at all:
-    // start once it polls, and go on until both sides have done enough exchanges.
-    while (statusReads.load() == 0) std::this_thread::yield();
+    // However the two threads are scheduled, each round starts only after the
+    // status thread has read again, so the two really run beside each other and
+    // the status thread cannot be starved out of the test.
     int blockFailures = 0;
     int blockCrossed = 0;
     int round = 0;
-    for (; round < kMaxRounds && (round < kMinRounds || statusReads.load() < kMinStatusReads);
-         ++round) {
+    for (int seen = 0; round < kRounds; ++round) {
+        while (statusReads.load() <= seen) std::this_thread::yield();
+        seen = statusReads.load();
         std::vector<std::uint8_t> pattern(256);
         for (int i = 0; i < 256; ++i)
             pattern[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 31 + round * 17);

@@ -10,6 +10,7 @@
 
 #include "controller/main_operation.h"
 #include "gui/qt_dialog_service.h"
+#include "support/fake_timer_service.h"
 #include "ui/message_down.h"
 
 namespace velmor::gui {
@@ -43,7 +44,9 @@ TEST(ProgressDialogView, ShowsTheDotsAndClosesWhenTheWorkerSetsTheFlag) {
 
 TEST(ProgressDialogView, EscapeClosesEarlyAndStopsTheTickThread) {
     controller::CMainOperation operation;
-    ui::CMessageDown model(operation);  // real half-second ticks
+    ui::CMessageDown model(operation);
+    testing::EndlessSleeper endless;  // the first pause lasts until the window closes
+    model.SetSleeper(endless);
     model.Setup("Loading", ui::CMessageDown::kWatchLoadDone, 1000);
     ProgressDialog dialog(model, nullptr);
     QTimer::singleShot(0, &dialog, [&] { QTest::keyClick(&dialog, Qt::Key_Escape); });

@@ -358,10 +358,15 @@ TEST_F(ReadWriteRegDlgTest, FlashBusyForeverReportsFailureAndProgress1000) {
     rig.Faults().busyStatusReads = 1000000;
     page.flashLength.text = "64";
     page.flashAddress.text = "0";
+    // The transfer is held in the driver, so it is surely still running when the
+    // second press comes.
+    rig.driver.Hold();
     page.OnFlashWrite();
-    // A second press while the first transfer runs is refused.
+    rig.driver.WaitUntilHeld();
     EXPECT_TRUE(page.FlashRunning());
+    // A second press while the first transfer runs is refused.
     page.OnFlashRead();
+    rig.driver.Release();
     WaitForFlash();
     EXPECT_EQ(page.Log().Text(), "Flash Write datas:0x0   Len:64 -- failed\r\n\r\n");
     EXPECT_EQ(page.Progress(), 1000);

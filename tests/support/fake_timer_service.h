@@ -3,7 +3,9 @@
 // model asked for (the test delivers ticks by calling the model's OnTimer), and a
 // sleeper that never waits.
 
+#include <condition_variable>
 #include <map>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -39,6 +41,19 @@ class NoWaitSleeper : public ui::Sleeper {
     }
     int sleeps = 0;
     int lastMs = 0;
+};
+
+// A sleeper whose pauses never end on their own, only by the stop request: the
+// thread that sleeps on it is surely still in its first pause when the test looks.
+class EndlessSleeper : public ui::Sleeper {
+  public:
+    bool SleepFor(std::chrono::milliseconds /*duration*/, std::stop_token stop) override {
+        std::mutex mutex;
+        std::condition_variable_any wake;
+        std::unique_lock lock(mutex);
+        wake.wait(lock, stop, [] { return false; });
+        return false;
+    }
 };
 
 }  // namespace velmor::testing

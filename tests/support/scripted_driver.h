@@ -4,6 +4,7 @@
 // test has scripted, and records every transfer issued through an endpoint.
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
 #include <deque>
@@ -68,6 +69,23 @@ class ScriptedDriver : public usb::UsbDriver {
         transfers_.clear();
     }
 
+    // A gate for transfers: while held, every endpoint transfer waits in the driver
+    // until Release(), so a test can look at an operation that is surely still
+    // running. WaitUntilHeld() returns once a transfer waits at the gate.
+    void Hold() {
+        std::lock_guard lock(mutex_);
+        held_ = true;
+    }
+    void Release() {
+        std::lock_guard lock(mutex_);
+        held_ = false;
+        gate_.notify_all();
+    }
+    void WaitUntilHeld() {
+        std::unique_lock lock(mutex_);
+        gate_.wait(lock, [this] { return waiting_ > 0; });
+    }
+
     std::vector<std::string> EnumerateInterfaces(const usb::Guid& guid) override {
         return inner_.EnumerateInterfaces(guid);
     }
@@ -120,6 +138,7 @@ class ScriptedDriver : public usb::UsbDriver {
             record.data.assign(data, data + record.requested);
         }
 
+        PassGate();
         std::optional<Step> step = Next(record.endpoint);
         record.scripted = step.has_value();
         {
@@ -153,6 +172,14 @@ class ScriptedDriver : public usb::UsbDriver {
         std::uint32_t usbdStatus;
     };
 
+    void PassGate() {
+        std::unique_lock lock(mutex_);
+        ++waiting_;
+        gate_.notify_all();
+        gate_.wait(lock, [this] { return !held_; });
+        --waiting_;
+    }
+
     void Push(std::uint8_t endpoint, Step step) {
         std::lock_guard lock(mutex_);
         scripts_[endpoint].push_back(std::move(step));
@@ -168,6 +195,9 @@ class ScriptedDriver : public usb::UsbDriver {
 
     usb::UsbDriver& inner_;
     mutable std::mutex mutex_;
+    std::condition_variable gate_;
+    bool held_ = false;
+    int waiting_ = 0;
     std::map<std::uint8_t, std::deque<Step>> scripts_;
     std::vector<Transfer> transfers_;
 };

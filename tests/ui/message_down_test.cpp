@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "controller/main_operation.h"
+#include "support/fake_timer_service.h"
 #include "support/scripted_dialog_service.h"
 
 namespace velmor::ui {
@@ -131,10 +132,12 @@ TEST_F(MessageDownTest, WorkerFinishingDuringTheThirdPauseClosesAtTheFourthDot) 
 
 TEST_F(MessageDownTest, ClosingEarlyStopsTheTickThreadWithoutACloseRequest) {
     CMessageDown dialog(operation);
-    dialog.Setup("Loading", 1, 1000);  // 500 s in real time
+    dialog.Setup("Loading", 1, 1000);
     std::atomic<int> handlerCalls{0};
     dialog.SetCloseHandler([&] { ++handlerCalls; });
-    dialog.OnInitDialog();  // real sleeper: the thread waits in its first pause
+    testing::EndlessSleeper endless;
+    dialog.SetSleeper(endless);
+    dialog.OnInitDialog();  // the thread waits in its first pause until stopped
     dialog.Close();         // must return at once, the pause cut short
     EXPECT_EQ(handlerCalls, 0);
     EXPECT_LE(dialog.Dots(), 1);
@@ -190,14 +193,16 @@ TEST(ScriptedDialogService, ProgressWindowSeesAWorkerThatFinishesSoon) {
     controller::CMainOperation operation;
     testing::ScriptedDialogService dialogs;
     CMessageDown dialog(operation);
-    dialog.Setup(ProgressMessage(ProgressKind::Loading, "eng"), 1, 20);
+    // 1000 ticks of 10 ms: ten seconds, far more than the worker needs even on a
+    // busy machine.
+    dialog.Setup(ProgressMessage(ProgressKind::Loading, "eng"), 1, 1000);
     std::jthread worker([&] { operation.loadDone = 1; });
     dialogs.RunProgress(dialog);
     worker.join();
     ASSERT_EQ(dialogs.progress.size(), 1u);
     EXPECT_EQ(dialogs.progress[0].flagCode, 1);
-    EXPECT_EQ(dialogs.progress[0].tickLimit, 20);
-    EXPECT_LT(dialogs.progress[0].dots, 20);  // closed by the flag, not the limit
+    EXPECT_EQ(dialogs.progress[0].tickLimit, 1000);
+    EXPECT_LT(dialogs.progress[0].dots, 1000);  // closed by the flag, not the limit
     EXPECT_GE(dialogs.progress[0].dots, 1);
 }
 
