@@ -20,10 +20,12 @@ function(velmor_static_or_headers name sources deps)
   endif()
 endfunction()
 
-# velmor_test(NAME DIR <folder under tests> [DEPS targets...])
+# velmor_test(NAME DIR <folder under tests> [THREADS] [DEPS targets...])
 # One GoogleTest executable of every .cpp in the folder, registered with ctest.
+# THREADS marks suites whose code runs threads: their tests carry the label
+# "threads", which the ThreadSanitizer preset runs.
 function(velmor_test name)
-  cmake_parse_arguments(ARG "" "DIR" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "THREADS" "DIR" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${ARG_DIR}/*.cpp)
   if(NOT sources)
     return()
@@ -34,6 +36,10 @@ function(velmor_test name)
                         velmor_warnings)
   target_compile_definitions(${name} PRIVATE
     VELMOR_FIXTURES_DIR="${PROJECT_SOURCE_DIR}/tests/fixtures")
+  set(labels ${ARG_DIR})
+  if(ARG_THREADS)
+    list(APPEND labels threads)
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120 LABELS "${labels}")
 endfunction()

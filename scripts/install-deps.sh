@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
   libinih-dev libsimpleini-dev
-  libusb-1.0-0-dev libcli11-dev
+  libusb-1.0-0-dev libcli11-dev nlohmann-json3-dev
   fonts-wqy-microhei xauth xvfb
 )
 

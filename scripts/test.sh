@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Configures, builds and runs the whole test suite. Pass "sanitize" to use the
-# AddressSanitizer/UndefinedBehaviorSanitizer preset instead of the default one.
+# Configures, builds and runs the test suite of one preset: "default" (without an
+# argument), "sanitize" (AddressSanitizer and UndefinedBehaviorSanitizer) or "tsan"
+# (ThreadSanitizer, over the suites that run threads).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset="${1:-default}"

@@ -188,7 +188,9 @@ bool CMainOperation::WriteReg32(std::uint16_t start, std::uint32_t value) {
 }
 
 bool CMainOperation::VendorTransfer(std::uint8_t code, int direction, std::uint16_t index,
-                                    std::uint16_t value, std::uint8_t* buffer, int length) {
+                                    std::uint16_t value, std::uint8_t* buffer, int length,
+                                    int* transferred) {
+    if (transferred != nullptr) *transferred = 0;
     if (length < 0 || length > kVendorBufferSize || (length > 0 && buffer == nullptr)) return false;
     Lock lock(exchangeMutex_);
     if (!device_) return false;
@@ -209,6 +211,8 @@ bool CMainOperation::VendorTransfer(std::uint8_t code, int direction, std::uint1
     std::uint32_t moved = static_cast<std::uint32_t>(length);
     if (!control->RunTransfer(transfer.data(), moved)) return false;
     if (size > 0) std::memcpy(buffer, transfer.data(), size);
+    if (transferred != nullptr)
+        *transferred = static_cast<int>(std::min(moved, static_cast<std::uint32_t>(length)));
     return true;
 }
 
@@ -233,12 +237,13 @@ bool CMainOperation::VendorReadChecked(int length, std::uint8_t code, std::uint8
     const auto index = static_cast<std::uint16_t>((length << 8) & 0xFFFF);
     // Each try takes the exchange lock on its own, so status polling goes on
     // while this read waits between tries.
-    bool ok = VendorTransfer(code, 1, index, value, answer.data(), length + 1);
+    int received = 0;
+    bool ok = VendorTransfer(code, 1, index, value, answer.data(), length + 1, &received);
     if (!ok) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         for (int retry = 1; retry < kVendorReadTries && !ok; ++retry) {
             std::this_thread::yield();
-            ok = VendorTransfer(code, 1, index, value, answer.data(), length + 1);
+            ok = VendorTransfer(code, 1, index, value, answer.data(), length + 1, &received);
         }
     }
 
@@ -249,9 +254,10 @@ bool CMainOperation::VendorReadChecked(int length, std::uint8_t code, std::uint8
     const int copy = std::min({n, kVendorAnswerSize - 1, capacity});
     if (copy > 0) std::memcpy(out, &answer[1], static_cast<std::size_t>(copy));
 
-    // An answer claiming more bytes than were received, or more than the caller
-    // could take, is not a valid answer.
-    if (!ok || n > length || n > capacity) return false;
+    // An answer claiming more bytes than were asked for or than the caller could
+    // take is not a valid answer, and neither is one whose count byte or data did
+    // not all arrive: the missing bytes would read as zeros from the cleared buffer.
+    if (!ok || n > length || n > capacity || received < n + 1) return false;
     if (n == 0) return true;
     std::uint8_t sum = 0;
     for (int i = 1; i < n; ++i) sum = static_cast<std::uint8_t>(sum + answer[i]);

@@ -91,15 +91,17 @@ class CMainOperation {
     bool WriteReg32(std::uint16_t start, std::uint32_t value);
 
     // ---- vendor requests on the control endpoint ----
-    // One try; lengths beyond 512 bytes fail without sending.
+    // One try; lengths beyond 512 bytes fail without sending. `transferred`, when
+    // given, receives the bytes that actually moved (never more than `length`).
     bool VendorTransfer(std::uint8_t code, int direction, std::uint16_t index, std::uint16_t value,
-                        std::uint8_t* buffer, int length);
+                        std::uint8_t* buffer, int length, int* transferred = nullptr);
     // Raises std::runtime_error when there is no device object. The last byte
     // becomes the 8-bit sum of the others; length 0 fails without sending.
     bool VendorWriteChecked(std::uint8_t* buffer, int length, bool alternate);
     // `out` receives d1..dN of the answer [N, d1..dN]; never more than `outCapacity`.
-    // Up to 6 tries. Valid when dN is the sum of d1..d(N-1) (N = 0 is valid) and
-    // N fits both the bytes asked for and `outCapacity`.
+    // Up to 6 tries. Valid when the count byte and all N data bytes arrived, dN is
+    // the sum of d1..d(N-1) (N = 0 is valid) and N fits both the bytes asked for
+    // and `outCapacity`.
     bool VendorReadChecked(int length, std::uint8_t code, std::uint8_t* out, std::uint16_t value,
                            int outCapacity);
     // Vendor request 0xE0 while connected; a failed read leaves zeros.

@@ -26,16 +26,27 @@ void CMessageDown::OnInitDialog() {
     closeRequested_ = false;
     dots_ = 0;
     SetText(message_);
+    // The new thread may close the window at once (its close handler calling
+    // Close); that Close waits here until the thread object is in place.
+    std::lock_guard lock(threadMutex_);
     tickThread_ = std::jthread([this](std::stop_token stop) { TickLoop(std::move(stop)); });
 }
 
 void CMessageDown::Close() {
-    if (tickThread_.joinable()) {
-        tickThread_.request_stop();
-        // A close handler that closes at once runs on the tick thread itself,
-        // which then ends by itself after the handler returns.
-        if (tickThread_.get_id() != std::this_thread::get_id()) tickThread_.join();
+    std::jthread finished;
+    {
+        std::lock_guard lock(threadMutex_);
+        if (tickThread_.joinable()) {
+            tickThread_.request_stop();
+            // A close handler that closes at once runs on the tick thread itself,
+            // which ends by itself after the handler returns; a later Close or the
+            // destructor joins it.
+            if (tickThread_.get_id() != std::this_thread::get_id())
+                finished = std::move(tickThread_);
+        }
     }
+    // Joined outside the lock: the tick thread may be waiting for it in Close.
+    if (finished.joinable()) finished.join();
     std::lock_guard lock(mutex_);
     closeRequested_ = true;
     closeWake_.notify_all();

@@ -87,6 +87,7 @@ class CMessageDown : public PageModel {
     std::function<void()> closeHandler_;
     std::atomic<bool> closeRequested_{false};
     std::atomic<int> dots_{0};
+    std::mutex threadMutex_;  // guards tickThread_: the tick thread may call Close itself
     std::jthread tickThread_;
 };
 

@@ -122,6 +122,10 @@ TEST(VendorReadChecked, CheckByteDecidesValidity) {
         {"sum wraps", {3, 0xF0, 0x20, 0x10}, true},
         {"count beyond the bytes asked for", {17, 1, 2, 3}, false},
         {"count beyond the answer buffer", {255, 1, 2, 3}, false},
+        // Only what arrived counts: missing bytes are not zeros.
+        {"count claims more than arrived", {2, 0x00}, false},
+        {"last data byte missing", {3, 0x10, 0x20}, false},
+        {"nothing arrived", {}, false},
     };
     for (const auto& c : cases) {
         SimRig rig;
