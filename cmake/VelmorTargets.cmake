@@ -22,8 +22,8 @@ endfunction()
 
 # velmor_test(NAME DIR <folder under tests> [THREADS] [DEPS targets...])
 # One GoogleTest executable of every .cpp in the folder, registered with ctest.
-# THREADS marks suites whose code runs threads: their tests carry the label
-# "threads", which the ThreadSanitizer preset runs.
+# Tests carry their folder as label; THREADS marks suites whose code runs threads
+# with the label "threads" instead, which the ThreadSanitizer preset runs.
 function(velmor_test name)
   cmake_parse_arguments(ARG "THREADS" "DIR" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${ARG_DIR}/*.cpp)
@@ -36,10 +36,10 @@ function(velmor_test name)
                         velmor_warnings)
   target_compile_definitions(${name} PRIVATE
     VELMOR_FIXTURES_DIR="${PROJECT_SOURCE_DIR}/tests/fixtures")
-  set(labels ${ARG_DIR})
+  set(label ${ARG_DIR})
   if(ARG_THREADS)
-    list(APPEND labels threads)
+    set(label threads)
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120 LABELS "${labels}")
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120 LABELS ${label})
 endfunction()
