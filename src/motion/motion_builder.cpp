@@ -15,8 +15,7 @@ namespace {
 using controller::CMD_INFO;
 using controller::MotorListInfo;
 
-constexpr std::array<std::string_view, 4> kByteRanges = {"[7:0]", "[15:8]", "[23:16]",
-                                                         "[31:24]"};
+constexpr std::array<std::string_view, 4> kByteRanges = {"[7:0]", "[15:8]", "[23:16]", "[31:24]"};
 constexpr std::uint8_t kDoneBit = 0x01;
 
 std::uint8_t Mask(int bit) { return static_cast<std::uint8_t>(1u << bit); }
@@ -43,7 +42,8 @@ void MotionBuilder::Append(int group, std::string_view name, std::string_view op
 
 void MotionBuilder::AppendField(int group, const Field& field, int bytes, std::uint32_t value) {
     for (int k = 0; k < bytes; ++k) {
-        Append(group, std::string(field.name) + std::string(kByteRanges[static_cast<std::size_t>(k)]),
+        Append(group,
+               std::string(field.name) + std::string(kByteRanges[static_cast<std::size_t>(k)]),
                kOpRegWrite, static_cast<std::uint16_t>(field.address + k),
                static_cast<std::uint8_t>(value >> (8 * k)));
     }
@@ -149,8 +149,8 @@ void MotionBuilder::AddX0Motion(int group, std::int32_t tableLength, std::int32_
 
     const std::uint32_t divisor =
         dc ? XdcDivisor(frequency, maxSpeed) : StepDivisor(tableLength, maxSpeed);
-    AddProgram(group, map_.x0, dc ? map_.xDcTable : map_.x0.table, tableLength, moveLength,
-               divisor, !dc);
+    AddProgram(group, map_.x0, dc ? map_.xDcTable : map_.x0.table, tableLength, moveLength, divisor,
+               !dc);
     AddStart(group, map_.x0.trigger, Mask(map_.x0.startBit), Mask(map_.x0.stopBit));
     AddEndMarker(group, ledCode);
 }
@@ -220,7 +220,8 @@ void MotionBuilder::AddWaits(int group, const MotorListInfo& step) {
 
 void MotionBuilder::AddGear(int group) {
     for (int k = 0; k < 4; ++k)
-        Append(group, map_.gear.name, kOpRegWrite, static_cast<std::uint16_t>(map_.gear.address + k),
+        Append(group, map_.gear.name, kOpRegWrite,
+               static_cast<std::uint16_t>(map_.gear.address + k),
                static_cast<std::uint8_t>(settings_.Z0Gear >> (8 * k)));
 }
 

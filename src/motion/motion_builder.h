@@ -46,7 +46,8 @@ std::string_view GroupName(int group);
 class MotionBuilder {
   public:
     // Commands go to the end of `out`; the layout is settings.BoardType.
-    MotionBuilder(std::vector<controller::CMD_INFO>& out, const controller::MotorSettings& settings);
+    MotionBuilder(std::vector<controller::CMD_INFO>& out,
+                  const controller::MotorSettings& settings);
 
     // One X (isX) or M0 move. `frequency` >= 1 marks the X DC motor (main board).
     void AddX0Motion(int group, std::int32_t tableLength, std::int32_t maxSpeed,

@@ -118,9 +118,8 @@ class MotionReader {
         }
         for (GeneratorState& g : generators_) {
             if (g.source == Source::kZ1Head && !map_.mainBoard) continue;
-            const std::uint16_t tableAddress = g.source == Source::kX0 && dc
-                                                   ? map_.xDcTable.address
-                                                   : g.generator->table.address;
+            const std::uint16_t tableAddress =
+                g.source == Source::kX0 && dc ? map_.xDcTable.address : g.generator->table.address;
             if (g.table.Take(tableAddress, 2, address, data)) return;
             if (g.length.Take(g.generator->length.address, 4, address, data)) return;
             if (g.divisor.Take(g.generator->divisor.address, 4, address, data)) {
@@ -136,10 +135,8 @@ class MotionReader {
         const auto changes = [&](int bit) {
             return bit != kNoBit && (set ? HasBit(data, bit) : !HasBit(data, bit));
         };
-        if (address == map_.x0Select.reg.address && changes(map_.x0Select.bit))
-            m0Selected_ = set;
-        if (address == map_.z1Select.reg.address && changes(map_.z1Select.bit))
-            m1Selected_ = set;
+        if (address == map_.x0Select.reg.address && changes(map_.x0Select.bit)) m0Selected_ = set;
+        if (address == map_.z1Select.reg.address && changes(map_.z1Select.bit)) m1Selected_ = set;
         if (map_.mainBoard && address == map_.xKind.address && changes(map_.xDcBit)) dc_ = set;
         for (const ControlRef& w : bitControls_) {
             const MotorControl& control = *w.control;
@@ -156,13 +153,11 @@ class MotionReader {
     // Control registers with their channels. A "RegWrite" of a whole control byte
     // reaches the first kind; "WriteOR"/"WriteAnd" of single bits the others.
     std::vector<ControlRef> Controls(bool whole) const {
-        const ControlRef all[] = {{&map_.xControl, Channel::kX},
-                                    {&map_.m0Control, Channel::kM0},
-                                    {&map_.yControl[0], Channel::kY0},
-                                    {&map_.yControl[1], Channel::kY1},
-                                    {&map_.zControl, Channel::kZ0},
-                                    {&map_.zHeadControl, Channel::kZ0},
-                                    {&map_.m1Control, Channel::kM1}};
+        const ControlRef all[] = {
+            {&map_.xControl, Channel::kX},     {&map_.m0Control, Channel::kM0},
+            {&map_.yControl[0], Channel::kY0}, {&map_.yControl[1], Channel::kY1},
+            {&map_.zControl, Channel::kZ0},    {&map_.zHeadControl, Channel::kZ0},
+            {&map_.m1Control, Channel::kM1}};
         std::vector<ControlRef> controls;
         for (const ControlRef& w : all)
             if ((w.control->style == ControlStyle::kRegWrite) == whole) controls.push_back(w);

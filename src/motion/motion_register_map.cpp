@@ -15,10 +15,14 @@ constexpr std::string_view kX0RateName = "MOTOR_X_AND_0_RATE[7:0]";
 constexpr Generator X0(std::uint16_t table, std::uint16_t length, std::uint16_t divisor,
                        std::uint16_t rate, std::uint16_t trigger, int startBit, int stopBit,
                        std::uint16_t status) {
-    return {{table, "MOTO_X0_TABLEN"},  {length, "MOTO_X0_LEN"},
-            {divisor, "MOTO_X0_DIVIDEND"}, {rate, kX0RateName},
-            {trigger, kMainCtrl3},      startBit,
-            stopBit,                    {status, kX0StatusName}};
+    return {{table, "MOTO_X0_TABLEN"},
+            {length, "MOTO_X0_LEN"},
+            {divisor, "MOTO_X0_DIVIDEND"},
+            {rate, kX0RateName},
+            {trigger, kMainCtrl3},
+            startBit,
+            stopBit,
+            {status, kX0StatusName}};
 }
 
 constexpr Generator Y(int index, std::uint16_t table, std::uint16_t trigger, int startBit,
@@ -100,8 +104,7 @@ constexpr MotionRegisterMap FibreMap(int ledCount) {
                    "MOTOR_0_CTRL[15:8]"};
     m.yControl[0] = {{0x4093, kYControlName}, kFibreControlBits, ControlStyle::kRegWrite, {}};
     m.yControl[1] = {{0x4095, kYControlName}, kFibreControlBits, ControlStyle::kRegWrite, {}};
-    m.zControl = {
-        {0x4097, "MOTOR_Z_1_CTRLS[7:0]"}, kFibreControlBits, ControlStyle::kRegWrite, {}};
+    m.zControl = {{0x4097, "MOTOR_Z_1_CTRLS[7:0]"}, kFibreControlBits, ControlStyle::kRegWrite, {}};
     m.zHeadControl = m.zControl;
     m.m1Control = {{0x4098, "MOTOR_1_CTRL[7:0]"},
                    kFibreControlBits,

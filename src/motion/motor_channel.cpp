@@ -8,10 +8,10 @@ using controller::MotorSettings;
 
 // Where each channel keeps its settings in MotorSettings.
 struct ChannelMembers {
-    std::uint32_t MotorSettings::* limitEnable;
-    std::uint8_t MotorSettings::* dirPolarity;
-    std::uint8_t MotorSettings::* limitPolarity;
-    std::uint8_t MotorSettings::* limitPolarity2;  // null: the channel has none
+    std::uint32_t MotorSettings::*limitEnable;
+    std::uint8_t MotorSettings::*dirPolarity;
+    std::uint8_t MotorSettings::*limitPolarity;
+    std::uint8_t MotorSettings::*limitPolarity2;  // null: the channel has none
 };
 
 ChannelMembers MembersOf(Channel channel) {
@@ -56,10 +56,10 @@ ChannelSettings SettingsOf(const MotorSettings& settings, Channel channel) {
 }
 
 std::uint8_t SettingBits(const ControlBits& bits, const ChannelSettings& settings) {
-    return static_cast<std::uint8_t>(
-        Bit(bits.limitEnable, settings.limitEnable) | Bit(bits.dirPolarity, settings.dirPolarity) |
-        Bit(bits.limitPolarity, settings.limitPolarity) |
-        Bit(bits.limitPolarity2, settings.limitPolarity2));
+    return static_cast<std::uint8_t>(Bit(bits.limitEnable, settings.limitEnable) |
+                                     Bit(bits.dirPolarity, settings.dirPolarity) |
+                                     Bit(bits.limitPolarity, settings.limitPolarity) |
+                                     Bit(bits.limitPolarity2, settings.limitPolarity2));
 }
 
 std::uint8_t ControlByte(const ControlBits& bits, const ChannelSettings& settings, bool end) {

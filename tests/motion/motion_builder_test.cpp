@@ -98,9 +98,9 @@ TEST(StepDivisor, ValuesAndBadInput) {
         {512, 4000, kTestDivisorRate, 72691686u},  // truncation after halving
         {100, 3000, kListDivisorRate, 85667973u},
         {0, 4000, kListDivisorRate, 0u},
-        {512, 0, kListDivisorRate, 0u},         // no division by zero
-        {512, -5, kListDivisorRate, 0u},        // a negative speed is no rate either
-        {-1, 4000, kListDivisorRate, 0u},       // negative acceleration count
+        {512, 0, kListDivisorRate, 0u},             // no division by zero
+        {512, -5, kListDivisorRate, 0u},            // a negative speed is no rate either
+        {-1, 4000, kListDivisorRate, 0u},           // negative acceleration count
         {10000, 1, kListDivisorRate, 0xFFFFFFFFu},  // 2570039215686 saturates
         {65535, 1, kListDivisorRate, 0xFFFFFFFFu},
     };
@@ -247,14 +247,17 @@ TEST(MotionBuilder, FibreSharedControlRegisters) {
         Commands control;  // the commands between the select and the table length
     };
     const Case cases[] = {
-        {0x10, "End",
+        {0x10,
+         "End",
          {C(kMove, "MOTOR_1_CTRL[15:8]", "WriteOR", 0x4098, 0x10),
           C(kMove, "MOTOR_1_CTRL[7:0]", "WriteOR", 0x4098, 0x05)}},
-        {0x10, "Orignal",
+        {0x10,
+         "Orignal",
          {C(kMove, "MOTOR_1_CTRL[15:8]", "WriteAnd", 0x4098, 0xEF),
           C(kMove, "MOTOR_1_CTRL[7:0]", "WriteOR", 0x4098, 0x05)}},
         {0x10, "sideways", {C(kMove, "MOTOR_1_CTRL[7:0]", "WriteOR", 0x4098, 0x05)}},
-        {0x08, "End",
+        {0x08,
+         "End",
          {C(kMove, "MOTOR_0_CTRL[15:8]", "WriteOR", 0x4091, 0x10),
           C(kMove, "MOTOR_0_CTRL[7:0]", "WriteOR", 0x4091, 0x02)}},
         {0x04, "sideways", {C(kMove, "MOTOR_Z_1_CTRLS[7:0]", "RegWrite", 0x4097, 0x04)}},
@@ -288,8 +291,8 @@ TEST(MotionBuilder, EndMarkerOnlyWhenXOrM0CarriesTheLedD) {
     const struct {
         std::uint8_t motors;
         std::size_t markers;
-    } cases[] = {{0x01, 1}, {0x08, 1}, {0x02, 0}, {0x04, 0}, {0x10, 0},
-                 {0x02 | 0x08, 0},  // Y is first and takes the LED
+    } cases[] = {{0x01, 1},       {0x08, 1}, {0x02, 0},
+                 {0x04, 0},       {0x10, 0}, {0x02 | 0x08, 0},  // Y is first and takes the LED
                  {0x01 | 0x08, 1}};
     for (std::uint8_t type : {0, 1}) {
         for (const auto& c : cases) {
@@ -342,8 +345,8 @@ TEST(MotionBuilder, FibreYStartsBothGeneratorsWhateverIsSelected) {
     EXPECT_EQ(Count(cmds, 0x4095, "RegWrite"), 0u);
     const auto first = IndexOf(cmds, 0x4093, "WriteAnd");
     const std::vector<std::pair<std::uint16_t, std::uint8_t>> expected = {
-        {0x4093, 0x3F}, {0x4095, 0x3F}, {0x4093, 0x80}, {0x4095, 0x80}, {0x4093, 0x7F},
-        {0x4095, 0x7F}};
+        {0x4093, 0x3F}, {0x4095, 0x3F}, {0x4093, 0x80},
+        {0x4095, 0x80}, {0x4093, 0x7F}, {0x4095, 0x7F}};
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(cmds[first + i].Addr, expected[i].first);
         EXPECT_EQ(cmds[first + i].Data, expected[i].second);
@@ -380,8 +383,8 @@ TEST(MotionBuilder, GearOnlyAfterMovementStepsAndGroupsRebuilt) {
     Commands list = {C("InitDone", "a", "RegWrite", 1, 1), C(kMove, "x", "RegWrite", 2, 2),
                      C("Other", "b", "RegWrite", 3, 3), C(kTest, "y", "RegWrite", 4, 4)};
     BuildInitMotion(list, {}, {}, Plain(0));
-    EXPECT_EQ(list, (Commands{C("InitDone", "a", "RegWrite", 1, 1),
-                              C("Other", "b", "RegWrite", 3, 3)}));
+    EXPECT_EQ(list,
+              (Commands{C("InitDone", "a", "RegWrite", 1, 1), C("Other", "b", "RegWrite", 3, 3)}));
 }
 
 TEST(MotionBuilder, DistanceAndTableLengthBounds) {

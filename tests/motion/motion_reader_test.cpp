@@ -113,8 +113,8 @@ void ExpectRoundTrip(const std::vector<MotorListInfo>& moves,
 
 TEST(MotionReadBack, RoundTripOfEveryMotorOnEveryLayout) {
     const std::vector<MotorListInfo> moves = {
-        Move(kX, "1", "End", 512, 4000, 1000),       Move(kY, "2", "Orignal", 300, 2500, 70000),
-        Move(kZ, "3", "End", 1000, 6000, 12),        Move(kM0, "4", "Orignal", 64, 800, 4),
+        Move(kX, "1", "End", 512, 4000, 1000),         Move(kY, "2", "Orignal", 300, 2500, 70000),
+        Move(kZ, "3", "End", 1000, 6000, 12),          Move(kM0, "4", "Orignal", 64, 800, 4),
         Move(kM1, "5", "End", 65535, 100000, 1 << 30), Move(kX, "0", "Orignal", 1, 10, 2)};
     const std::vector<MotorListInfo> tests = {Move(kM1, "D", "Orignal", 20, 30, 40),
                                               Move(kY, "E", "End", 2048, 9000, 5),
@@ -166,7 +166,8 @@ TEST(MotionReadBack, StepsWithTwoMotorsComeBackSplit) {
 
 // Where the arithmetic cannot give the value back, the test name says why.
 TEST(MotionReadBack, MultiplyOfWholeMillimetreStepsComesBackOneHigher) {
-    for (const auto& [multiply, back] : {std::pair{127, 128}, std::pair{0, 1}, std::pair{254, 255}}) {
+    for (const auto& [multiply, back] :
+         {std::pair{127, 128}, std::pair{0, 1}, std::pair{254, 255}}) {
         MotorSettings s = Settings(0);
         s.Multiply = multiply;
         const MotionReadBack r = RoundTrip({Move(kX, "1", "End", 2000, 2500, 5000, 5000)}, {}, s);
@@ -220,18 +221,18 @@ TEST(MotionReadBack, HandWrittenMainBoardCommands) {
         return CMD_INFO{"", "", op, address, data};
     };
     const Commands cmds = {
-        c("WriteAnd", 0x400B, 0x7F), c("WriteOR", 0x400B, 0x08),  c("WriteOR", 0x400B, 0x02),
-        c("RegWrite", 0x4050, 56),   c("RegWrite", 0x4051, 0),    c("RegWrite", 0x4078, 0xD0),
+        c("WriteAnd", 0x400B, 0x7F), c("WriteOR", 0x400B, 0x08), c("WriteOR", 0x400B, 0x02),
+        c("RegWrite", 0x4050, 56), c("RegWrite", 0x4051, 0), c("RegWrite", 0x4078, 0xD0),
         c("RegWrite", 0x4079, 0x07), c("RegWrite", 0x4054, 0x88), c("RegWrite", 0x4055, 0x13),
-        c("RegWrite", 0x4056, 0),    c("RegWrite", 0x4057, 0),    c("RegWrite", 0x405C, 0xC4),
+        c("RegWrite", 0x4056, 0), c("RegWrite", 0x4057, 0), c("RegWrite", 0x405C, 0xC4),
         c("RegWrite", 0x405D, 0x09), c("RegWrite", 0x405E, 0x88), c("RegWrite", 0x405F, 0x13),
         // Z: control with limit enable and direction polarity, table 512, distance 1, divisor 0
         c("RegWrite", 0x4017, 0x86), c("RegWrite", 0x40C2, 0x18), c("RegWrite", 0x40B0, 0x00),
-        c("RegWrite", 0x40B1, 0x02), c("RegWrite", 0x40B4, 1),    c("RegWrite", 0x40B5, 0),
-        c("RegWrite", 0x40B6, 0),    c("RegWrite", 0x40B7, 0),    c("RegWrite", 0x40BC, 0),
-        c("RegWrite", 0x40BD, 0),    c("RegWrite", 0x40BE, 0),    c("RegWrite", 0x40BF, 0),
+        c("RegWrite", 0x40B1, 0x02), c("RegWrite", 0x40B4, 1), c("RegWrite", 0x40B5, 0),
+        c("RegWrite", 0x40B6, 0), c("RegWrite", 0x40B7, 0), c("RegWrite", 0x40BC, 0),
+        c("RegWrite", 0x40BD, 0), c("RegWrite", 0x40BE, 0), c("RegWrite", 0x40BF, 0),
         // A divisor byte without a table length completes nothing.
-        c("RegWrite", 0x408F, 1),    c("RegWrite", 0x4074, 0xDC), c("RegWrite", 0x4075, 0x05)};
+        c("RegWrite", 0x408F, 1), c("RegWrite", 0x4074, 0xDC), c("RegWrite", 0x4075, 0x05)};
     const MotionReadBack r = ReadMotionBack(cmds, 0);
     ASSERT_EQ(r.motionList.size(), 1u);
     const MotorListInfo& x = r.motionList[0];

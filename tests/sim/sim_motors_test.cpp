@@ -67,16 +67,16 @@ const SimMotionLayout kMain = SimMotionLayout::kMainBoard;
 const SimMotionLayout kFibre = SimMotionLayout::kFibre;
 
 const Case kCases[] = {
-    {"main X", kMain, SimGenerator::kX0, SimMotor::kX, 0x4050, 0x4054, 0x405C, 0x400B, 0x400F,
-     0x01, 0x04, 0x400B, 0x02, true},
+    {"main X", kMain, SimGenerator::kX0, SimMotor::kX, 0x4050, 0x4054, 0x405C, 0x400B, 0x400F, 0x01,
+     0x04, 0x400B, 0x02, true},
     {"main M0", kMain, SimGenerator::kX0, SimMotor::kM0, 0x4050, 0x4054, 0x405C, 0x400B, 0x400F,
      0x01, 0x04, 0x400B, 0x80, false},
     {"main Y0", kMain, SimGenerator::kY0, SimMotor::kY0, 0x4080, 0x4084, 0x408C, 0x40A4, 0x40A0,
      0x10, 0x40, 0x40A1, 0x02, true},
     {"main Y1", kMain, SimGenerator::kY1, SimMotor::kY1, 0x4090, 0x4094, 0x409C, 0x40A4, 0x40A2,
      0x01, 0x04, 0, 0, false},
-    {"main Z", kMain, SimGenerator::kZ1, SimMotor::kZ, 0x40B0, 0x40B4, 0x40BC, 0x40C2, 0x40B3,
-     0x01, 0x04, 0x40C2, 0x02, true},
+    {"main Z", kMain, SimGenerator::kZ1, SimMotor::kZ, 0x40B0, 0x40B4, 0x40BC, 0x40C2, 0x40B3, 0x01,
+     0x04, 0x40C2, 0x02, true},
     {"main M1 on head board", kMain, SimGenerator::kZ1Head, SimMotor::kM1, 0x41D0, 0x41D4, 0x41DC,
      0x41D2, 0x41D3, 0x01, 0x04, 0x400B, 0x40, false},
     {"fibre X", kFibre, SimGenerator::kX0, SimMotor::kX, 0x40A0, 0x40A4, 0x40AC, 0x4090, 0x4092,
@@ -155,9 +155,9 @@ TEST(SimMotors, StopLimitAndStuckMotors) {
 
 TEST(SimMotors, DcMotorRunsAtItsPwmFrequencyAndScaleShortensMoves) {
     Rig rig(kMain);
-    rig.SetBits(0x400B, 0x08);                 // DC motor
-    rig.Write(0x4078, 2000, 2);                // its table length
-    rig.Write(0x4054, 5000, 4);                // 5000 pulses
+    rig.SetBits(0x400B, 0x08);                   // DC motor
+    rig.Write(0x4078, 2000, 2);                  // its table length
+    rig.Write(0x4054, 5000, 4);                  // 5000 pulses
     rig.Write(0x405C, (5000u << 16) | 2500, 4);  // 5000 Hz
     rig.motors.SetTimeScale(0.001);
     rig.Pulse(0x400B, 0x01, 0x04);
@@ -195,8 +195,9 @@ TEST(SimMotors, XPositionLatchedPerLayout) {
     EXPECT_EQ(fibre.motors.XPosition(), 1300u);
     fibre.ClearBits(0x4091, 0x30);
     fibre.ClearBits(0x4090, 0x10);
-    Program(fibre, {"back", kFibre, SimGenerator::kX0, SimMotor::kX, 0x40A0, 0x40A4, 0x40AC,
-                    0x4090, 0x4092, 0x80, 0x40, 0, 0, false},
+    Program(fibre,
+            {"back", kFibre, SimGenerator::kX0, SimMotor::kX, 0x40A0, 0x40A4, 0x40AC, 0x4090,
+             0x4092, 0x80, 0x40, 0, 0, false},
             5000);
     fibre.Advance(std::chrono::seconds(2));
     EXPECT_EQ(fibre.motors.XPosition(), 0u);

@@ -88,12 +88,10 @@ void SimMotors::Install(SimRegisterFile& file) {
     }
     for (std::uint16_t address :
          {0x400F, 0x40A0, 0x40A2, 0x40B3, 0x41D3, 0x4092, 0x4094, 0x4096, 0x4099}) {
-        file.AddHook({address,
-                      address,
-                      {},
-                      [this](SimRegisterFile&, std::uint16_t a, std::uint8_t stored) {
-                          return OnStatus(a, stored);
-                      }});
+        file.AddHook(
+            {address, address, {}, [this](SimRegisterFile&, std::uint16_t a, std::uint8_t stored) {
+                 return OnStatus(a, stored);
+             }});
     }
     for (int board = 1; board <= kHeadBoards; ++board) {
         const auto address = static_cast<std::uint16_t>(kLatchBase + board * 0x100);
@@ -141,7 +139,8 @@ void SimMotors::SetLimitAfter(SimGenerator generator, std::optional<std::uint32_
 
 void SimMotors::SetHeadBoardOffset(int board, std::int32_t offset) {
     std::lock_guard lock(mutex_);
-    if (board >= 1 && board <= kHeadBoards) headBoardOffsets_[static_cast<std::size_t>(board)] = offset;
+    if (board >= 1 && board <= kHeadBoards)
+        headBoardOffsets_[static_cast<std::size_t>(board)] = offset;
 }
 
 void SimMotors::SetXPosition(std::uint32_t count) {
@@ -250,18 +249,20 @@ void SimMotors::Start(SimRegisterFile& file, std::size_t index) {
             move.motor = m0 ? SimMotor::kM0 : (dc ? SimMotor::kXDc : SimMotor::kX);
             if (dc) table = kMainDcTable;
             if (main)
-                move.towardsEnd = Bit(file.Raw(m0 ? kMainM0Control : kMainCtrl3), kMainDirectionBit);
+                move.towardsEnd =
+                    Bit(file.Raw(m0 ? kMainM0Control : kMainCtrl3), kMainDirectionBit);
             else
-                move.towardsEnd = Bit(file.Raw(m0 ? kFibreM0Control : r.trigger), kFibreDirectionBit);
+                move.towardsEnd =
+                    Bit(file.Raw(m0 ? kFibreM0Control : r.trigger), kFibreDirectionBit);
             break;
         }
         case SimGenerator::kY0:
         case SimGenerator::kY1: {
             const bool y0 = generator == SimGenerator::kY0;
             move.motor = y0 ? SimMotor::kY0 : SimMotor::kY1;
-            move.towardsEnd = main ? Bit(file.Raw(y0 ? kMainY0Control : kMainY1Control),
-                                         kMainDirectionBit)
-                                   : Bit(file.Raw(r.trigger), kFibreDirectionBit);
+            move.towardsEnd =
+                main ? Bit(file.Raw(y0 ? kMainY0Control : kMainY1Control), kMainDirectionBit)
+                     : Bit(file.Raw(r.trigger), kFibreDirectionBit);
             break;
         }
         case SimGenerator::kZ1:
@@ -272,7 +273,8 @@ void SimMotors::Start(SimRegisterFile& file, std::size_t index) {
             if (main)
                 move.towardsEnd = Bit(file.Raw(m1 ? kMainM1Control : r.trigger), kMainDirectionBit);
             else
-                move.towardsEnd = Bit(file.Raw(m1 ? kFibreM1Control : r.trigger), kFibreDirectionBit);
+                move.towardsEnd =
+                    Bit(file.Raw(m1 ? kFibreM1Control : r.trigger), kFibreDirectionBit);
             break;
         }
     }
@@ -282,11 +284,10 @@ void SimMotors::Start(SimRegisterFile& file, std::size_t index) {
 
     double seconds = 0.0;
     if (move.divisor != 0 && move.length != 0) {
-        const double rate =
-            move.motor == SimMotor::kXDc
-                ? static_cast<double>(move.divisor >> 16)
-                : std::sqrt(std::max<double>(move.table, 1.0)) * 100000000.0 * 65536.0 /
-                      (static_cast<double>(move.divisor) * 255.0);
+        const double rate = move.motor == SimMotor::kXDc
+                                ? static_cast<double>(move.divisor >> 16)
+                                : std::sqrt(std::max<double>(move.table, 1.0)) * 100000000.0 *
+                                      65536.0 / (static_cast<double>(move.divisor) * 255.0);
         seconds = rate > 0.0 ? move.length / rate : 0.0;
     }
     const double ns = std::min(seconds * timeScale_ * 1e9, kMaxDurationNs);
