@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "motion/led_code.h"
@@ -120,156 +121,132 @@ TEST(StepDivisor, InverseAndDcMotorValues) {
     EXPECT_EQ(XdcDivisor(1, 0x12345), 0x00012345u);  // only the low 16 bits of the voltage
 }
 
-// Only Y, both feed motors, main board: the whole group written out by hand.
+// Commands as the rules write them, bytes worked out by hand: one register, or
+// a little-endian field whose byte k carries the name with its bit range.
+struct Listing {
+    std::string group;
+    Commands cmds;
+    Listing& Op(const std::string& name, const std::string& op, std::uint16_t a, std::uint8_t d) {
+        cmds.push_back({group, name, op, a, d});
+        return *this;
+    }
+    Listing& Bytes(const std::string& name, std::uint16_t a, std::vector<std::uint8_t> bytes) {
+        static const char* kRanges[] = {"[7:0]", "[15:8]", "[23:16]", "[31:24]"};
+        for (std::size_t k = 0; k < bytes.size(); ++k)
+            Op(name + kRanges[k], "RegWrite", static_cast<std::uint16_t>(a + k), bytes[k]);
+        return *this;
+    }
+    Listing& Start(const std::string& name, std::uint16_t a, std::uint8_t clear, std::uint8_t set) {
+        return Op(name, "WriteAnd", a, clear)
+            .Op(name, "WriteOR", a, set)
+            .Op(name, "WriteAnd", a, ~set & 0xFF);
+    }
+    Listing& Gear() {  // 1000, four times the same register name
+        for (std::uint16_t a = 0x4074; a <= 0x4077; ++a)
+            Op("MOTOR_Z_1_GEAR[7:0]", "RegWrite", a, a == 0x4074 ? 0xE8 : (a == 0x4075 ? 3 : 0));
+        return *this;
+    }
+};
+
+// 512 = 0x0200, 1000 = 0x03E8, divisor 145383372 = 0x08AA5FCC.
+const std::vector<std::uint8_t> kTable512 = {0x00, 0x02};
+const std::vector<std::uint8_t> kLength1000 = {0xE8, 0x03, 0x00, 0x00};
+const std::vector<std::uint8_t> kDivisor = {0xCC, 0x5F, 0xAA, 0x08};
+
+// Only Y, both feed motors, main board: the whole group.
 TEST(MotionBuilder, MainBoardYStepBothFeedMotorsInFull) {
     MotorSettings s = Plain(0);
     s.Y1Selected = 1;
     s.YMoto0_LimtEable = 1;
     s.Y0DirPol = 1;
     s.Y1LimtPol = 1;
-    const Commands expected = {
-        C(kMove, "MB_LED_CTRL[7:0]", "RegWrite", 0x4017, 0x92),
-        C(kMove, "HB_LED_CTRL[7:0]", "RegWrite", 0x4117, 0x92),
-        C(kMove, "MOTOR_Y_CTRL_0[7:0]", "RegWrite", 0x40A1, 0x1A),  // End, limit, dir pol
-        C(kMove, "MOTO_Y0_TABLEN[7:0]", "RegWrite", 0x4080, 0x00),
-        C(kMove, "MOTO_Y0_TABLEN[15:8]", "RegWrite", 0x4081, 0x02),
-        C(kMove, "MOTO_Y0_LEN[7:0]", "RegWrite", 0x4084, 0xE8),
-        C(kMove, "MOTO_Y0_LEN[15:8]", "RegWrite", 0x4085, 0x03),
-        C(kMove, "MOTO_Y0_LEN[23:16]", "RegWrite", 0x4086, 0x00),
-        C(kMove, "MOTO_Y0_LEN[31:24]", "RegWrite", 0x4087, 0x00),
-        C(kMove, "MOTO_Y0_DIVIDEND[7:0]", "RegWrite", 0x408C, 0xCC),
-        C(kMove, "MOTO_Y0_DIVIDEND[15:8]", "RegWrite", 0x408D, 0x5F),
-        C(kMove, "MOTO_Y0_DIVIDEND[23:16]", "RegWrite", 0x408E, 0xAA),
-        C(kMove, "MOTO_Y0_DIVIDEND[31:24]", "RegWrite", 0x408F, 0x08),
-        C(kMove, "MOTOR_Y_CTRL_0[7:0]", "RegWrite", 0x40A3, 0x22),  // End, limit polarity
-        C(kMove, "MOTO_Y1_TABLEN[7:0]", "RegWrite", 0x4090, 0x00),
-        C(kMove, "MOTO_Y1_TABLEN[15:8]", "RegWrite", 0x4091, 0x02),
-        C(kMove, "MOTO_Y1_LEN[7:0]", "RegWrite", 0x4094, 0xE8),
-        C(kMove, "MOTO_Y1_LEN[15:8]", "RegWrite", 0x4095, 0x03),
-        C(kMove, "MOTO_Y1_LEN[23:16]", "RegWrite", 0x4096, 0x00),
-        C(kMove, "MOTO_Y1_LEN[31:24]", "RegWrite", 0x4097, 0x00),
-        C(kMove, "MOTO_Y1_DIVIDEND[7:0]", "RegWrite", 0x409C, 0xCC),
-        C(kMove, "MOTO_Y1_DIVIDEND[15:8]", "RegWrite", 0x409D, 0x5F),
-        C(kMove, "MOTO_Y1_DIVIDEND[23:16]", "RegWrite", 0x409E, 0xAA),
-        C(kMove, "MOTO_Y1_DIVIDEND[31:24]", "RegWrite", 0x409F, 0x08),
-        C(kMove, "MOTOR_Y0_Y1_TRIG_CTRL[7:0]", "WriteAnd", 0x40A4, 0xAA),
-        C(kMove, "MOTOR_Y0_Y1_TRIG_CTRL[7:0]", "WriteOR", 0x40A4, 0x11),
-        C(kMove, "MOTOR_Y0_Y1_TRIG_CTRL[7:0]", "WriteAnd", 0x40A4, 0xEE),
-        C(kMove, "MOTOR_Y0_STATUS[7:0]", "ReadAnd", 0x40A0, 0x01),
-        C(kMove, "MOTOR_Y1_STATUS[7:0]", "ReadAnd", 0x40A2, 0x01),
-        C(kMove, "MOTOR_Z_1_GEAR[7:0]", "RegWrite", 0x4074, 0xE8),
-        C(kMove, "MOTOR_Z_1_GEAR[7:0]", "RegWrite", 0x4075, 0x03),
-        C(kMove, "MOTOR_Z_1_GEAR[7:0]", "RegWrite", 0x4076, 0x00),
-        C(kMove, "MOTOR_Z_1_GEAR[7:0]", "RegWrite", 0x4077, 0x00),
-    };
-    EXPECT_EQ(Build({Step(0x02, "5")}, {}, s), expected);
+    Listing e{kMove, {}};
+    e.Op("MB_LED_CTRL[7:0]", "RegWrite", 0x4017, 0x92)
+        .Op("HB_LED_CTRL[7:0]", "RegWrite", 0x4117, 0x92);
+    e.Op("MOTOR_Y_CTRL_0[7:0]", "RegWrite", 0x40A1, 0x1A);  // End, limit, direction polarity
+    e.Bytes("MOTO_Y0_TABLEN", 0x4080, kTable512).Bytes("MOTO_Y0_LEN", 0x4084, kLength1000);
+    e.Bytes("MOTO_Y0_DIVIDEND", 0x408C, kDivisor);
+    e.Op("MOTOR_Y_CTRL_0[7:0]", "RegWrite", 0x40A3, 0x22);  // End, limit polarity
+    e.Bytes("MOTO_Y1_TABLEN", 0x4090, kTable512).Bytes("MOTO_Y1_LEN", 0x4094, kLength1000);
+    e.Bytes("MOTO_Y1_DIVIDEND", 0x409C, kDivisor);
+    e.Start("MOTOR_Y0_Y1_TRIG_CTRL[7:0]", 0x40A4, 0xAA, 0x11);
+    e.Op("MOTOR_Y0_STATUS[7:0]", "ReadAnd", 0x40A0, 1)
+        .Op("MOTOR_Y1_STATUS[7:0]", "ReadAnd", 0x40A2, 1);
+    EXPECT_EQ(Build({Step(0x02, "5")}, {}, s), e.Gear().cmds);
 }
 
+// Multiply 2, start voltage 2000, end voltage 2500, frequency 5000, distance 5000.
 TEST(MotionBuilder, MainBoardXDcMotorInFull) {
     MotorSettings s = Plain(0);
     s.Multiply = 2;
     MotorListInfo step = Step(0x01, "none", 2000, 2500, 5000, "Orignal");
     step.MotonnFrequency = 5000;
-    const Commands expected = {
-        C(kMove, "MAIN_CTRL_3[7:0]", "WriteAnd", 0x400B, 0x7F),
-        C(kMove, "MB XDC", "WriteOR", 0x400B, 0x08),
-        C(kMove, "MAIN_CTRL_3[7:0]", "WriteAnd", 0x400B, 0xFD),
-        C(kMove, "MOTOR_XDC_STEP_VALUE[7:0]", "RegWrite", 0x4050, 56),
-        C(kMove, "MOTOR_XDC_STEP_VALUE[15:8]", "RegWrite", 0x4051, 0),
-        C(kMove, "MOTO_X0_TABLEN[7:0]", "RegWrite", 0x4078, 0xD0),  // 2000
-        C(kMove, "MOTO_X0_TABLEN[15:8]", "RegWrite", 0x4079, 0x07),
-        C(kMove, "MOTO_X0_LEN[7:0]", "RegWrite", 0x4054, 0x88),  // 5000
-        C(kMove, "MOTO_X0_LEN[15:8]", "RegWrite", 0x4055, 0x13),
-        C(kMove, "MOTO_X0_LEN[23:16]", "RegWrite", 0x4056, 0x00),
-        C(kMove, "MOTO_X0_LEN[31:24]", "RegWrite", 0x4057, 0x00),
-        C(kMove, "MOTO_X0_DIVIDEND[7:0]", "RegWrite", 0x405C, 0xC4),  // 5000 << 16 | 2500
-        C(kMove, "MOTO_X0_DIVIDEND[15:8]", "RegWrite", 0x405D, 0x09),
-        C(kMove, "MOTO_X0_DIVIDEND[23:16]", "RegWrite", 0x405E, 0x88),
-        C(kMove, "MOTO_X0_DIVIDEND[31:24]", "RegWrite", 0x405F, 0x13),
-        C(kMove, "MAIN_CTRL_3[7:0]", "WriteAnd", 0x400B, 0xFA),
-        C(kMove, "MAIN_CTRL_3[7:0]", "WriteOR", 0x400B, 0x01),
-        C(kMove, "MAIN_CTRL_3[7:0]", "WriteAnd", 0x400B, 0xFE),
-        C(kMove, "MAIN_STATUS_3[7:0]", "ReadAnd", 0x400F, 0x01),
-        C(kMove, "MOTOR_Z_1_GEAR[7:0]", "RegWrite", 0x4074, 0xE8),
-        C(kMove, "MOTOR_Z_1_GEAR[7:0]", "RegWrite", 0x4075, 0x03),
-        C(kMove, "MOTOR_Z_1_GEAR[7:0]", "RegWrite", 0x4076, 0x00),
-        C(kMove, "MOTOR_Z_1_GEAR[7:0]", "RegWrite", 0x4077, 0x00),
-    };
-    EXPECT_EQ(Build({step}, {}, s), expected);
+    Listing e{kMove, {}};
+    e.Op("MAIN_CTRL_3[7:0]", "WriteAnd", 0x400B, 0x7F).Op("MB XDC", "WriteOR", 0x400B, 0x08);
+    e.Op("MAIN_CTRL_3[7:0]", "WriteAnd", 0x400B, 0xFD);
+    e.Bytes("MOTOR_XDC_STEP_VALUE", 0x4050, {56, 0}).Bytes("MOTO_X0_TABLEN", 0x4078, {0xD0, 0x07});
+    e.Bytes("MOTO_X0_LEN", 0x4054, {0x88, 0x13, 0, 0});
+    e.Bytes("MOTO_X0_DIVIDEND", 0x405C, {0xC4, 0x09, 0x88, 0x13});  // 327682500, no rate
+    e.Start("MAIN_CTRL_3[7:0]", 0x400B, 0xFA, 0x01).Op("MAIN_STATUS_3[7:0]", "ReadAnd", 0x400F, 1);
+    EXPECT_EQ(Build({step}, {}, s), e.Gear().cmds);
 }
 
 // Four fibre boards, X with every setting on, LED "D", in the movetest list.
 TEST(MotionBuilder, FibreXMovetestStepInFull) {
     MotorSettings s = Plain(2);
-    s.XDirPol = 1;
+    s.XDirPol = s.XLimtPolLeft = s.XLimtPol = 1;
     s.XMoto_LimtEable = 1;
-    s.XLimtPolLeft = 1;
-    s.XLimtPol = 1;
-    const Commands expected = {
-        C(kTest, "MB_LED_CTRL[7:0]", "RegWrite", 0x4017, 0xA1),
-        C(kTest, "HB_LED_CTRL[7:0]", "RegWrite", 0x4117, 0xA1),
-        C(kTest, "HB_LED_CTRLD[7:0]", "RegWrite", 0x4217, 0xA1),
-        C(kTest, "HB_LED_CTRLD[7:0]", "RegWrite", 0x4317, 0xA1),
-        C(kTest, "HB_LED_CTRLD[7:0]", "RegWrite", 0x4417, 0xA1),
-        C(kTest, "MAIN_CTRL_3[7:0]", "WriteAnd", 0x4091, 0xDF),
-        C(kTest, "MOTOR_X_CTRL[7:0]", "RegWrite", 0x4090, 0x1F),
-        C(kTest, "MOTO_X0_TABLEN[7:0]", "RegWrite", 0x40A0, 0x00),
-        C(kTest, "MOTO_X0_TABLEN[15:8]", "RegWrite", 0x40A1, 0x02),
-        C(kTest, "MOTO_X0_LEN[7:0]", "RegWrite", 0x40A4, 0xE8),
-        C(kTest, "MOTO_X0_LEN[15:8]", "RegWrite", 0x40A5, 0x03),
-        C(kTest, "MOTO_X0_LEN[23:16]", "RegWrite", 0x40A6, 0x00),
-        C(kTest, "MOTO_X0_LEN[31:24]", "RegWrite", 0x40A7, 0x00),
-        C(kTest, "MOTOR_X_AND_0_RATE[7:0]", "RegWrite", 0x40A2, 0xFF),
-        C(kTest, "MOTO_X0_DIVIDEND[7:0]", "RegWrite", 0x40AC, 0xCC),
-        C(kTest, "MOTO_X0_DIVIDEND[15:8]", "RegWrite", 0x40AD, 0x5F),
-        C(kTest, "MOTO_X0_DIVIDEND[23:16]", "RegWrite", 0x40AE, 0xAA),
-        C(kTest, "MOTO_X0_DIVIDEND[31:24]", "RegWrite", 0x40AF, 0x08),
-        C(kTest, "MAIN_CTRL_3[7:0]", "WriteAnd", 0x4090, 0x3F),
-        C(kTest, "MAIN_CTRL_3[7:0]", "WriteOR", 0x4090, 0x80),
-        C(kTest, "MAIN_CTRL_3[7:0]", "WriteAnd", 0x4090, 0x7F),
-        C(kTest, "end[7:0]", "ReInit", 0x4E00, 0x55),
-        C(kTest, "MAIN_STATUS_3[7:0]", "ReadAnd", 0x4092, 0x01),
-    };
-    EXPECT_EQ(Build({}, {Step(0x01, "D")}, s), expected);
+    Listing e{kTest, {}};
+    e.Op("MB_LED_CTRL[7:0]", "RegWrite", 0x4017, 0xA1)
+        .Op("HB_LED_CTRL[7:0]", "RegWrite", 0x4117, 0xA1);
+    for (std::uint16_t a : {0x4217, 0x4317, 0x4417}) e.Op("HB_LED_CTRLD[7:0]", "RegWrite", a, 0xA1);
+    e.Op("MAIN_CTRL_3[7:0]", "WriteAnd", 0x4091, 0xDF)
+        .Op("MOTOR_X_CTRL[7:0]", "RegWrite", 0x4090, 0x1F);
+    e.Bytes("MOTO_X0_TABLEN", 0x40A0, kTable512).Bytes("MOTO_X0_LEN", 0x40A4, kLength1000);
+    e.Op("MOTOR_X_AND_0_RATE[7:0]", "RegWrite", 0x40A2, 0xFF)
+        .Bytes("MOTO_X0_DIVIDEND", 0x40AC, kDivisor);
+    e.Start("MAIN_CTRL_3[7:0]", 0x4090, 0x3F, 0x80).Op("end[7:0]", "ReInit", 0x4E00, 0x55);
+    e.Op("MAIN_STATUS_3[7:0]", "ReadAnd", 0x4092, 1);
+    EXPECT_EQ(Build({}, {Step(0x01, "D")}, s), e.cmds);
 }
 
 // Fibre M1 and M0: direction on its own (nothing for an unknown text), then the
 // setting bits OR-ed in; Z's control byte carries the lower limit in bit 2.
 TEST(MotionBuilder, FibreSharedControlRegisters) {
     MotorSettings s = Plain(1);
-    s.Moto1DirPol = 1;
-    s.Moto1LimtPolLeft = 1;
+    s.Moto1DirPol = s.Moto1LimtPolLeft = s.Z0LimtPolDown = 1;
     s.Moto0_LimtEable = 1;
-    s.Z0LimtPolDown = 1;
-    struct Case {
+    const auto m1 = [](const char* op, std::uint8_t d) {
+        return Listing{kMove, {}}
+            .Op("MAIN_CTRL_3[7:0]", "WriteOR", 0x4098, 0x20)
+            .Op("MOTOR_1_CTRL[15:8]", op, 0x4098, d);
+    };
+    const struct {
         std::uint8_t motor;
         std::string dir;
-        Commands control;  // the commands between the select and the table length
+        Listing expected;  // the commands up to the table length
+    } cases[] = {
+        {0x10, "End", m1("WriteOR", 0x10).Op("MOTOR_1_CTRL[7:0]", "WriteOR", 0x4098, 0x05)},
+        {0x10, "Orignal", m1("WriteAnd", 0xEF).Op("MOTOR_1_CTRL[7:0]", "WriteOR", 0x4098, 0x05)},
+        {0x10, "sideways",
+         Listing{kMove, {}}
+             .Op("MAIN_CTRL_3[7:0]", "WriteOR", 0x4098, 0x20)
+             .Op("MOTOR_1_CTRL[7:0]", "WriteOR", 0x4098, 0x05)},
+        {0x08, "End",
+         Listing{kMove, {}}
+             .Op("MAIN_CTRL_3[7:0]", "WriteOR", 0x4091, 0x20)
+             .Op("MOTOR_0_CTRL[15:8]", "WriteOR", 0x4091, 0x10)
+             .Op("MOTOR_0_CTRL[7:0]", "WriteOR", 0x4091, 0x02)},
+        {0x04, "sideways",
+         Listing{kMove, {}}
+             .Op("MAIN_CTRL_3[7:0]", "WriteAnd", 0x4098, 0xDF)
+             .Op("MOTOR_Z_1_CTRLS[7:0]", "RegWrite", 0x4097, 0x04)},
     };
-    const Case cases[] = {
-        {0x10,
-         "End",
-         {C(kMove, "MOTOR_1_CTRL[15:8]", "WriteOR", 0x4098, 0x10),
-          C(kMove, "MOTOR_1_CTRL[7:0]", "WriteOR", 0x4098, 0x05)}},
-        {0x10,
-         "Orignal",
-         {C(kMove, "MOTOR_1_CTRL[15:8]", "WriteAnd", 0x4098, 0xEF),
-          C(kMove, "MOTOR_1_CTRL[7:0]", "WriteOR", 0x4098, 0x05)}},
-        {0x10, "sideways", {C(kMove, "MOTOR_1_CTRL[7:0]", "WriteOR", 0x4098, 0x05)}},
-        {0x08,
-         "End",
-         {C(kMove, "MOTOR_0_CTRL[15:8]", "WriteOR", 0x4091, 0x10),
-          C(kMove, "MOTOR_0_CTRL[7:0]", "WriteOR", 0x4091, 0x02)}},
-        {0x04, "sideways", {C(kMove, "MOTOR_Z_1_CTRLS[7:0]", "RegWrite", 0x4097, 0x04)}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const Commands all = Build({Step(c.motor, "none", 512, 4000, 1000, c.dir)}, {}, s);
-        ASSERT_GE(all.size(), 1 + c.control.size());
-        const Commands control(all.begin() + 1, all.begin() + 1 + c.control.size());
-        EXPECT_EQ(control, c.control) << int(c.motor) << " " << c.dir;
-        const std::uint16_t select = c.motor == 0x08 ? 0x4091 : 0x4098;
-        EXPECT_EQ(all[0], C(kMove, "MAIN_CTRL_3[7:0]", c.motor == 0x04 ? "WriteAnd" : "WriteOR",
-                            select, c.motor == 0x04 ? 0xDF : 0x20));
+        ASSERT_GE(all.size(), c.expected.cmds.size());
+        EXPECT_EQ(Commands(all.begin(), all.begin() + c.expected.cmds.size()), c.expected.cmds)
+            << int(c.motor) << " " << c.dir;
     }
 }
 
@@ -314,59 +291,66 @@ TEST(MotionBuilder, M0OnTheMainBoardNeverTakesTheDcPath) {
     const Commands cmds = Build({step}, {}, Plain(0));
     EXPECT_EQ(cmds[0], C(kMove, "MAIN_CTRL_3[7:0]", "WriteOR", 0x400B, 0x80));
     EXPECT_EQ(cmds[1], C(kMove, "MOTOR_0_CTRL[7:0]", "RegWrite", 0x40C0, 0x02));
-    EXPECT_EQ(Count(cmds, 0x4078), 0u);
-    EXPECT_EQ(Count(cmds, 0x4050), 1u);  // its table length, not the DC steps
+    EXPECT_EQ(cmds[2], C(kMove, "MOTO_X0_TABLEN[7:0]", "RegWrite", 0x4050, 0x00));
+    EXPECT_EQ(Count(cmds, 0x4078) + Count(cmds, 0x4051) - 1, 0u);  // no DC steps or DC table
     EXPECT_EQ(Count(cmds, 0x4052, "RegWrite"), 1u);
-    EXPECT_TRUE(std::none_of(cmds.begin(), cmds.end(),
-                             [](const CMD_INFO& c) { return c.RegName == "MB XDC"; }));
 }
 
-TEST(MotionBuilder, OnlyY1Selected) {
-    MotorSettings s = Plain(0);
-    s.Y0Selected = 0;
-    s.Y1Selected = 1;
-    const Commands cmds = Build({Step(0x02, "none", 700, 1234)}, {}, s);
-    EXPECT_EQ(Count(cmds, 0x40A1), 0u);
-    EXPECT_EQ(Count(cmds, 0x408C), 0u);
-    const std::uint32_t d = StepDivisor(700, 1234);
-    for (int k = 0; k < 4; ++k)
-        EXPECT_EQ(cmds[static_cast<std::size_t>(IndexOf(cmds, 0x409C + k, "RegWrite"))].Data,
-                  (d >> (8 * k)) & 0xFF);
-    const auto trigger = IndexOf(cmds, 0x40A4, "WriteAnd");
-    EXPECT_EQ(cmds[trigger].Data, 0xFA);
-    EXPECT_EQ(cmds[trigger + 1].Data, 0x01);
-    EXPECT_EQ(cmds[trigger + 2].Data, 0xFE);
-    EXPECT_EQ(Count(cmds, 0x40A0), 0u);
-    EXPECT_EQ(Count(cmds, 0x40A2, "ReadAnd"), 1u);
-}
-
-TEST(MotionBuilder, FibreYStartsBothGeneratorsWhateverIsSelected) {
-    const Commands cmds = Build({Step(0x02, "none")}, {}, Plain(1));  // only Y0 selected
-    EXPECT_EQ(Count(cmds, 0x4095, "RegWrite"), 0u);
-    const auto first = IndexOf(cmds, 0x4093, "WriteAnd");
-    const std::vector<std::pair<std::uint16_t, std::uint8_t>> expected = {
-        {0x4093, 0x3F}, {0x4095, 0x3F}, {0x4093, 0x80},
-        {0x4095, 0x80}, {0x4093, 0x7F}, {0x4095, 0x7F}};
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(cmds[first + i].Addr, expected[i].first);
-        EXPECT_EQ(cmds[first + i].Data, expected[i].second);
-        EXPECT_EQ(cmds[first + i].RegName, "MOTOR_Y0_Y1_TRIG_CTRL[7:0]");
+// The start pulses and waits of Y steps; the divisor is computed once from the Y values.
+TEST(MotionBuilder, YStartsAndWaitsPerSelection) {
+    const struct {
+        std::uint8_t board;
+        bool y0, y1;
+        std::vector<std::tuple<std::uint16_t, std::string, std::uint8_t>> expected;
+    } cases[] = {
+        {0,
+         false,
+         true,
+         {{0x40A4, "WriteAnd", 0xFA},
+          {0x40A4, "WriteOR", 0x01},
+          {0x40A4, "WriteAnd", 0xFE},
+          {0x40A2, "ReadAnd", 1}}},
+        {0,
+         true,
+         false,
+         {{0x40A4, "WriteAnd", 0xAF},
+          {0x40A4, "WriteOR", 0x10},
+          {0x40A4, "WriteAnd", 0xEF},
+          {0x40A0, "ReadAnd", 1}}},
+        // Fibre boards pulse both generators whatever is selected.
+        {1,
+         true,
+         false,
+         {{0x4093, "WriteAnd", 0x3F},
+          {0x4095, "WriteAnd", 0x3F},
+          {0x4093, "WriteOR", 0x80},
+          {0x4095, "WriteOR", 0x80},
+          {0x4093, "WriteAnd", 0x7F},
+          {0x4095, "WriteAnd", 0x7F},
+          {0x4094, "ReadAnd", 1}}},
+    };
+    for (const auto& c : cases) {
+        MotorSettings s = Plain(c.board);
+        s.Y0Selected = c.y0;
+        s.Y1Selected = c.y1;
+        const Commands cmds = Build({Step(0x02, "none", 700, 1234)}, {}, s);
+        const std::size_t tail = c.expected.size() + 4;  // before the gear
+        ASSERT_GT(cmds.size(), tail);
+        for (std::size_t i = 0; i < c.expected.size(); ++i) {
+            const CMD_INFO& got = cmds[cmds.size() - tail + i];
+            EXPECT_EQ(std::tie(got.Addr, got.OptType, got.Data), c.expected[i]) << i;
+        }
+        const std::uint16_t divisor = c.board == 0 ? (c.y0 ? 0x408C : 0x409C) : 0x40BC;
+        EXPECT_EQ(cmds[IndexOf(cmds, divisor, "RegWrite")].Data, StepDivisor(700, 1234) & 0xFF);
     }
 }
 
-TEST(MotionBuilder, ZOnTheHeadBoardAndM1FollowTheBoard) {
+TEST(MotionBuilder, ZOnTheHeadBoard) {
     MotorSettings s = Plain(0);
     s.Z0Board = 1;
-    for (std::uint8_t motor : {0x04, 0x10}) {
-        const Commands cmds = Build({Step(motor, "none")}, {}, s);
-        EXPECT_EQ(Count(cmds, 0x41D0), 1u);
-        EXPECT_EQ(Count(cmds, 0x41D7), 1u);
-        EXPECT_EQ(Count(cmds, 0x41DF), 1u);
-        EXPECT_EQ(Count(cmds, 0x41D2, "WriteOR"), 1u);
-        EXPECT_EQ(Count(cmds, 0x41D3, "ReadAnd"), 1u);
-        EXPECT_EQ(Count(cmds, 0x40B0) + Count(cmds, 0x40B3), 0u);
-        EXPECT_EQ(Count(cmds, motor == 0x04 ? 0x41D2 : 0x40C1, "RegWrite"), 1u);
-    }
+    const Commands cmds = Build({Step(0x04, "none")}, {}, s);
+    EXPECT_EQ(Count(cmds, 0x41D2, "RegWrite") + Count(cmds, 0x41DF) + Count(cmds, 0x41D3), 3u);
+    EXPECT_EQ(Count(cmds, 0x40B0) + Count(cmds, 0x40BF) + Count(cmds, 0x40C2), 0u);
 }
 
 TEST(MotionBuilder, GearOnlyAfterMovementStepsAndGroupsRebuilt) {
