@@ -42,8 +42,10 @@ struct TestMoveInputs {
     bool y0Ticked = true;
     bool y1Ticked = false;
     std::string led = "0";
-    // As the page's settings controls give them; a test move copies the
-    // polarities, limit enables, Z board and Z gear into the controller object.
+    // The controller object's settings with the page's settings controls applied
+    // (a page leaves the settings it has no controls for as they are). A test
+    // move copies the polarities, limit enables, Z board and Z gear into the
+    // controller object; the status display reads the Z board from here.
     controller::MotorSettings settings;
 
     bool Ticked(TestMotor motor) const { return ticked[static_cast<std::size_t>(motor)]; }
