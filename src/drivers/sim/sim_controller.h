@@ -13,6 +13,8 @@
 
 namespace velmor::sim {
 
+class SimMotors;
+
 // Faults a test can switch on; all off by default. Counters count down as the
 // fault strikes. Set them between transfers (they are not locked).
 struct SimFaults {
@@ -57,6 +59,9 @@ class SimController {
 
     // How often bit 7 of a reset register (0x4008, 0x4108) went from 0 to 1.
     virtual std::uint32_t ResetPulses(std::uint16_t address) const = 0;
+
+    // The motion generators and their knobs (layout, clock, limits, stuck motors).
+    virtual SimMotors& Motors() = 0;
 };
 
 }  // namespace velmor::sim

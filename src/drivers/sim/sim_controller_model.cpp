@@ -36,6 +36,7 @@ SimControllerModel::SimControllerModel(std::uint32_t flashBusyReads)
 }
 
 void SimControllerModel::InstallHooks() {
+    motors_.Install(regs_);
     // Version blocks are read-only: a write leaves the identity in place.
     auto keep = [](SimRegisterFile& file, std::uint16_t address, std::uint8_t previous,
                    std::uint8_t) { file.SetRaw(address, previous); };

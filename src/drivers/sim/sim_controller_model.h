@@ -22,6 +22,7 @@
 
 #include "drivers/sim/sim_controller.h"
 #include "drivers/sim/sim_flash.h"
+#include "drivers/sim/sim_motors.h"
 #include "drivers/sim/sim_register_file.h"
 #include "drivers/sim/sim_state_file.h"
 #include "drivers/sim/sim_transfer.h"
@@ -72,6 +73,7 @@ class SimControllerModel final : public SimController {
     std::vector<std::vector<std::uint8_t>> VendorFrames() const override;
     void AddRegisterHook(RegisterHook hook) override;
     std::uint32_t ResetPulses(std::uint16_t address) const override;
+    SimMotors& Motors() override { return motors_; }
 
     // ---- host traffic ----
     SimOutcome BulkOut(std::span<const std::uint8_t> data);
@@ -106,6 +108,7 @@ class SimControllerModel final : public SimController {
     mutable std::mutex mutex_;
     SimRegisterFile regs_;
     SimFlash flash_;
+    SimMotors motors_;
     SimFaults faults_;
     std::vector<std::uint8_t> answer_;  // queued answer words, 4 bytes each
     std::vector<std::vector<std::uint8_t>> vendorFrames_;
