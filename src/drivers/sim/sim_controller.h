@@ -14,6 +14,7 @@
 namespace velmor::sim {
 
 class SimMotors;
+class SimPanel;
 
 // Faults a test can switch on; all off by default. Counters count down as the
 // fault strikes. Set them between transfers (they are not locked).
@@ -52,6 +53,8 @@ class SimController {
 
     // Frames accepted with vendor requests 0xEC/0xE2 (good check byte), oldest first.
     virtual std::vector<std::vector<std::uint8_t>> VendorFrames() const = 0;
+    // The control panel that takes the "W" "L" frames of request 0xEC and answers 0xED.
+    virtual SimPanel& Panel() = 0;
 
     // Adds behaviour to a range of registers. Hooks run with the controller
     // locked: they reach registers only through the file they are given.

@@ -287,6 +287,7 @@ SimOutcome SimControllerModel::VendorRequest(const usb::XferRequest& setup,
             if (vendorFrames_.size() >= kVendorFrameLimit)
                 vendorFrames_.erase(vendorFrames_.begin());
             vendorFrames_.emplace_back(data.begin(), data.end());
+            panelAnswers_ = setup.bRequest == vendor::kWriteChecked && panel_.Receive(data);
             return SimOutcome::Moved(data.size());
         }
         case vendor::kReadChecked:
@@ -302,13 +303,25 @@ SimOutcome SimControllerModel::VendorRequest(const usb::XferRequest& setup,
 // frame (whose own last byte is already such a sum), or [0] before any frame.
 // When the host asked for fewer bytes, the answer is shortened and its check
 // byte computed anew, so every answer the device gives is well formed.
+// After a panel frame the answer is the panel's reply, or a stall while the
+// panel stays silent.
 SimOutcome SimControllerModel::ReadChecked(std::span<std::uint8_t> data) const {
+    if (panelAnswers_) {
+        const auto reply = panel_.CurrentReply();
+        if (!reply) return SimOutcome::Failed(status::kUsbdStall);
+        return Answer(data, *reply);
+    }
     if (data.empty()) return SimOutcome::Moved(0);
     if (vendorFrames_.empty()) {
         data[0] = 0;
         return SimOutcome::Moved(1);
     }
-    const std::vector<std::uint8_t>& frame = vendorFrames_.back();
+    return Answer(data, vendorFrames_.back());
+}
+
+SimOutcome SimControllerModel::Answer(std::span<std::uint8_t> data,
+                                      std::span<const std::uint8_t> frame) {
+    if (data.empty()) return SimOutcome::Moved(0);
     std::size_t n = std::min<std::size_t>({frame.size(), data.size() - 1, 255});
     if (n == frame.size()) {
         std::copy(frame.begin(), frame.end(), data.begin() + 1);

@@ -23,6 +23,7 @@
 #include "drivers/sim/sim_controller.h"
 #include "drivers/sim/sim_flash.h"
 #include "drivers/sim/sim_motors.h"
+#include "drivers/sim/sim_panel.h"
 #include "drivers/sim/sim_register_file.h"
 #include "drivers/sim/sim_state_file.h"
 #include "drivers/sim/sim_transfer.h"
@@ -71,6 +72,7 @@ class SimControllerModel final : public SimController {
     void WriteFlash(std::uint32_t address, std::span<const std::uint8_t> data) override;
     SimFaults& Faults() override { return faults_; }
     std::vector<std::vector<std::uint8_t>> VendorFrames() const override;
+    SimPanel& Panel() override { return panel_; }
     void AddRegisterHook(RegisterHook hook) override;
     std::uint32_t ResetPulses(std::uint16_t address) const override;
     SimMotors& Motors() override { return motors_; }
@@ -103,6 +105,7 @@ class SimControllerModel final : public SimController {
     void QueueRead(std::uint16_t start, std::size_t count);
     void SpoilAnswer(std::span<std::uint8_t> words);
     SimOutcome ReadChecked(std::span<std::uint8_t> data) const;
+    static SimOutcome Answer(std::span<std::uint8_t> data, std::span<const std::uint8_t> frame);
     void Changed();
 
     mutable std::mutex mutex_;
@@ -112,6 +115,8 @@ class SimControllerModel final : public SimController {
     SimFaults faults_;
     std::vector<std::uint8_t> answer_;  // queued answer words, 4 bytes each
     std::vector<std::vector<std::uint8_t>> vendorFrames_;
+    SimPanel panel_;
+    bool panelAnswers_ = false;  // the last 0xEC frame was the panel's: 0xED reads its reply
     std::uint32_t flashBusyReads_;
     std::uint32_t busyRemaining_ = 0;
     std::map<std::uint16_t, std::uint32_t> resetPulses_;
