@@ -18,10 +18,10 @@ using Byte = std::uint8_t PrtConfigParams::*;
 struct ParameterRow {
     std::uint16_t address;
     std::string_view regName;
-    Byte field;             // nullptr: the fixed value below
+    Byte field;  // nullptr: the fixed value below
     std::uint8_t fixed;
     bool fourFiberOnly;
-    bool onlyOnRebuild;     // never appended unless the list is rebuilt
+    bool onlyOnRebuild;  // never appended unless the list is rebuilt
 };
 
 constexpr ParameterRow kRows[] = {

@@ -12,14 +12,14 @@ using Byte = std::uint8_t PrtConfigParams::*;
 
 // A two-valued choice: `setIndex` is the entry that sets the bit.
 struct BitRow {
-    int ConfigControls::* control;
+    int ConfigControls::*control;
     Byte field;
     int bit;
     int setIndex;
 };
 
 struct ColumnRow {
-    int HeadColumnControls::* control;
+    int HeadColumnControls::*control;
     int bit;
     int setIndex;
 };
@@ -174,7 +174,8 @@ PrtConfigParams Encode(const ConfigControls& controls, Layout layout,
     if (inList(controls.jetType, kJetTypeValues.size()))
         params.jetType = static_cast<std::uint8_t>(controls.jetType + 1);
     if (inList(controls.rasterRes, kDpiCodes.size()))
-        params.dpiCode = static_cast<std::uint8_t>(kDpiCodes[static_cast<std::size_t>(controls.rasterRes)]);
+        params.dpiCode =
+            static_cast<std::uint8_t>(kDpiCodes[static_cast<std::size_t>(controls.rasterRes)]);
     return params;
 }
 
@@ -194,9 +195,8 @@ ConfigControls Decode(const PrtConfigParams& params, Layout layout, ConfigContro
     }
 
     DecodeRows(kSingleRows, params, controls);
-    controls.jetType = params.jetType >= 1 && params.jetType <= kJetTypeValues.size()
-                           ? params.jetType - 1
-                           : 0;
+    controls.jetType =
+        params.jetType >= 1 && params.jetType <= kJetTypeValues.size() ? params.jetType - 1 : 0;
     for (std::size_t i = 0; i < kDpiCodes.size(); ++i) {
         if ((params.dpiCode & 0x0F) == kDpiCodes[i]) controls.rasterRes = static_cast<int>(i);
     }
@@ -223,11 +223,21 @@ PrtConfigParams TakeFromList(const std::vector<controller::CMD_INFO>& list, Layo
     for (const controller::CMD_INFO& command : list) {
         if (onlyGroup && command.KeyName != *onlyGroup) continue;
         switch (command.Addr) {
-            case 0x4009: params.mbCtrl1 = command.Data; break;
-            case 0x400A: params.mbCtrl2 = command.Data; break;
-            case 0x4109: params.hbCtrl1 = command.Data; break;
-            case 0x410A: params.hbCtrl2 = command.Data; break;
-            case 0x410B: params.flashSpit = command.Data; break;
+            case 0x4009:
+                params.mbCtrl1 = command.Data;
+                break;
+            case 0x400A:
+                params.mbCtrl2 = command.Data;
+                break;
+            case 0x4109:
+                params.hbCtrl1 = command.Data;
+                break;
+            case 0x410A:
+                params.hbCtrl2 = command.Data;
+                break;
+            case 0x410B:
+                params.flashSpit = command.Data;
+                break;
             default:
                 if (layout == Layout::Fiber) {
                     if (command.Addr == 0x400B) params.mbCtrl2b = command.Data;
@@ -251,11 +261,21 @@ PrtConfigParams TakeFromReadBack(const std::vector<controller::CMD_INFO>& readBa
     }
     for (const controller::CMD_INFO& command : readBack) {
         switch (command.Addr) {
-            case 0x4009: params.mbCtrl1 = command.Data; break;
-            case 0x400A: params.mbCtrl2 = command.Data; break;
-            case 0x4109: params.hbCtrl1 = command.Data; break;
-            case 0x410A: params.hbCtrl2 = command.Data; break;
-            case 0x410B: params.flashSpit = command.Data; break;
+            case 0x4009:
+                params.mbCtrl1 = command.Data;
+                break;
+            case 0x400A:
+                params.mbCtrl2 = command.Data;
+                break;
+            case 0x4109:
+                params.hbCtrl1 = command.Data;
+                break;
+            case 0x410A:
+                params.hbCtrl2 = command.Data;
+                break;
+            case 0x410B:
+                params.flashSpit = command.Data;
+                break;
             default:
                 if (layout != Layout::Fiber) break;
                 if (command.Addr == 0x400B) params.mbCtrl2b = command.Data;

@@ -23,7 +23,7 @@ inline constexpr std::array<std::string_view, 3> kDotSizeValuesEnglish{"Small po
                                                                        "Big point"};
 inline constexpr std::array<std::string_view, 3> kDotSizeValuesChinese{"小点", "中点", "大点"};
 inline constexpr std::array<std::string_view, 12> kFlashFrequencyValues{
-    "1   HZ", "2   HZ", "4   HZ",  "8   HZ",  "16  HZ", "32  HZ",
+    "1   HZ", "2   HZ", "4   HZ", "8   HZ", "16  HZ", "32  HZ",
     "64  HZ", "128 HZ", "256 HZ", "512 HZ", "1   K",  "2   K"};
 inline constexpr std::array<std::string_view, 2> kInkAutoValues{"Disable", "Enable"};
 inline constexpr std::array<std::string_view, 2> kDoubleYValues{"Single", "Double"};

@@ -44,7 +44,7 @@ enum class DownloadOutcome {
 
 struct DownloadResult {
     DownloadOutcome outcome = DownloadOutcome::TransferFailed;
-    int rounds = 0;  // write/read/compare rounds made, 1..6
+    int rounds = 0;                        // write/read/compare rounds made, 1..6
     std::vector<std::size_t> differences;  // first differing offsets of the last compare
     std::string log;                       // the dump and, on failure, what went wrong
 
@@ -128,9 +128,8 @@ class CImageDownload {
 // the controller object's read-back list (cmdList2), the motion read-back (when
 // given) rebuilds the motion lists and motor settings from them, and the
 // parameter bytes are taken for the board type's layout.
-using MotionReadBack =
-    std::function<void(const std::vector<controller::CMD_INFO>& readBack,
-                       controller::CMainOperation& op)>;
+using MotionReadBack = std::function<void(const std::vector<controller::CMD_INFO>& readBack,
+                                          controller::CMainOperation& op)>;
 PrtConfigParams ApplyReadBack(controller::CMainOperation& op, const ImageReadBack& image,
                               const PrtConfigParams& params, const MotionReadBack& motion);
 

@@ -79,8 +79,8 @@ std::string ImageBuildMessage(const ImageBuild& build, std::string_view language
             return english ? "The command list needs " + count +
                                  " records, but the start-up image holds at most " + limit +
                                  ". Nothing was written to the controller."
-                           : "命令列表需要 " + count + " 条记录，但启动镜像最多只能容纳 " +
-                                 limit + " 条。未向控制器写入任何数据。";
+                           : "命令列表需要 " + count + " 条记录，但启动镜像最多只能容纳 " + limit +
+                                 " 条。未向控制器写入任何数据。";
         }
         case ImageBuildError::UnknownKeyword: {
             const CMD_INFO& c = build.badCommand;
@@ -120,7 +120,8 @@ ImageReadBack ParseStartImage(std::span<const std::uint8_t> block) {
     bool ended = false;
     result.commands.reserve(kImageSlots);
     for (int slot = 0; slot < kImageSlots; ++slot) {
-        const std::uint8_t* record = block.data() + static_cast<std::size_t>(slot) * kImageRecordSize;
+        const std::uint8_t* record =
+            block.data() + static_cast<std::size_t>(slot) * kImageRecordSize;
         if (const std::string_view known = KeywordOf(record[0]); !known.empty()) keyword = known;
         if (record[0] == kEndCode) ended = true;
         CMD_INFO command;

@@ -1,9 +1,9 @@
-#include "config/command_list_update.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
+
+#include "config/command_list_update.h"
 
 namespace velmor::config {
 namespace {
@@ -20,9 +20,9 @@ struct Lists {
         UpdateCommandList({cmdList, cmdNames, allCmdNames, rebuildFlag}, p, boardType);
     }
     int Count(std::uint16_t address) const {
-        return static_cast<int>(std::count_if(cmdList.begin(), cmdList.end(), [&](const CMD_INFO& c) {
-            return c.Addr == address && c.KeyName == "InitDone";
-        }));
+        return static_cast<int>(std::count_if(
+            cmdList.begin(), cmdList.end(),
+            [&](const CMD_INFO& c) { return c.Addr == address && c.KeyName == "InitDone"; }));
     }
 };
 
@@ -59,19 +59,22 @@ TEST(CommandListTest, RebuildPutsEveryParameterRegisterOnceAndDropsDefaultComman
         lists.Update(SampleParams(), board);
 
         auto expected = common;
-        if (board == kBoardFourFiber) expected.insert(expected.end(), fourFiber.begin(), fourFiber.end());
+        if (board == kBoardFourFiber)
+            expected.insert(expected.end(), fourFiber.begin(), fourFiber.end());
         std::size_t initDone = 0;
         for (const auto& [address, name, data] : expected) {
             ASSERT_EQ(lists.Count(address), 1) << std::hex << address;
-            const auto it = std::find_if(lists.cmdList.begin(), lists.cmdList.end(),
-                                         [&](const CMD_INFO& c) { return c.Addr == address && c.KeyName == "InitDone"; });
+            const auto it = std::find_if(
+                lists.cmdList.begin(), lists.cmdList.end(),
+                [&](const CMD_INFO& c) { return c.Addr == address && c.KeyName == "InitDone"; });
             EXPECT_EQ(it->RegName, name);
             EXPECT_EQ(it->OptType, "RegWrite");
             EXPECT_EQ(it->Data, data) << std::hex << address;
             ++initDone;
         }
-        const auto groups = std::count_if(lists.cmdList.begin(), lists.cmdList.end(),
-                                          [](const CMD_INFO& c) { return c.KeyName == "InitDone"; });
+        const auto groups =
+            std::count_if(lists.cmdList.begin(), lists.cmdList.end(),
+                          [](const CMD_INFO& c) { return c.KeyName == "InitDone"; });
         EXPECT_EQ(static_cast<std::size_t>(groups), initDone);
         EXPECT_EQ(lists.cmdList.front().KeyName, "InitMovement");  // kept, "default" gone
         EXPECT_FALSE(lists.rebuildFlag);
@@ -94,7 +97,7 @@ TEST(CommandListTest, WithoutRebuildTheFirstSixRowsOnlyReplace) {
     EXPECT_EQ(lists.Count(0x4009), 0);  // none to replace: none added
     EXPECT_EQ(lists.Count(0x4109), 0);
     EXPECT_EQ(lists.cmdList[0], (CMD_INFO{"InitDone", "MB Ctrl2", "RegWrite", 0x400A, 0x22}));
-    EXPECT_EQ(lists.cmdList[1].Data, 0x02);  // only the first one is replaced
+    EXPECT_EQ(lists.cmdList[1].Data, 0x02);           // only the first one is replaced
     EXPECT_EQ(lists.cmdList[2].OptType, "WriteAnd");  // 0x400B replaces a "RegWrite" only
     EXPECT_EQ(lists.cmdList[3].KeyName, "default");
     EXPECT_EQ(lists.Count(0x400B), 2);  // the AND update and the appended write

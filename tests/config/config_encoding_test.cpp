@@ -15,7 +15,7 @@ using Set = std::function<void(ConfigControls&)>;
 struct BitCase {
     const char* control;
     Set set;  // selects the entry that sets the bit
-    std::uint8_t PrtConfigParams::* field;
+    std::uint8_t PrtConfigParams::*field;
     std::uint8_t expected;
 };
 
@@ -24,22 +24,33 @@ struct BitCase {
 TEST(ConfigEncodingTest, EachControlSetsItsBitInTheSingleBoardLayout) {
     const BitCase cases[] = {
         {"Orignal At", [](ConfigControls& c) { c.orignalAt = 1; }, &PrtConfigParams::mbCtrl1, 0x80},
-        {"M-LLeft Pol", [](ConfigControls& c) { c.mLLeftPol = 1; }, &PrtConfigParams::mbCtrl1, 0x40},
+        {"M-LLeft Pol", [](ConfigControls& c) { c.mLLeftPol = 1; }, &PrtConfigParams::mbCtrl1,
+         0x40},
         {"M-LRight", [](ConfigControls& c) { c.mLRight = 1; }, &PrtConfigParams::mbCtrl1, 0x20},
         {"M-Raster", [](ConfigControls& c) { c.mRaster = 1; }, &PrtConfigParams::mbCtrl1, 0x10},
         {"MotoX-Dir", [](ConfigControls& c) { c.motoXDir = 1; }, &PrtConfigParams::mbCtrl1, 0x08},
         {"MotoY-Dir", [](ConfigControls& c) { c.motoYDir = 1; }, &PrtConfigParams::mbCtrl1, 0x04},
-        {"Ink-Auto En", [](ConfigControls& c) { c.inkAutoEn = 1; }, &PrtConfigParams::mbCtrl1, 0x02},
-        {"M_Pol_Waste", [](ConfigControls& c) { c.mPolWaste = 1; }, &PrtConfigParams::mbCtrl2, 0x80},
+        {"Ink-Auto En", [](ConfigControls& c) { c.inkAutoEn = 1; }, &PrtConfigParams::mbCtrl1,
+         0x02},
+        {"M_Pol_Waste", [](ConfigControls& c) { c.mPolWaste = 1; }, &PrtConfigParams::mbCtrl2,
+         0x80},
         {"Y-Limit HB", [](ConfigControls& c) { c.yLimitSel = 2; }, &PrtConfigParams::mbCtrl2, 0x20},
-        {"X-Limit Disable", [](ConfigControls& c) { c.xLimitSel = 3; }, &PrtConfigParams::mbCtrl2, 0x03},
-        {"H-LLeft Pol", [](ConfigControls& c) { c.mainColumn.hLLeftPol = 1; }, &PrtConfigParams::hbCtrl1, 0x40},
-        {"H-LRight Pol", [](ConfigControls& c) { c.mainColumn.hLRightPol = 1; }, &PrtConfigParams::hbCtrl1, 0x20},
-        {"H-Raster Pol", [](ConfigControls& c) { c.mainColumn.hRasterPol = 1; }, &PrtConfigParams::hbCtrl1, 0x10},
-        {"Prn-Limit MB", [](ConfigControls& c) { c.mainColumn.prnLimitSel = 1; }, &PrtConfigParams::hbCtrl1, 0x08},
-        {"Ink-Safe Pol", [](ConfigControls& c) { c.mainColumn.inkSafePol = 1; }, &PrtConfigParams::hbCtrl1, 0x01},
-        {"Ink-k Pol", [](ConfigControls& c) { c.mainColumn.inkPol[0] = 1; }, &PrtConfigParams::hbCtrl2, 0x80},
-        {"Ink-LY Pol", [](ConfigControls& c) { c.mainColumn.inkPol[7] = 1; }, &PrtConfigParams::hbCtrl2, 0x01},
+        {"X-Limit Disable", [](ConfigControls& c) { c.xLimitSel = 3; }, &PrtConfigParams::mbCtrl2,
+         0x03},
+        {"H-LLeft Pol", [](ConfigControls& c) { c.mainColumn.hLLeftPol = 1; },
+         &PrtConfigParams::hbCtrl1, 0x40},
+        {"H-LRight Pol", [](ConfigControls& c) { c.mainColumn.hLRightPol = 1; },
+         &PrtConfigParams::hbCtrl1, 0x20},
+        {"H-Raster Pol", [](ConfigControls& c) { c.mainColumn.hRasterPol = 1; },
+         &PrtConfigParams::hbCtrl1, 0x10},
+        {"Prn-Limit MB", [](ConfigControls& c) { c.mainColumn.prnLimitSel = 1; },
+         &PrtConfigParams::hbCtrl1, 0x08},
+        {"Ink-Safe Pol", [](ConfigControls& c) { c.mainColumn.inkSafePol = 1; },
+         &PrtConfigParams::hbCtrl1, 0x01},
+        {"Ink-k Pol", [](ConfigControls& c) { c.mainColumn.inkPol[0] = 1; },
+         &PrtConfigParams::hbCtrl2, 0x80},
+        {"Ink-LY Pol", [](ConfigControls& c) { c.mainColumn.inkPol[7] = 1; },
+         &PrtConfigParams::hbCtrl2, 0x01},
     };
     // Entries at index 0 that set bits: X/Y-Raster "MB-Raster", Prn-Raster
     // "MB-Raster", Jet-Oriental "PCB at Left". Move them off first.
@@ -98,11 +109,14 @@ TEST(ConfigEncodingTest, ChannelsPackAndDecode) {
 
     PrtConfigParams p;
     p.fiberChannelMap = 0x00;
-    EXPECT_EQ(Decode(p, Layout::SingleBoard, {}).channels, (std::array<bool, 4>{true, false, false, false}));
+    EXPECT_EQ(Decode(p, Layout::SingleBoard, {}).channels,
+              (std::array<bool, 4>{true, false, false, false}));
     p.fiberChannelMap = 0xE4;
-    EXPECT_EQ(Decode(p, Layout::SingleBoard, {}).channels, (std::array<bool, 4>{true, true, true, true}));
+    EXPECT_EQ(Decode(p, Layout::SingleBoard, {}).channels,
+              (std::array<bool, 4>{true, true, true, true}));
     p.fiberChannelMap = 0x02;
-    EXPECT_EQ(Decode(p, Layout::SingleBoard, {}).channels, (std::array<bool, 4>{false, false, true, false}));
+    EXPECT_EQ(Decode(p, Layout::SingleBoard, {}).channels,
+              (std::array<bool, 4>{false, false, true, false}));
 }
 
 TEST(ConfigEncodingTest, InkSupplyTimeKeepsItsValueOutside1To255) {
@@ -163,9 +177,9 @@ TEST(ConfigEncodingTest, DecodeInvertsEncodeInBothLayouts) {
             c.xLimitSel = pick(4);
             c.yLimitSel = pick(4);
             for (HeadColumnControls* col : {&c.mainColumn, &c.secondColumn}) {
-                for (int* two : {&col->hLLeftPol, &col->hLRightPol, &col->hRasterPol,
-                                 &col->inkSafePol, &col->jetOriental, &col->prnLimitSel,
-                                 &col->prnRasterSel})
+                for (int* two :
+                     {&col->hLLeftPol, &col->hLRightPol, &col->hRasterPol, &col->inkSafePol,
+                      &col->jetOriental, &col->prnLimitSel, &col->prnRasterSel})
                     *two = pick(2);
                 for (int& ink : col->inkPol) ink = pick(2);
             }

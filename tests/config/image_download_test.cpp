@@ -30,7 +30,9 @@ class ImageDownloadTest : public ::testing::Test {
         build = BuildStartImage(SampleList(), {"InitDone", "InitEnd"});
     }
 
-    std::vector<std::uint8_t> Flash() { return rig.Controller().ReadFlash(kImageFlashAddress, kImageSize); }
+    std::vector<std::uint8_t> Flash() {
+        return rig.Controller().ReadFlash(kImageFlashAddress, kImageSize);
+    }
     bool FlashHoldsImage() {
         const auto bytes = Flash();
         return std::equal(bytes.begin(), bytes.end(), build.image.begin());
@@ -87,9 +89,17 @@ TEST_F(ImageDownloadTest, FaultMatrix) {
         {"flip write five times", [](auto& f) { f.flipWrites = 5; }, O::Verified, 6},
         {"flip write always", [](auto& f) { f.flipWrites = always; }, O::VerifyFailed, 6},
         {"flip in this chunk only",
-         [](auto& f) { f.flipWrites = always; f.flipOnlyChunkAt = 0x1B0FFF; }, O::VerifyFailed, 6},
+         [](auto& f) {
+             f.flipWrites = always;
+             f.flipOnlyChunkAt = 0x1B0FFF;
+         },
+         O::VerifyFailed, 6},
         {"flip in another chunk only",
-         [](auto& f) { f.flipWrites = always; f.flipOnlyChunkAt = 0x1B1000; }, O::Verified, 1},
+         [](auto& f) {
+             f.flipWrites = always;
+             f.flipOnlyChunkAt = 0x1B1000;
+         },
+         O::Verified, 1},
         {"lost writes, five", [](auto& f) { f.lostWrites = 5; }, O::Verified, 6},
         {"lost writes, six", [](auto& f) { f.lostWrites = 6; }, O::VerifyFailed, 6},
         {"partial write once", [](auto& f) { f.partialWrites = 1; }, O::Verified, 2},
@@ -221,9 +231,11 @@ TEST_F(ImageDownloadTest, ReadBackParsesAndFailsClearly) {
     PrtConfigParams before;
     before.inkSupplyTime = 5;
     before.flashSpit = 0xC0;
-    const PrtConfigParams taken = ApplyReadBack(
-        rig.op, withParams.image, before,
-        [&](const std::vector<CMD_INFO>& slots, controller::CMainOperation&) { handed = slots.size(); });
+    const PrtConfigParams taken =
+        ApplyReadBack(rig.op, withParams.image, before,
+                      [&](const std::vector<CMD_INFO>& slots, controller::CMainOperation&) {
+                          handed = slots.size();
+                      });
     EXPECT_EQ(handed, 1024u);
     EXPECT_EQ(rig.op.cmdList2.size(), 1024u);
     PrtConfigParams expected = params;

@@ -55,10 +55,10 @@ TEST_F(StartImageReplayTest, ResetAfterDownloadShowsTheConfiguredRegisters) {
 
 TEST_F(StartImageReplayTest, ReplayRules) {
     const std::vector<CMD_INFO> list = {
-        {"A", "w", "RegWrite", 0x4020, 0xF0},  {"A", "and", "WriteAnd", 0x4020, 0x3C},
-        {"A", "or", "WriteOR", 0x4020, 0x01},  {"A", "wait", "ReadAnd", 0x4021, 0x01},
-        {"A", "mark", "ReInit", 0x4E00, 0x55}, {"A", "z", "RegWrite", 0x40D0, 0x11},
-        {"A", "id", "RegWrite", 0x40F2, 0x00}, {"E", "end", "InitEnd", 0x4E00, 0x00},
+        {"A", "w", "RegWrite", 0x4020, 0xF0},    {"A", "and", "WriteAnd", 0x4020, 0x3C},
+        {"A", "or", "WriteOR", 0x4020, 0x01},    {"A", "wait", "ReadAnd", 0x4021, 0x01},
+        {"A", "mark", "ReInit", 0x4E00, 0x55},   {"A", "z", "RegWrite", 0x40D0, 0x11},
+        {"A", "id", "RegWrite", 0x40F2, 0x00},   {"E", "end", "InitEnd", 0x4E00, 0x00},
         {"B", "after", "RegWrite", 0x4022, 0x99}};
     Download(list, {"A", "E", "B"});
     rig.Controller().SetReg(0x4023, 5);
@@ -71,16 +71,17 @@ TEST_F(StartImageReplayTest, ReplayRules) {
     EXPECT_EQ(replay.records, 8);  // through the end record, not beyond
     EXPECT_EQ(replay.markers, 1);
     EXPECT_EQ(replay.waitsGivenUp, 1);
-    EXPECT_EQ(Reg(0x4020), 0x31);   // 0xF0 & 0x3C | 0x01
-    EXPECT_EQ(Reg(0x4022), 0x00);   // after the end marker
-    EXPECT_EQ(Reg(0x4023), 0x00);   // cleared by the power-up
-    EXPECT_EQ(Reg(0x40D0), 0x11);   // stored, but no flash command ran
+    EXPECT_EQ(Reg(0x4020), 0x31);  // 0xF0 & 0x3C | 0x01
+    EXPECT_EQ(Reg(0x4022), 0x00);  // after the end marker
+    EXPECT_EQ(Reg(0x4023), 0x00);  // cleared by the power-up
+    EXPECT_EQ(Reg(0x40D0), 0x11);  // stored, but no flash command ran
     EXPECT_EQ(rig.Controller().ReadFlash(0, 16), flashBefore);
     EXPECT_EQ(Reg(0x40F2), identity);  // version blocks stay read-only
 }
 
 TEST_F(StartImageReplayTest, InvalidImagesRunNothing) {
-    Download({{"A", "w", "RegWrite", 0x4020, 0x42}, {"E", "end", "InitEnd", 0x4E00, 0}}, {"A", "E"});
+    Download({{"A", "w", "RegWrite", 0x4020, 0x42}, {"E", "end", "InitEnd", 0x4E00, 0}},
+             {"A", "E"});
     auto image = rig.Controller().ReadFlash(kImageFlashAddress, kImageSize);
 
     image[3] ^= 0x01;  // damaged: the CRC no longer matches

@@ -41,10 +41,11 @@ TEST(StartImageTest, ThreeTerminatorsOnly) {
 }
 
 TEST(StartImageTest, GroupsGoInDownloadOrder) {
-    const std::vector<CMD_INFO> list = {
-        {"InitMovement", "a", "WriteAnd", 0x400B, 0x7F}, {"InitDone", "b", "RegWrite", 0x4009, 0x91},
-        {"Unlisted", "c", "RegWrite", 0x4001, 0x01},     {"InitMovement", "d", "ReadAnd", 0x400F, 0x01},
-        {"InitEnd", "e", "InitEnd", 0x4E00, 0x00}};
+    const std::vector<CMD_INFO> list = {{"InitMovement", "a", "WriteAnd", 0x400B, 0x7F},
+                                        {"InitDone", "b", "RegWrite", 0x4009, 0x91},
+                                        {"Unlisted", "c", "RegWrite", 0x4001, 0x01},
+                                        {"InitMovement", "d", "ReadAnd", 0x400F, 0x01},
+                                        {"InitEnd", "e", "InitEnd", 0x4E00, 0x00}};
     const ImageBuild build = BuildStartImage(list, {"InitDone", "InitMovement", "InitEnd"});
     ASSERT_TRUE(build.Ok());
     const std::uint8_t records[] = {0x10, 0x40, 0x09, 0x91, 0x11, 0x40, 0x0B, 0x7F,
@@ -71,9 +72,9 @@ TEST(StartImageTest, RefusesWhatDoesNotFit) {
     EXPECT_NE(ImageBuildMessage(tooMany, "eng").find("at most 1022"), std::string::npos);
     EXPECT_NE(ImageBuildMessage(tooMany, "chs").find("1023"), std::string::npos);
 
-    const ImageBuild unknown = BuildStartImage(
-        {{"InitDone", "MB Ctrl1", "RegWrite", 0x4009, 1}, {"Heads", "HB Foo", "regwrite", 0x4101, 2}},
-        {"InitDone", "Heads"});
+    const ImageBuild unknown = BuildStartImage({{"InitDone", "MB Ctrl1", "RegWrite", 0x4009, 1},
+                                                {"Heads", "HB Foo", "regwrite", 0x4101, 2}},
+                                               {"InitDone", "Heads"});
     EXPECT_EQ(unknown.error, ImageBuildError::UnknownKeyword);
     const std::string english = ImageBuildMessage(unknown, "eng");
     EXPECT_NE(english.find("\"HB Foo\""), std::string::npos);
@@ -86,7 +87,9 @@ TEST(StartImageTest, RefusesWhatDoesNotFit) {
 TEST(StartImageTest, ParsesBuiltBlankAndZeroBlocks) {
     const std::vector<CMD_INFO> list = {{"InitDone", "MB Ctrl1", "RegWrite", 0x4009, 0x91},
                                         {"InitDone", "x", "WriteOR", 0x400B, 0x08},
-                                        End(), End(), End()};
+                                        End(),
+                                        End(),
+                                        End()};
     ImageBuild build = BuildStartImage(list, {"InitDone", "InitEnd"});
     build.image[0x20] = 0x77;  // an unknown code after the end: keeps "InitEnd"
     const std::uint16_t crc = ReferenceCrc(build.image.data(), 0xFFA);
