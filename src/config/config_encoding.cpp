@@ -218,37 +218,48 @@ ConfigControls Decode(const PrtConfigParams& params, Layout layout, ConfigContro
     return controls;
 }
 
+namespace {
+
+// One command's byte, by address. The single-board extras (ink supply time and
+// channel map) come from the command list only, not from a read-back.
+void TakeByAddress(const controller::CMD_INFO& command, Layout layout, bool singleExtras,
+                   PrtConfigParams& params) {
+    switch (command.Addr) {
+        case 0x4009:
+            params.mbCtrl1 = command.Data;
+            return;
+        case 0x400A:
+            params.mbCtrl2 = command.Data;
+            return;
+        case 0x4109:
+            params.hbCtrl1 = command.Data;
+            return;
+        case 0x410A:
+            params.hbCtrl2 = command.Data;
+            return;
+        case 0x410B:
+            params.flashSpit = command.Data;
+            return;
+        default:
+            break;
+    }
+    if (layout == Layout::Fiber) {
+        if (command.Addr == 0x400B) params.mbCtrl2b = command.Data;
+        if (command.Addr == 0x4209) params.hbCtrl11 = command.Data;
+        if (command.Addr == 0x420A) params.hbCtrl22 = command.Data;
+    } else if (singleExtras) {
+        if (command.Addr == 0x4071) params.inkSupplyTime = command.Data;
+        if (command.Addr == 0x407B) params.fiberChannelMap = command.Data;
+    }
+}
+
+}  // namespace
+
 PrtConfigParams TakeFromList(const std::vector<controller::CMD_INFO>& list, Layout layout,
                              PrtConfigParams params, std::optional<std::string_view> onlyGroup) {
     for (const controller::CMD_INFO& command : list) {
-        if (onlyGroup && command.KeyName != *onlyGroup) continue;
-        switch (command.Addr) {
-            case 0x4009:
-                params.mbCtrl1 = command.Data;
-                break;
-            case 0x400A:
-                params.mbCtrl2 = command.Data;
-                break;
-            case 0x4109:
-                params.hbCtrl1 = command.Data;
-                break;
-            case 0x410A:
-                params.hbCtrl2 = command.Data;
-                break;
-            case 0x410B:
-                params.flashSpit = command.Data;
-                break;
-            default:
-                if (layout == Layout::Fiber) {
-                    if (command.Addr == 0x400B) params.mbCtrl2b = command.Data;
-                    if (command.Addr == 0x4209) params.hbCtrl11 = command.Data;
-                    if (command.Addr == 0x420A) params.hbCtrl22 = command.Data;
-                } else {
-                    if (command.Addr == 0x4071) params.inkSupplyTime = command.Data;
-                    if (command.Addr == 0x407B) params.fiberChannelMap = command.Data;
-                }
-                break;
-        }
+        if (!onlyGroup || command.KeyName == *onlyGroup)
+            TakeByAddress(command, layout, true, params);
     }
     return params;
 }
@@ -259,31 +270,8 @@ PrtConfigParams TakeFromReadBack(const std::vector<controller::CMD_INFO>& readBa
         ClearRegisterBytes(params);
         return params;
     }
-    for (const controller::CMD_INFO& command : readBack) {
-        switch (command.Addr) {
-            case 0x4009:
-                params.mbCtrl1 = command.Data;
-                break;
-            case 0x400A:
-                params.mbCtrl2 = command.Data;
-                break;
-            case 0x4109:
-                params.hbCtrl1 = command.Data;
-                break;
-            case 0x410A:
-                params.hbCtrl2 = command.Data;
-                break;
-            case 0x410B:
-                params.flashSpit = command.Data;
-                break;
-            default:
-                if (layout != Layout::Fiber) break;
-                if (command.Addr == 0x400B) params.mbCtrl2b = command.Data;
-                if (command.Addr == 0x4209) params.hbCtrl11 = command.Data;
-                if (command.Addr == 0x420A) params.hbCtrl22 = command.Data;
-                break;
-        }
-    }
+    for (const controller::CMD_INFO& command : readBack)
+        TakeByAddress(command, layout, false, params);
     return params;
 }
 

@@ -198,6 +198,28 @@ TEST_F(ImageDownloadTest, NeverFinishedWhileTheWorkerRuns) {
     EXPECT_EQ(job.Progress().stage, TransferStage::Done);
 }
 
+// A flash whose read-back differs only in the CRC bytes does not hold a valid
+// image: the whole block is compared, not only the records.
+class CrcSpoilingFlash : public registers::CFlashReg {
+  public:
+    using CFlashReg::CFlashReg;
+    bool Read(std::uint8_t* data, std::uint32_t address, int length,
+              std::atomic<int>& progress) override {
+        const bool ok = CFlashReg::Read(data, address, length, progress);
+        data[0xFFB] ^= 0x01;
+        return ok;
+    }
+};
+
+TEST_F(ImageDownloadTest, CrcBytesAreVerifiedToo) {
+    CrcSpoilingFlash spoiling(rig.op);
+    CImageDownload job(rig.op, spoiling);
+    const DownloadResult result = job.Download(build.image, build.records);
+    EXPECT_EQ(result.outcome, DownloadOutcome::VerifyFailed);
+    EXPECT_EQ(result.differences, std::vector<std::size_t>{0xFFB});
+    EXPECT_NE(result.log.find(" 0xFFB: "), std::string::npos);
+}
+
 TEST_F(ImageDownloadTest, ReadBackParsesAndFailsClearly) {
     // Blank flash: no image.
     ReadBackResult blank = download.ReadBack();
