@@ -9,7 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include "drivers/sim/sim_flash_faults.h"
 #include "drivers/sim/sim_register_file.h"
+#include "drivers/sim/sim_start_image.h"
 
 namespace velmor::sim {
 
@@ -50,6 +52,14 @@ class SimController {
     virtual void WriteFlash(std::uint32_t address, std::span<const std::uint8_t> data) = 0;
 
     virtual SimFaults& Faults() = 0;
+    // Faults of the flash behind the control blocks (sim_flash_faults.h).
+    virtual SimFlashFaults& FlashFaults() = 0;
+
+    // A simulated power-up: every register cleared, then the start-up image in
+    // flash replayed (sim_start_image.h). A main-board reset replays it too.
+    virtual void PowerUp() = 0;
+    // What the last replay of the start-up image did.
+    virtual StartImageReplay LastStartImageReplay() const = 0;
 
     // Frames accepted with vendor requests 0xEC/0xE2 (good check byte), oldest first.
     virtual std::vector<std::vector<std::uint8_t>> VendorFrames() const = 0;

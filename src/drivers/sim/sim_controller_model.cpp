@@ -1,6 +1,7 @@
 #include "drivers/sim/sim_controller_model.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace velmor::sim {
 
@@ -52,7 +53,10 @@ void SimControllerModel::InstallHooks() {
             {address,
              address,
              [this](SimRegisterFile&, std::uint16_t a, std::uint8_t previous, std::uint8_t value) {
-                 if (!(previous & kResetBit) && (value & kResetBit)) ++resetPulses_[a];
+                 if (!(previous & kResetBit) && (value & kResetBit)) {
+                     ++resetPulses_[a];
+                     if (a == reg::kMainReset) RunStartImage();
+                 }
              },
              {}});
     }
@@ -89,14 +93,15 @@ void SimControllerModel::StampIdentities() {
     }
 }
 
-// Command bit 4 writes the data window into flash (0x11, or 0x1D for the
-// alternate write), otherwise bit 0 reads flash into the window (0x01). The
-// work is done at once; the status then reads busy for a few reads. A length
-// beyond the window is cut to the window.
+// Command 0x11 (or 0x1D, the alternate write) writes the data window into
+// flash, 0x01 reads flash into the window. Other values (such as the 0x51 the
+// configuration download writes before its image) start nothing. The work is
+// done at once, through the flash faults; the status then reads busy for a few
+// reads. A length beyond the window is cut to the window.
 void SimControllerModel::RunFlashCommand(SimRegisterFile& file, std::uint16_t base,
                                          std::uint8_t command) {
-    const bool write = (command & 0x10) != 0;
-    const bool read = !write && (command & 0x01) != 0;
+    const bool write = (command & 0xF3) == 0x11;
+    const bool read = command == 0x01;
     if (!write && !read) return;
     const std::size_t length = std::min<std::size_t>(
         std::size_t{file.Raw(static_cast<std::uint16_t>(base + reg::kFlashLength))} +
@@ -111,9 +116,9 @@ void SimControllerModel::RunFlashCommand(SimRegisterFile& file, std::uint16_t ba
     if (write) {
         for (std::size_t i = 0; i < length; ++i)
             window[i] = file.Raw(static_cast<std::uint16_t>(reg::kFlashWindow + i));
-        flash_.Write(address, window);
+        faultyFlash_.Write(flash_, address, window);
     } else {
-        flash_.Read(address, window);
+        faultyFlash_.Read(flash_, address, window);
         for (std::size_t i = 0; i < length; ++i)
             file.SetRaw(static_cast<std::uint16_t>(reg::kFlashWindow + i), window[i]);
     }
@@ -122,7 +127,9 @@ void SimControllerModel::RunFlashCommand(SimRegisterFile& file, std::uint16_t ba
 
 std::uint8_t SimControllerModel::FlashStatus(std::uint8_t stored) {
     bool busy = false;
-    if (faults_.busyStatusReads > 0) {
+    if (faultyFlash_.StuckBusy()) {
+        busy = true;
+    } else if (faults_.busyStatusReads > 0) {
         --faults_.busyStatusReads;
         busy = true;
     } else if (busyRemaining_ > 0) {
@@ -184,6 +191,32 @@ std::uint32_t SimControllerModel::ResetPulses(std::uint16_t address) const {
     return it == resetPulses_.end() ? 0 : it->second;
 }
 
+bool SimControllerModel::TakeUnplugRequest() {
+    std::lock_guard lock(mutex_);
+    return std::exchange(unplugRequested_, false);
+}
+
+void SimControllerModel::PowerUp() {
+    std::lock_guard lock(mutex_);
+    regs_.SetAll({});
+    answer_.clear();
+    busyRemaining_ = 0;
+    StampIdentities();
+    RunStartImage();
+    Changed();
+}
+
+StartImageReplay SimControllerModel::LastStartImageReplay() const {
+    std::lock_guard lock(mutex_);
+    return lastReplay_;
+}
+
+// Runs with the model locked (from PowerUp or from the reset hook).
+void SimControllerModel::RunStartImage() {
+    lastReplay_ = ReplayStartImage(flash_, regs_);
+    StampIdentities();
+}
+
 bool SimControllerModel::TakeTimeoutFault() {
     std::lock_guard lock(mutex_);
     if (faults_.timeoutTransfers <= 0) return false;
@@ -206,6 +239,14 @@ SimOutcome SimControllerModel::BulkOut(std::span<const std::uint8_t> data) {
         const std::uint8_t* w = data.data() + at;
         const auto address = static_cast<std::uint16_t>(w[1] | (w[2] << 8));
         if (w[3] == kTagWrite) {
+            if (address >= reg::kFlashWindow &&
+                address - reg::kFlashWindow < reg::kFlashWindowSize &&
+                faultyFlash_.UnplugAtWindowWrite()) {
+                // The cable goes in the middle of the transfer: the rest never arrives.
+                unplugRequested_ = true;
+                if (wrote) Changed();
+                return SimOutcome::Failed(status::kUsbdDevNotResponding);
+            }
             regs_.Write(address, w[0]);
             wrote = true;
         } else if (w[3] == kTagRead) {

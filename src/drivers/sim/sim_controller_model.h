@@ -24,6 +24,7 @@
 #include "drivers/sim/sim_flash.h"
 #include "drivers/sim/sim_motors.h"
 #include "drivers/sim/sim_panel.h"
+#include "drivers/sim/sim_flash_faults.h"
 #include "drivers/sim/sim_register_file.h"
 #include "drivers/sim/sim_state_file.h"
 #include "drivers/sim/sim_transfer.h"
@@ -71,6 +72,9 @@ class SimControllerModel final : public SimController {
     std::vector<std::uint8_t> ReadFlash(std::uint32_t address, std::size_t length) const override;
     void WriteFlash(std::uint32_t address, std::span<const std::uint8_t> data) override;
     SimFaults& Faults() override { return faults_; }
+    SimFlashFaults& FlashFaults() override { return faultyFlash_.Faults(); }
+    void PowerUp() override;
+    StartImageReplay LastStartImageReplay() const override;
     std::vector<std::vector<std::uint8_t>> VendorFrames() const override;
     SimPanel& Panel() override { return panel_; }
     void AddRegisterHook(RegisterHook hook) override;
@@ -84,6 +88,9 @@ class SimControllerModel final : public SimController {
     SimOutcome VendorRequest(const usb::XferRequest& setup, std::span<std::uint8_t> data);
     // True (and counted down) when the next transfer is to hang until aborted.
     bool TakeTimeoutFault();
+    // True (once) when a flash fault has asked for the device to be unplugged; the
+    // device does it after the transfer, outside the model's lock.
+    bool TakeUnplugRequest();
 
     // ---- persistence ----
     SimState Snapshot() const;
@@ -101,6 +108,7 @@ class SimControllerModel final : public SimController {
     void InstallHooks();
     void StampIdentities();
     void RunFlashCommand(SimRegisterFile& file, std::uint16_t base, std::uint8_t command);
+    void RunStartImage();
     std::uint8_t FlashStatus(std::uint8_t stored);
     void QueueRead(std::uint16_t start, std::size_t count);
     void SpoilAnswer(std::span<std::uint8_t> words);
@@ -112,7 +120,10 @@ class SimControllerModel final : public SimController {
     SimRegisterFile regs_;
     SimFlash flash_;
     SimMotors motors_;
+    SimFaultyFlash faultyFlash_;
     SimFaults faults_;
+    StartImageReplay lastReplay_;
+    bool unplugRequested_ = false;
     std::vector<std::uint8_t> answer_;  // queued answer words, 4 bytes each
     std::vector<std::vector<std::uint8_t>> vendorFrames_;
     SimPanel panel_;

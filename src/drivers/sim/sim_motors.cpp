@@ -88,10 +88,19 @@ void SimMotors::Install(SimRegisterFile& file) {
     }
     for (std::uint16_t address :
          {0x400F, 0x40A0, 0x40A2, 0x40B3, 0x41D3, 0x4092, 0x4094, 0x4096, 0x4099}) {
-        file.AddHook(
-            {address, address, {}, [this](SimRegisterFile&, std::uint16_t a, std::uint8_t stored) {
-                 return OnStatus(a, stored);
-             }});
+        file.AddHook({address,
+                      address,
+                      {},
+                      [this](SimRegisterFile& f, std::uint16_t a, std::uint8_t stored) {
+                          return OnStatus(f, a, stored);
+                      }});
+    }
+    // The stored status registers hold what a host read answers, from power-up on:
+    // the register file then shows the same controller to a host and to a look
+    // at its contents.
+    for (const GeneratorRegisters& r : Map(layout_)) {
+        if (!r.present) continue;
+        file.SetRaw(r.status, static_cast<std::uint8_t>(kIdle | kReasonEnd));
     }
     for (int board = 1; board <= kHeadBoards; ++board) {
         const auto address = static_cast<std::uint16_t>(kLatchBase + board * 0x100);
@@ -203,14 +212,17 @@ void SimMotors::OnTrigger(SimRegisterFile& file, std::uint16_t address, std::uin
     }
 }
 
-std::uint8_t SimMotors::OnStatus(std::uint16_t address, std::uint8_t stored) {
+std::uint8_t SimMotors::OnStatus(SimRegisterFile& file, std::uint16_t address,
+                                 std::uint8_t stored) {
     std::lock_guard lock(mutex_);
     const auto& map = Map(layout_);
     for (std::size_t i = 0; i < kSimGenerators; ++i) {
         if (!map[i].present || map[i].status != address) continue;
         Settle(i);
         const std::uint8_t nibble = generators_[i].active ? 0 : generators_[i].status;
-        return static_cast<std::uint8_t>((stored & 0xF0) | nibble);
+        const auto answer = static_cast<std::uint8_t>((stored & 0xF0) | nibble);
+        file.SetRaw(address, answer);  // what was answered is what the register holds
+        return answer;
     }
     return stored;
 }

@@ -110,7 +110,7 @@ class SimMotors {
 
     void OnTrigger(SimRegisterFile& file, std::uint16_t address, std::uint8_t previous,
                    std::uint8_t value);
-    std::uint8_t OnStatus(std::uint16_t address, std::uint8_t stored);
+    std::uint8_t OnStatus(SimRegisterFile& file, std::uint16_t address, std::uint8_t stored);
     void OnLatch(SimRegisterFile& file, std::uint16_t address, std::uint8_t previous,
                  std::uint8_t value);
     void Start(SimRegisterFile& file, std::size_t index);

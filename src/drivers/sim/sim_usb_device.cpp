@@ -58,7 +58,10 @@ bool SimUsbDevice::FlushState() { return saver_ ? saver_->Flush() : true; }
 
 SimOutcome SimUsbDevice::Transfer(const SimTransfer& transfer, std::span<std::uint8_t> data) {
     if (transfer.kind != SimTransferKind::Control) {
-        return transfer.in ? model_.BulkIn(data) : model_.BulkOut(data);
+        const SimOutcome outcome = transfer.in ? model_.BulkIn(data) : model_.BulkOut(data);
+        // A flash fault may pull the cable mid-transfer; unplug outside the model's lock.
+        if (model_.TakeUnplugRequest()) Unplug();
+        return outcome;
     }
     const usb::XferRequest& setup = transfer.header;
     switch ((setup.bmRequestType >> 5) & 3) {

@@ -1,0 +1,136 @@
+#pragma once
+// Writes the start-up image into the controller's flash and verifies it, and reads
+// the image back: the transfer half of "DownFirm" and "读取参数", without the page.
+// The steps run on a worker thread while the page shows its progress window; the
+// result is published only when the worker has finished.
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "config/prt_config_params.h"
+#include "config/start_image.h"
+#include "controller/cmd_info.h"
+
+namespace velmor::controller {
+class CMainOperation;
+}
+namespace velmor::registers {
+class CFlashReg;
+}
+
+namespace velmor::config {
+
+// The byte written to the flash control block before the image.
+inline constexpr std::uint8_t kDownloadControlByte = 0x51;
+// Write/read/compare rounds after the first one.
+inline constexpr int kDownloadRetries = 5;
+// Differing offsets a failed verify names in the log.
+inline constexpr std::size_t kReportedDifferences = 8;
+
+enum class DownloadOutcome {
+    Verified,        // the flash holds the image
+    VerifyFailed,    // every round read the flash back, and it differed each time
+    TransferFailed,  // the last round could not write or read (no answer, unplugged)
+    FlashBusy,       // the last round found the flash busy for good
+};
+
+struct DownloadResult {
+    DownloadOutcome outcome = DownloadOutcome::TransferFailed;
+    int rounds = 0;                        // write/read/compare rounds made, 1..6
+    std::vector<std::size_t> differences;  // first differing offsets of the last compare
+    std::string log;                       // the dump and, on failure, what went wrong
+
+    bool Success() const { return outcome == DownloadOutcome::Verified; }
+};
+
+struct ReadBackResult {
+    bool transferOk = false;  // the 4096 bytes were read
+    ImageReadBack image;      // parsed when the transfer succeeded
+
+    bool Success() const { return transferOk && image.Ok(); }
+};
+
+enum class TransferStage { Idle, ControlByte, Writing, Reading, Done };
+
+struct TransferProgress {
+    TransferStage stage = TransferStage::Idle;
+    int round = 0;    // 0 for the first write, 1..5 for the retries
+    int percent = 0;  // the flash transfer's progress counter
+};
+
+struct UserMessage {
+    std::string text;
+    std::string caption;  // "VelmorTool" for success, empty for the default caption
+};
+
+// The message "DownFirm" shows for a result.
+UserMessage DownloadMessage(const DownloadResult& result, std::string_view language);
+// The message "读取参数" shows for a read that failed ("Read Failed!" and why) or
+// "Read complete!".
+UserMessage ReadBackMessage(const ReadBackResult& result, std::string_view language);
+
+class CImageDownload {
+  public:
+    CImageDownload(controller::CMainOperation& op, registers::CFlashReg& flash);
+    ~CImageDownload();  // waits for a running worker
+    CImageDownload(const CImageDownload&) = delete;
+    CImageDownload& operator=(const CImageDownload&) = delete;
+
+    // The steps, on the calling thread. Download: the control byte 0x51 to the
+    // flash control block of the board type, the image to 0x1B0000, the dump of its
+    // records into the log, then read back and compare the whole block, writing
+    // again up to five times while it differs. Success only when a read-back
+    // equals the image.
+    DownloadResult Download(const StartImage& image, int records);
+    // Reads the 4096 bytes at 0x1B0000 and parses them.
+    ReadBackResult ReadBack();
+
+    // The same on a worker thread. One job at a time: a start while a job runs is
+    // refused (false).
+    bool StartDownload(const StartImage& image, int records);
+    bool StartReadBack();
+    // True once the worker has stored its result; stays true until the next start.
+    bool Finished() const { return finished_.load(std::memory_order_acquire); }
+    // Blocks until the worker has finished (at once when none was started).
+    void Wait();
+    // Valid after Finished() (or Wait()).
+    const DownloadResult& LastDownload() const { return lastDownload_; }
+    const ReadBackResult& LastReadBack() const { return lastReadBack_; }
+
+    // Safe to call from any thread while a job runs.
+    TransferProgress Progress() const;
+
+  private:
+    bool Start(std::function<void()> job);
+    void SetStage(TransferStage stage, int round);
+
+    controller::CMainOperation& op_;
+    registers::CFlashReg& flash_;
+    std::atomic<int> percent_{0};
+    std::atomic<TransferStage> stage_{TransferStage::Idle};
+    std::atomic<int> round_{0};
+    std::atomic<bool> finished_{false};
+    std::mutex startMutex_;
+    std::thread worker_;
+    DownloadResult lastDownload_;
+    ReadBackResult lastReadBack_;
+};
+
+// Applies a good read-back as "读取参数" does before it decodes: the slots become
+// the controller object's read-back list (cmdList2), the motion read-back (when
+// given) rebuilds the motion lists and motor settings from them, and the
+// parameter bytes are taken for the board type's layout.
+using MotionReadBack = std::function<void(const std::vector<controller::CMD_INFO>& readBack,
+                                          controller::CMainOperation& op)>;
+PrtConfigParams ApplyReadBack(controller::CMainOperation& op, const ImageReadBack& image,
+                              const PrtConfigParams& params, const MotionReadBack& motion);
+
+}  // namespace velmor::config
