@@ -4,6 +4,7 @@
 #include "cli/ctl_output.h"
 #include "controller/main_operation.h"
 #include "drivers/sim/sim_driver.h"
+#include "drivers/sim/sim_motors.h"
 #include "drivers/sim/sim_state_location.h"
 #include "usb/usb_link.h"
 
@@ -63,6 +64,14 @@ int CtlSession::Connect(controller::CMainOperation*& operation) {
         return output_.Fail(kExitUnavailable,
                             "cannot open device " + std::to_string(options_.device));
     operation_ = std::make_unique<controller::CMainOperation>();
+    operation_->SetBoardType(static_cast<std::uint8_t>(options_.boardType));
+    if (sim_) {
+        sim_->Device(static_cast<std::size_t>(options_.device))
+            .Controller()
+            .Motors()
+            .SetLayout(options_.boardType == 0 ? sim::SimMotionLayout::kMainBoard
+                                               : sim::SimMotionLayout::kFibre);
+    }
     operation_->SetDevice(std::move(link));
     operation_->deviceOpened = 1;
     operation_->connected = 1;

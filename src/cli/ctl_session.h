@@ -22,6 +22,10 @@ struct CtlOptions {
     std::string stateFile;  // empty: sim::DefaultStateFile()
     int device = 0;
     bool json = false;
+    // The controller layout the commands assume (0 "Mainboard", 1 "DoubleFiber",
+    // 2 "FourFiber"); a new controller object assumes 1. The simulated
+    // controller's motors follow it.
+    int boardType = 1;
 };
 
 // Makes the driver for real devices, or null with the reason in `error` (no

@@ -132,7 +132,7 @@ TEST_F(CtlTest, BadCommandLinesGiveClearMessagesAndCodes) {
         {{"write", "FFFF", "1", "2"}, kExitUsage, "2 registers from 0xFFFF run past 0xFFFF"},
         {{"--device", "1", "read", "4000", "1"}, kExitUnavailable, "no device 1 (1 found)"},
         {{"read", "4000"}, kExitUsage, "COUNT is required"},
-        {{}, kExitUsage, "a command is required: list, read, write or firmware"},
+        {{}, kExitUsage, "a command is required: list, read, write, firmware"},
         {{"erase"}, kExitUsage, "The following argument was not expected: erase"},
     };
     for (const auto& c : cases) {
