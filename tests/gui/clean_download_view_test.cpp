@@ -88,10 +88,6 @@ TEST_F(CleanDownloadViewTest, InitSkipSucceedsAndFailsWhenThePanelDoesNotAnswer)
 }
 
 TEST_F(CleanDownloadViewTest, ListsShowAndHideTheirFieldsAndGroups) {
-    Choose("motorType", 1);
-    EXPECT_TRUE(Find<QLineEdit>("dcStart")->isVisible());
-    EXPECT_FALSE(Find<QLineEdit>("carAccTime")->isVisible());
-
     Choose("machineModel", 1);
     EXPECT_FALSE(Find<QComboBox>("wiperType")->isVisible());
     EXPECT_EQ(Find<QLabel>("platformLabel1")->text(), QString::fromUtf8("刮墨时的墨栈高度"));
