@@ -24,20 +24,22 @@ constexpr const char* kDefaultEndVoltage = "2500";
 constexpr const char* kDefaultXdcDistance = "5000";
 constexpr const char* kDefaultMultiply = "2";
 
+// Column captions and widths (pixels) in each language.
 struct ColumnSpec {
     const char* english;
+    int englishWidth;
     const char* chinese;
-    int width;
+    int chineseWidth;
 };
 constexpr ColumnSpec kColumns[kMotionColumnCount] = {
-    {"Number", "命令序号", 64},
-    {"Motor", "电机", 76},
-    {"Acceleration steps", "加减速步数", 110},
-    {"Top speed", "最大速度", 76},
-    {"Moving distance", "移动距离", 100},
-    {"Direction", "方向", 64},
-    {"LED", "LED", 44},
-    {"频率", "频率", 56},
+    {"Number", 52, "命令序号", 62},
+    {"Motor", 74, "电机", 76},
+    {"Acceleration steps", 118, "加减速步数", 80},
+    {"Top speed", 66, "最大速度", 66},
+    {"Moving distance", 104, "移动距离", 70},
+    {"Direction", 60, "方向", 44},
+    {"LED", 40, "LED", 44},
+    {"频率", 48, "频率", 48},
 };
 
 constexpr TestMotor kSlotMotors[controller::kMotorSlots] = {
@@ -141,7 +143,7 @@ void MovementPage::SetupLists() {
     for (ui::CEditableListCtrl* list : {&movementList, &movetestList}) {
         for (int c = 0; c < columns; ++c)
             list->InsertColumn(c, english ? kColumns[c].english : kColumns[c].chinese,
-                               kColumns[c].width);
+                               english ? kColumns[c].englishWidth : kColumns[c].chineseWidth);
         list->SetDropDownMode(true, 5);
         list->SetMultiSelect(true);
     }
