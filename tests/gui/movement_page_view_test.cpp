@@ -13,11 +13,9 @@
 #include <functional>
 #include <thread>
 
-#include "gui/initial_double_fiber_view.h"
 #include "gui/initial_move_ment_view.h"
 #include "gui/main_window.h"
 #include "gui/simulator_board_type.h"
-#include "motion/initial_double_fiber_dlg.h"
 #include "motion/initial_move_ment_dlg.h"
 #include "motion/motion_rig.h"
 #include "shell/velmor_dlg.h"
@@ -141,19 +139,6 @@ TEST_F(MovementPageViewTest, MoveInTestModeShowsTheMotorMovingThenDoneAndStopSto
     ASSERT_TRUE(
         SettleUntil([&] { return Status().startsWith(QString::fromUtf8("Z电机停止运动")); }));
     EXPECT_EQ(rig.Motors().Status(SimGenerator::kZ1), 0x07);
-}
-
-TEST(MovementPageViews, FibrePageHasSevenColumnsTheXGroupAndNoDcMotor) {
-    motion::testing::MotionRig rig(1);
-    velmor::testing::ScriptedDialogService dialogs;
-    motion::CInitialDoubleFiberDlg page(rig.op, dialogs);
-    page.OnInitDialog();
-    InitialDoubleFiberView view(page);
-    EXPECT_EQ(view.findChild<QTableWidget*>("movementList")->columnCount(), 7);
-    EXPECT_EQ(view.findChild<QWidget*>("xdcMotor"), nullptr);
-    EXPECT_EQ(view.findChild<QWidget*>("dualY"), nullptr);
-    EXPECT_NE(view.findChild<QComboBox*>("limitPolarityTwo0"), nullptr);  // X, left
-    EXPECT_NE(view.findChild<QComboBox*>("limitPolarityTwo3"), nullptr);  // Z0, lower
 }
 
 // The main window with the simulator following its board type: "电机运动" on
