@@ -25,13 +25,13 @@ constexpr const char* kDefaultXdcDistance = "5000";
 constexpr const char* kDefaultMultiply = "2";
 
 // Column captions and widths (pixels) in each language.
-struct ColumnSpec {
+struct ColumnCaption {
     const char* english;
     int englishWidth;
     const char* chinese;
     int chineseWidth;
 };
-constexpr ColumnSpec kColumns[kMotionColumnCount] = {
+constexpr ColumnCaption kColumns[kMotionColumnCount] = {
     {"Number", 52, "命令序号", 62},
     {"Motor", 74, "电机", 76},
     {"Acceleration steps", 118, "加减速步数", 80},
