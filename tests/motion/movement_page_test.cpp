@@ -101,6 +101,10 @@ TEST(MovementPage, AddingXToAnEmptyListGivesTheRowTheStepAndBothGroupNames) {
     EXPECT_EQ(op.allCmdNames, (std::vector<std::string>{"InitDone", "InitMovement"}));
     EXPECT_FALSE(op.motionGenerated);
     EXPECT_EQ(op.saveDone.load(), 0u);
+    // The settings combos started from the stored settings: the commit kept them.
+    controller::MotorSettings fresh;
+    fresh.BoardType = 0;
+    EXPECT_EQ(op.motorSettings, fresh);
 
     // The next add is the next step, in the other colour; the movetest radio
     // sends rows to the movetest list and its group name.
