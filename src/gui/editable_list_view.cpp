@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <algorithm>
 
 #include "gui/field_widgets.h"
 #include "gui/model_binding.h"
@@ -25,8 +26,12 @@ EditableListView::EditableListView(ui::CEditableListCtrl& model, QWidget* parent
     verticalHeader()->setVisible(false);
     horizontalHeader()->setHighlightSections(false);
 
-    connect(this, &QTableWidget::currentCellChanged, this,
-            [this](int row, int, int, int) { model_.SetSelectedRow(row); });
+    connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) {
+        if (!model_.MultiSelect()) model_.SetSelectedRow(row);
+    });
+    connect(this, &QTableWidget::itemSelectionChanged, this, [this] {
+        if (model_.MultiSelect()) model_.SetSelectedRows(SelectedRows());
+    });
     // Scrolling takes the focus from a running text edit first.
     connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this,
             [this](int) { model_.OnScroll(); });
@@ -62,6 +67,17 @@ void EditableListView::Refresh() {
                           colour ? QVariant(ColourFromBgr(*colour)) : QVariant());
         }
     }
+    if (model_.MultiSelect()) {
+        setSelectionMode(QAbstractItemView::ExtendedSelection);
+        if (SelectedRows() != model_.SelectedRows()) {
+            clearSelection();
+            for (int row : model_.SelectedRows())
+                selectionModel()->select(model()->index(row, 0),
+                                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        return;
+    }
+    setSelectionMode(QAbstractItemView::SingleSelection);
     const int selected = model_.SelectedRow();
     if (selected != currentRow()) {
         if (selected < 0)
@@ -69,6 +85,13 @@ void EditableListView::Refresh() {
         else
             selectRow(selected);
     }
+}
+
+std::vector<int> EditableListView::SelectedRows() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows()) rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 void EditableListView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -1,10 +1,11 @@
 #pragma once
 // The report-style list over CEditableListCtrl: columns, cells, the selected row
-// and the row colours of the model. Cells are not edited in place here (the
-// list's own editors are never shown); double clicks, scrolling and the mouse
+// (or rows, when the model allows several) and the row colours of the model. Cells are not edited
+// in place here (the list's own editors are never shown); double clicks, scrolling and the mouse
 // wheel go to the model's handlers. Pages that use the list embed this view.
 
 #include <QTableWidget>
+#include <vector>
 
 namespace velmor::ui {
 class CEditableListCtrl;
@@ -20,6 +21,8 @@ class EditableListView : public QTableWidget {
     EditableListView(ui::CEditableListCtrl& model, QWidget* parent);
 
     void Refresh();
+    // The rows selected in the view, ascending.
+    std::vector<int> SelectedRows() const;
 
   protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;

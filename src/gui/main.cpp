@@ -10,6 +10,7 @@
 #include "drivers/sim/sim_state_location.h"
 #include "gui/main_window.h"
 #include "gui/qt_dialog_service.h"
+#include "gui/simulator_board_type.h"
 #include "shell/command_line.h"
 #include "shell/program_folder.h"
 #include "shell/velmor_app.h"
@@ -80,6 +81,7 @@ int main(int argc, char** argv) {
 
     sim::SimDriver* simulator = nullptr;
     shell::CVelmorDlg window(operation, MakeDriver(line, simulator), dialogs);
+    if (simulator != nullptr) gui::FollowBoardType(window, *simulator);
     gui::MainWindow view(window);
     dialogs.SetParent(&view);
     view.show();

@@ -41,6 +41,7 @@ ModelBinding::~ModelBinding() {
 }
 
 void ModelBinding::RefreshNow() {
+    model_.TakeThreadUpdates();
     if (refresh_) refresh_();
 }
 

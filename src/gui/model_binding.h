@@ -15,11 +15,12 @@ namespace velmor::gui {
 class ModelBinding : public QObject {
     Q_OBJECT
   public:
-    // `refresh` runs on this object's thread after every burst of changes.
+    // `refresh` runs on this object's thread after every burst of changes, once
+    // the model has taken its threads' updates (PageModel::TakeThreadUpdates).
     ModelBinding(ui::PageModel& model, std::function<void()> refresh, QObject* parent);
     ~ModelBinding() override;
 
-    // Runs the refresh now (GUI thread), as after construction.
+    // Takes the model's thread updates and runs the refresh now (GUI thread).
     void RefreshNow();
 
   private:

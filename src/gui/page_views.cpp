@@ -4,8 +4,12 @@
 #include <map>
 
 #include "gui/clean_download_view.h"
+#include "gui/initial_double_fiber_view.h"
+#include "gui/initial_move_ment_view.h"
 #include "gui/placeholder_page_view.h"
 #include "gui/read_write_reg_view.h"
+#include "motion/initial_double_fiber_dlg.h"
+#include "motion/initial_move_ment_dlg.h"
 #include "ui/dlg_tab_ctrl.h"
 #include "ui/placeholder_page.h"
 #include "ui/window_messages.h"
@@ -30,6 +34,8 @@ const std::map<int, ViewMaker>& PageViews() {
     static const std::map<int, ViewMaker> views = {
         {ui::kRegisterPageId, Make<registers::CReadWriteRegDlg, ReadWriteRegView>()},
         {ui::kCleaningPageId, Make<cleaning::CCleanDownloadDlg, CleanDownloadView>()},
+        {ui::kMainboardMovementPageId, Make<motion::CInitialMoveMentDlg, InitialMoveMentView>()},
+        {ui::kFiberMovementPageId, Make<motion::CInitialDoubleFiberDlg, InitialDoubleFiberView>()},
     };
     return views;
 }

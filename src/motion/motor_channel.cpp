@@ -1,5 +1,7 @@
 #include "motion/motor_channel.h"
 
+#include <atomic>
+
 namespace velmor::motion {
 
 namespace {
@@ -101,6 +103,51 @@ void ApplyPageSettings(const MotorSettings& page, MotorSettings& target) {
     target.Z1LimtPol = page.Z1LimtPol;
     target.Z0Board = page.Z0Board;
     target.Z0Gear = page.Z0Gear;
+}
+
+std::uint32_t ChannelFieldValue(const MotorSettings& settings, Channel channel,
+                                ChannelField field) {
+    const ChannelMembers m = MembersOf(channel);
+    switch (field) {
+        case ChannelField::kLimitEnable:
+            return settings.*m.limitEnable;
+        case ChannelField::kDirPolarity:
+            return settings.*m.dirPolarity;
+        case ChannelField::kLimitPolarity:
+            return settings.*m.limitPolarity;
+        case ChannelField::kLimitPolarity2:
+            break;
+    }
+    return settings.*m.limitPolarity2;
+}
+
+void SetChannelField(MotorSettings& settings, Channel channel, ChannelField field,
+                     std::uint32_t value) {
+    const ChannelMembers m = MembersOf(channel);
+    const auto byte = static_cast<std::uint8_t>(value);
+    switch (field) {
+        case ChannelField::kLimitEnable:
+            settings.*m.limitEnable = value;
+            return;
+        case ChannelField::kDirPolarity:
+            settings.*m.dirPolarity = byte;
+            return;
+        case ChannelField::kLimitPolarity:
+            settings.*m.limitPolarity = byte;
+            return;
+        case ChannelField::kLimitPolarity2:
+            settings.*m.limitPolarity2 = byte;
+            return;
+    }
+}
+
+std::uint32_t LoadSelection(const std::uint32_t& field) {
+    // atomic_ref of a const object arrives only in later C++; the load writes nothing.
+    return std::atomic_ref<std::uint32_t>(const_cast<std::uint32_t&>(field)).load();
+}
+
+void StoreSelection(std::uint32_t& field, std::uint32_t value) {
+    std::atomic_ref<std::uint32_t>(field).store(value);
 }
 
 }  // namespace velmor::motion

@@ -47,4 +47,16 @@ void ClearChannelSettings(controller::MotorSettings& settings);
 // limit enables, the Z board and gear), copied from `page` into `target`.
 void ApplyPageSettings(const controller::MotorSettings& page, controller::MotorSettings& target);
 
+// One setting of a channel, as stored (a limit enable is 32 bits, the others 8).
+enum class ChannelField { kLimitEnable, kDirPolarity, kLimitPolarity, kLimitPolarity2 };
+std::uint32_t ChannelFieldValue(const controller::MotorSettings& settings, Channel channel,
+                                ChannelField field);
+void SetChannelField(controller::MotorSettings& settings, Channel channel, ChannelField field,
+                     std::uint32_t value);
+
+// Y0Selected and Y1Selected are also written by a status thread's Y reset, so
+// they are read and written atomically.
+std::uint32_t LoadSelection(const std::uint32_t& field);
+void StoreSelection(std::uint32_t& field, std::uint32_t value);
+
 }  // namespace velmor::motion

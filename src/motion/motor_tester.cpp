@@ -15,15 +15,6 @@ using controller::MotorSettings;
 
 constexpr std::uint8_t kDoneBit = 0x01;
 
-// The feed-motor selection is also set by the status thread's Y reset, so it is
-// read and written atomically.
-std::uint32_t LoadSelection(const std::uint32_t& field) {
-    return std::atomic_ref<std::uint32_t>(const_cast<std::uint32_t&>(field)).load();
-}
-void StoreSelection(std::uint32_t& field, std::uint32_t value) {
-    std::atomic_ref<std::uint32_t>(field).store(value);
-}
-
 MoveOutcome OutcomeOf(MotorState state) {
     switch (state) {
         case MotorState::kEnd:

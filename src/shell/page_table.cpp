@@ -3,6 +3,8 @@
 #include <string>
 
 #include "cleaning/clean_download_dlg.h"
+#include "motion/initial_double_fiber_dlg.h"
+#include "motion/initial_move_ment_dlg.h"
 #include "registers/read_write_reg_dlg.h"
 #include "ui/placeholder_page.h"
 #include "ui/window_messages.h"
@@ -14,6 +16,12 @@ namespace {
 template <typename Page>
 std::unique_ptr<ui::TabPage> Make(PageContext& context) {
     return std::make_unique<Page>(context.operation);
+}
+
+// The movement pages post 2046 to the main window before a test move.
+template <typename Page>
+std::unique_ptr<ui::TabPage> MakeMovementPage(PageContext& context) {
+    return std::make_unique<Page>(context.operation, context.dialogs, context.mainWindow);
 }
 
 // A page whose model comes in a later release.
@@ -28,16 +36,14 @@ auto Placeholder(int number, const char* title) {
 const std::vector<PageRow>& PageTable() {
     static const std::vector<PageRow> rows = {
         {ui::kRegisterPageId, false, Make<registers::CReadWriteRegDlg>},
-        {ui::kMainboardMovementPageId, false,
-         Placeholder(ui::kMainboardMovementPageId, "初始化运动（主板）")},
+        {ui::kMainboardMovementPageId, false, MakeMovementPage<motion::CInitialMoveMentDlg>},
         {ui::kConfigPageId, false, Placeholder(ui::kConfigPageId, "固件设置")},
         {ui::kCleaningPageId, true,
          [](PageContext& context) -> std::unique_ptr<ui::TabPage> {
              return std::make_unique<cleaning::CCleanDownloadDlg>(context.operation,
                                                                   context.dialogs);
          }},
-        {ui::kFiberMovementPageId, false,
-         Placeholder(ui::kFiberMovementPageId, "初始化运动（光纤板）")},
+        {ui::kFiberMovementPageId, false, MakeMovementPage<motion::CInitialDoubleFiberDlg>},
     };
     return rows;
 }

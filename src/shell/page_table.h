@@ -14,7 +14,8 @@ class CMainOperation;
 }
 namespace velmor::ui {
 class DialogService;
-}
+class WindowMessageReceiver;
+}  // namespace velmor::ui
 
 namespace velmor::shell {
 
@@ -22,6 +23,8 @@ namespace velmor::shell {
 struct PageContext {
     controller::CMainOperation& operation;
     ui::DialogService& dialogs;
+    // Receives the messages pages post to the main window (2046); may be null.
+    ui::WindowMessageReceiver* mainWindow = nullptr;
 };
 
 struct PageRow {

@@ -81,6 +81,7 @@ void CVelmorDlg::OnInitDialog() {
         timerRunning_ = true;
     }
     OnWindowMessage(ui::kMsgSelectBoardType);
+    if (boardTypeObserver_) boardTypeObserver_(operation_.BoardType());
     Changed();
 }
 
@@ -91,7 +92,7 @@ void CVelmorDlg::CreateTabs() {
         tabCaptions = {"读写寄存器", "初始化运动", "固件设置", "清洗设置"};
     }
 
-    PageContext context{operation_, dialogs_};
+    PageContext context{operation_, dialogs_, this};
     for (const PageRow& row : PageTable()) {
         if (row.chineseOnly && operation_.language != "chs") continue;
         ui::TabPage* page = tabHost_.AddPage(row.make(context), row.templateNumber);
@@ -199,7 +200,9 @@ void CVelmorDlg::SetBoardTypeFromSelector() {
     const std::string text = boardType.SelectedText();
     const auto& names = BoardTypeNames();
     const auto it = std::find(names.begin(), names.end(), text);
-    if (it != names.end()) operation_.SetBoardType(static_cast<std::uint8_t>(it - names.begin()));
+    if (it == names.end()) return;
+    operation_.SetBoardType(static_cast<std::uint8_t>(it - names.begin()));
+    if (boardTypeObserver_) boardTypeObserver_(operation_.BoardType());
 }
 
 // 145 for "Mainboard", 148 for the fibre boards, 0 for any other text.
@@ -228,8 +231,30 @@ void CVelmorDlg::LinkConfigPage(int movementPage) {
 
 void CVelmorDlg::OnBoardTypeSelChange(int index) {
     if (index < 0 || index >= static_cast<int>(boardType.items.size())) return;
+    ui::TabPage* before = tabHost_.FindPage(
+        operation_.BoardType() != 0 ? ui::kFiberMovementPageId : ui::kMainboardMovementPageId);
     boardType.selected = index;
     OnWindowMessage(ui::kMsgSetBoardType);
+    HandOverMovementLists(before);
+}
+
+// Left alone, the page of the old board type would stay on the movement tab
+// while leaving the tab has the page of the new one store its lists, which
+// would overwrite the lists just edited with older ones. So the page that was
+// shown stores its lists, and the page of the new board type shows them.
+void CVelmorDlg::HandOverMovementLists(ui::TabPage* before) {
+    if (tabHost_.CurrentPage() != ui::CDlgTabCtrl::kMovementTab) return;
+    ui::TabPage* after = tabHost_.FindPage(MovementPageOfSelector());
+    if (after == nullptr || after == before) return;
+    if (auto* old = ui::PageHooks<ui::MovementPageHooks>(before)) {
+        old->TakeLists(0);
+        old->TakeLists(1);
+    }
+    ShowMovementPageOfSelector();
+    if (auto* shown = ui::PageHooks<ui::MovementPageHooks>(after)) {
+        shown->ShowLists(0);
+        shown->ShowLists(1);
+    }
 }
 
 void CVelmorDlg::OnTabClick(int focusedTab) {

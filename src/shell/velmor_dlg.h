@@ -9,6 +9,7 @@
 // changed a field.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -55,6 +56,11 @@ class CVelmorDlg : public ui::PageModel, public ui::WindowMessageReceiver {
     void SetTimerService(ui::TimerService* timers) { timers_ = timers; }
     // The pause after closing a device before reopening it.
     void SetSleeper(ui::Sleeper& sleeper) { sleeper_ = &sleeper; }
+    // Told the board type whenever the window sets it (2046) and once at the end
+    // of OnInitDialog: the program lets a simulated controller follow it.
+    void SetBoardTypeObserver(std::function<void(std::uint8_t)> observer) {
+        boardTypeObserver_ = std::move(observer);
+    }
 
     // ---- handlers ----
     void OnInitDialog();
@@ -62,7 +68,9 @@ class CVelmorDlg : public ui::PageModel, public ui::WindowMessageReceiver {
     bool ConnectAttempt();
     void ConnectionCheck();
     void OnWindowMessage(int message) override;  // 2045, 2046, 2047, 2049
-    void OnBoardTypeSelChange(int index);        // posts 2046
+    // Posts 2046; on the movement tab the page of the new board type takes over
+    // the lists at once.
+    void OnBoardTypeSelChange(int index);
     void OnTabClick(int focusedTab);
     void OnDeviceNameLabelClick();  // toggles the version label
     void OnAbout();                 // "关于" and the window menu item: the About box, modally
@@ -95,11 +103,13 @@ class CVelmorDlg : public ui::PageModel, public ui::WindowMessageReceiver {
     void ShowMovementPageOfSelector();
     void LinkConfigPage(int movementPage);
     int MovementPageOfSelector() const;
+    void HandOverMovementLists(ui::TabPage* before);
 
     controller::CMainOperation& operation_;
     usb::UsbDriver& driver_;
     ui::DialogService& dialogs_;
     ui::TimerService* timers_ = nullptr;
+    std::function<void(std::uint8_t)> boardTypeObserver_;
     ui::Sleeper* sleeper_ = &ui::DefaultSleeper();
     ui::CDlgTabCtrl tabHost_;
     ui::TabPage* configPage_ = nullptr;

@@ -45,7 +45,18 @@ std::string CEditableListCtrl::GetItemText(int row, int column) const {
 bool CEditableListCtrl::DeleteItem(int row) {
     if (row < 0 || row >= GetItemCount()) return false;
     rows_.erase(rows_.begin() + row);
-    if (selectedRow_ >= GetItemCount()) selectedRow_ = GetItemCount() - 1;
+    if (multiSelect_) {
+        // The selection stays on the same rows: those after the deleted one move up.
+        std::vector<int> kept;
+        for (int selected : selectedRows_) {
+            if (selected != row) kept.push_back(selected > row ? selected - 1 : selected);
+        }
+        selectedRows_ = std::move(kept);
+        selectedRow_ = selectedRows_.empty() ? -1 : selectedRows_.front();
+    } else {
+        if (selectedRow_ >= GetItemCount()) selectedRow_ = GetItemCount() - 1;
+        selectedRows_.assign(selectedRow_ >= 0 ? 1 : 0, selectedRow_);
+    }
     Changed();
     return true;
 }
@@ -53,11 +64,24 @@ bool CEditableListCtrl::DeleteItem(int row) {
 void CEditableListCtrl::DeleteAllItems() {
     rows_.clear();
     selectedRow_ = -1;
+    selectedRows_.clear();
     Changed();
 }
 
-void CEditableListCtrl::SetSelectedRow(int row) {
-    selectedRow_ = row >= 0 && row < GetItemCount() ? row : -1;
+void CEditableListCtrl::SetSelectedRow(int row) { SetSelectedRows({row}); }
+
+void CEditableListCtrl::SetMultiSelect(bool on) {
+    multiSelect_ = on;
+    if (!on) SetSelectedRows(selectedRows_);
+}
+
+void CEditableListCtrl::SetSelectedRows(std::vector<int> rows) {
+    std::erase_if(rows, [this](int row) { return row < 0 || row >= GetItemCount(); });
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (!multiSelect_ && rows.size() > 1) rows.resize(1);
+    selectedRows_ = std::move(rows);
+    selectedRow_ = selectedRows_.empty() ? -1 : selectedRows_.front();
     Changed();
 }
 

@@ -50,6 +50,13 @@ class CEditableListCtrl : public PageModel {
     const std::vector<Column>& Columns() const { return columns_; }
     int SelectedRow() const { return selectedRow_; }
     void SetSelectedRow(int row);
+    // Several selected rows at once (off on creation: one row at most).
+    void SetMultiSelect(bool on);
+    bool MultiSelect() const { return multiSelect_; }
+    // The selected rows in ascending order; the first one is SelectedRow().
+    const std::vector<int>& SelectedRows() const { return selectedRows_; }
+    // Rows outside the list are dropped; without multi-select only the first stays.
+    void SetSelectedRows(std::vector<int> rows);
 
     // ---- editors and drawing ----
     void SetDropDownMode(bool flag, int modulus);
@@ -89,6 +96,8 @@ class CEditableListCtrl : public PageModel {
     std::vector<Column> columns_;
     std::vector<std::vector<std::string>> rows_;
     int selectedRow_ = -1;
+    std::vector<int> selectedRows_;
+    bool multiSelect_ = false;
     bool dropDownFlag_ = false;
     int dropDownModulus_ = -1;
     TextField textBox_;

@@ -20,6 +20,11 @@ class PageModel {
         listener_ = std::move(listener);
     }
 
+    // Runs on the user-interface thread before the view copies the fields (the
+    // view's binding calls it): a model whose threads leave news for its fields
+    // folds it in here, so its fields are only ever written on that thread.
+    virtual void TakeThreadUpdates() {}
+
   protected:
     // Tells the view that fields changed. Safe from any thread.
     void Changed() {

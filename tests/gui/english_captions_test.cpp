@@ -86,6 +86,9 @@ TEST_F(EnglishCaptionsTest, MainWindowPagesAndAboutBoxHaveNoChineseCaption) {
     MainWindow view(model);
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    // Both movement pages are among the pages looked at.
+    ASSERT_NE(view.findChild<QWidget*>("InitialMoveMentView"), nullptr);
+    ASSERT_NE(view.findChild<QWidget*>("InitialDoubleFiberView"), nullptr);
     EXPECT_EQ(ChineseCaptions(&view), QStringList());
 
     AboutDialog about(model.about, &view);
@@ -117,6 +120,7 @@ TEST_F(EnglishCaptionsTest, WithoutTheTranslationTheBuiltInTextsAreChinese) {
     const QStringList chinese = ChineseCaptions(&view);
     EXPECT_TRUE(chinese.contains(QStringLiteral("exitButton: ") + QString::fromUtf8("退出")));
     EXPECT_TRUE(chinese.contains(QStringLiteral("aboutButton: ") + QString::fromUtf8("关于")));
+    EXPECT_TRUE(chinese.contains(QStringLiteral("addButton: ") + QString::fromUtf8("增加")));
     EXPECT_TRUE(
         chinese.contains(QStringLiteral("action: ") + QString::fromUtf8("关于 VelmorTool(&A)...")));
 }

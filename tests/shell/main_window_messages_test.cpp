@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "main_window_fixture.h"
+#include "motion/movement_page.h"
 #include "registers/read_write_reg_dlg.h"
 #include "ui/placeholder_page.h"
 
@@ -15,6 +16,10 @@ std::vector<int> TemplateNumbers(const ui::CDlgTabCtrl& host) {
 
 ui::PlaceholderPage* Placeholder(CVelmorDlg& window, int number) {
     return dynamic_cast<ui::PlaceholderPage*>(window.TabHost().FindPage(number));
+}
+
+motion::MovementPage* Movement(CVelmorDlg& window, int number) {
+    return dynamic_cast<motion::MovementPage*>(window.TabHost().FindPage(number));
 }
 
 struct LanguageCase {
@@ -103,12 +108,18 @@ TEST_F(MainWindowTest, Message2049LinksWithoutShowingOrHiding) {
 
 TEST_F(MainWindowTest, ClickingTheMovementTabOnAFibreBoardShowsPage148) {
     Open("chs", 1);
+    operation.testMotionList.resize(1);
+    operation.testMotionList[0].nMotorNums = 1;
+    operation.testMotionList[0].motorIndex = 2;  // Y
     window->OnTabClick(1);
     EXPECT_EQ(VisiblePages(), std::set<int>{148});
-    EXPECT_EQ(Placeholder(*window, 148)->showListsCalls, 2);
-    window->OnTabClick(2);  // leaving the movement tab
+    motion::MovementPage* fibre = Movement(*window, 148);
+    ASSERT_NE(fibre, nullptr);
+    ASSERT_EQ(fibre->movetestList.GetItemCount(), 1);  // shown on entering the tab
+    fibre->movetestList.SetItemText(0, 4, "250");
+    window->OnTabClick(2);  // leaving the movement tab: the page stores its lists
     EXPECT_EQ(VisiblePages(), std::set<int>{130});
-    EXPECT_EQ(Placeholder(*window, 148)->takeListsCalls, 2);
+    EXPECT_EQ(operation.testMotionList.at(0).MotonnnMoveLenth[1], 250);
     EXPECT_EQ(Placeholder(*window, 130)->layoutMessages, 1);
     window->OnTabClick(0);
     window->OnBoardTypeSelChange(0);
@@ -116,15 +127,17 @@ TEST_F(MainWindowTest, ClickingTheMovementTabOnAFibreBoardShowsPage148) {
     EXPECT_EQ(VisiblePages(), std::set<int>{145});
 }
 
-TEST_F(MainWindowTest, ExitStopsTheStatusThreadOfTheMovementPageInUseAndClosesEveryPage) {
+TEST_F(MainWindowTest, ExitStopsTheMovementPagesStatusThreadsAndClosesEveryPage) {
     for (std::uint8_t type : {std::uint8_t{0}, std::uint8_t{2}}) {
         SCOPED_TRACE(int(type));
         Open("chs", type);
+        for (int number : {145, 148})
+            EXPECT_TRUE(Movement(*window, number)->Tester().StatusThreadRunning());
         window->OnExit();
         EXPECT_TRUE(window->ended);
-        EXPECT_EQ(Placeholder(*window, 145)->statusThreadStopped, type == 0);
-        EXPECT_EQ(Placeholder(*window, 148)->statusThreadStopped, type != 0);
-        for (int number : {145, 130, 148}) EXPECT_TRUE(Placeholder(*window, number)->closed);
+        for (int number : {145, 148})
+            EXPECT_FALSE(Movement(*window, number)->Tester().StatusThreadRunning());
+        for (int number : {130}) EXPECT_TRUE(Placeholder(*window, number)->closed);
         EXPECT_FALSE(timers.Running(CVelmorDlg::kConnectionTimerId));
     }
 }

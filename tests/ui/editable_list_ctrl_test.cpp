@@ -173,5 +173,23 @@ TEST_F(EditableListTest, CellsOutsideTheListAreRefused) {
     EXPECT_EQ(list.GetItemText(0, 0), "r1c0");
 }
 
+TEST_F(EditableListTest, SeveralRowsAreSelectedOnlyInMultiSelectModeAndFollowDeletes) {
+    using Rows = std::vector<int>;
+    list.SetSelectedRows({2, 1});
+    EXPECT_EQ(list.SelectedRows(), Rows{1});  // one row at most unless allowed
+    list.SetMultiSelect(true);
+    list.SetSelectedRows({2, 0, 7, -1, 2});
+    EXPECT_EQ(list.SelectedRows(), (Rows{0, 2}));
+    EXPECT_EQ(list.SelectedRow(), 0);
+    list.DeleteItem(1);  // the rows after it move up, still selected
+    EXPECT_EQ(list.SelectedRows(), (Rows{0, 1}));
+    list.DeleteItem(0);
+    EXPECT_EQ(list.SelectedRows(), Rows{0});
+    EXPECT_EQ(list.GetItemText(0, 0), "r2c0");
+    list.DeleteAllItems();
+    EXPECT_TRUE(list.SelectedRows().empty());
+    EXPECT_EQ(list.SelectedRow(), -1);
+}
+
 }  // namespace
 }  // namespace velmor::ui

@@ -1,5 +1,6 @@
 // Renders every window of the program offscreen to PNG files, in Chinese and in
-// English: the main window on each tab, the version label, the About box, the
+// English: the main window on each tab, both movement pages with rows in their
+// lists and a test move in progress, the version label, the About box, the
 // progress window, a message box, and the cleaning page alone for each machine
 // model and motor type. Used to check layouts and glyphs by eye.
 //
@@ -25,6 +26,8 @@
 #include "gui/main_window.h"
 #include "gui/progress_dialog.h"
 #include "gui/qt_dialog_service.h"
+#include "gui/simulator_board_type.h"
+#include "motion/movement_page.h"
 #include "shell/program_folder.h"
 #include "shell/velmor_app.h"
 #include "shell/velmor_dlg.h"
@@ -107,6 +110,55 @@ bool RenderCleaningPage(controller::CMainOperation& operation, const QString& fo
     return ok;
 }
 
+controller::MotorListInfo Step(std::uint8_t motors, const char* led, std::int32_t frequency = 0) {
+    controller::MotorListInfo step;
+    step.motorIndex = motors;
+    for (int slot = 0; slot < controller::kMotorSlots; ++slot) {
+        if ((motors & (1u << slot)) == 0) continue;
+        ++step.nMotorNums;
+        step.MotonTabLen[slot] = 512;
+        step.MotonnMaxSpeed[slot] = 4000 + 500 * slot;
+        step.MotonnnMoveLenth[slot] = 1000 * (slot + 1);
+        step.MotonnnstrDir[slot] = slot % 2 == 0 ? "End" : "Orignal";
+    }
+    if (frequency > 0) {
+        step.MotonTabLen[0] = 2000;
+        step.MotonnMaxSpeed[0] = 2500;
+        step.MotonnFrequency = frequency;
+    }
+    step.strLedIndx = led;
+    return step;
+}
+
+// The movement page of selector item `boardItem` on the movement tab, with the
+// lists shown and an X test move that does not end by itself in progress.
+bool RenderMovementPage(shell::CVelmorDlg& model, gui::MainWindow& view, sim::SimDriver& driver,
+                        int boardItem, const QString& folder, const QString& name) {
+    model.OnTabClick(0);
+    model.OnBoardTypeSelChange(boardItem);
+    model.OnTabClick(1);
+    auto* page = dynamic_cast<motion::MovementPage*>(model.TabHost().FindPage(
+        boardItem == 0 ? ui::kMainboardMovementPageId : ui::kFiberMovementPageId));
+    if (page == nullptr) return false;
+    driver.Device(0).Controller().Motors().SetStuck(sim::SimGenerator::kX0, true);
+    page->motors[0].ticked.checked = true;
+    page->OnMotorCheck(0);
+    page->testMode.checked = true;
+    page->OnTestMode();
+    page->movementList.SetSelectedRows({1});
+    page->OnMoveMotor();
+    for (int i = 0; i < 2000 && page->StatusText().empty(); ++i) {
+        QApplication::processEvents();
+        QThread::msleep(5);
+    }
+    const bool ok = Save(view, folder, name);
+    page->OnStopMotor();
+    page->Tester().WaitForMove();
+    page->testMode.checked = false;
+    page->OnTestMode();
+    return ok;
+}
+
 bool RenderLanguage(const std::string& language, const QString& folder) {
     sim::SimDriver driver;
     driver.AddDevice();
@@ -121,6 +173,7 @@ bool RenderLanguage(const std::string& language, const QString& folder) {
     bool ok = true;
 
     shell::CVelmorDlg model(operation, driver, dialogs);
+    gui::FollowBoardType(model, driver);
     {
         gui::MainWindow view(model);
         dialogs.SetParent(&view);
@@ -135,6 +188,15 @@ bool RenderLanguage(const std::string& language, const QString& folder) {
         model.OnBoardTypeSelChange(0);
         model.OnTabClick(1);
         ok &= Save(view, folder, QStringLiteral("main_%1_tab1_mainboard").arg(lang));
+
+        model.OnTabClick(0);  // leaving the movement tab stores its (empty) lists first
+        operation.motionList = {Step(0b00001, "1"), Step(0b00110, "2"), Step(0b00001, "3", 5000),
+                                Step(0b00010, "4")};
+        operation.testMotionList = {Step(0b01000, "none"), Step(0b10000, "E"), Step(0b00101, "D")};
+        ok &= RenderMovementPage(model, view, driver, 0, folder,
+                                 QStringLiteral("movement_%1_mainboard").arg(lang));
+        ok &= RenderMovementPage(model, view, driver, 1, folder,
+                                 QStringLiteral("movement_%1_fibre").arg(lang));
         model.OnTabClick(0);
         model.OnDeviceNameLabelClick();
         ok &= Save(view, folder, QStringLiteral("main_%1_version").arg(lang));

@@ -537,4 +537,135 @@
         <translation>Skip initialisation</translation>
     </message>
 </context>
+<context>
+    <name>MovementPage</name>
+    <message>
+        <source>加减速步数</source>
+        <translation>Accel. steps</translation>
+    </message>
+    <message>
+        <source>最大速度</source>
+        <translation>Top speed</translation>
+    </message>
+    <message>
+        <source>移动距离(脉冲)</source>
+        <translation>Distance (pulses)</translation>
+    </message>
+    <message>
+        <source>运动方向</source>
+        <translation>Direction</translation>
+    </message>
+    <message>
+        <source>(0-原点,1-终点)</source>
+        <translation>(0-origin, 1-end)</translation>
+    </message>
+    <message>
+        <source>X电机</source>
+        <translation>X motor</translation>
+    </message>
+    <message>
+        <source>Y电机</source>
+        <translation>Y motor</translation>
+    </message>
+    <message>
+        <source>Z电机</source>
+        <translation>Z motor</translation>
+    </message>
+    <message>
+        <source>M0电机</source>
+        <translation>M0 motor</translation>
+    </message>
+    <message>
+        <source>M1电机</source>
+        <translation>M1 motor</translation>
+    </message>
+    <message>
+        <source>X无刷电机</source>
+        <translation>X DC motor</translation>
+    </message>
+    <message>
+        <source>起动电压</source>
+        <translation>Start voltage</translation>
+    </message>
+    <message>
+        <source>终速电压</source>
+        <translation>End voltage</translation>
+    </message>
+    <message>
+        <source>PWM频率</source>
+        <translation>PWM frequency</translation>
+    </message>
+    <message>
+        <source>加速距离:</source>
+        <translation>Accel. distance:</translation>
+    </message>
+    <message>
+        <source>方向极性</source>
+        <translation>Dir. polarity</translation>
+    </message>
+    <message>
+        <source>限位极性</source>
+        <translation>Limit polarity</translation>
+    </message>
+    <message>
+        <source>左限位极性</source>
+        <translation>Left limit</translation>
+    </message>
+    <message>
+        <source>右限位极性</source>
+        <translation>Right limit</translation>
+    </message>
+    <message>
+        <source>上限位极性</source>
+        <translation>Upper limit</translation>
+    </message>
+    <message>
+        <source>下限位极性</source>
+        <translation>Lower limit</translation>
+    </message>
+    <message>
+        <source>限位使能</source>
+        <translation>Limit enable</translation>
+    </message>
+    <message>
+        <source>双Y</source>
+        <translation>Dual Y</translation>
+    </message>
+    <message>
+        <source>控制板</source>
+        <translation>Control board</translation>
+    </message>
+    <message>
+        <source>Z轴齿轮比:</source>
+        <translation>Z gear ratio:</translation>
+    </message>
+    <message>
+        <source>测试运动</source>
+        <translation>Test motion</translation>
+    </message>
+    <message>
+        <source>电机运动</source>
+        <translation>Move motor</translation>
+    </message>
+    <message>
+        <source>电机停止</source>
+        <translation>Stop motor</translation>
+    </message>
+    <message>
+        <source>LED显示</source>
+        <translation>LED display</translation>
+    </message>
+    <message>
+        <source>增加</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>删除 (测试表)</source>
+        <translation>Delete (movetest)</translation>
+    </message>
+</context>
 </TS>

@@ -1,0 +1,331 @@
+#include "gui/movement_page_view.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <string>
+
+#include "gui/cell_editor_overlay.h"
+#include "gui/editable_list_view.h"
+#include "gui/field_widgets.h"
+#include "gui/model_binding.h"
+#include "motion/movement_page.h"
+
+namespace velmor::gui {
+
+namespace {
+
+using motion::Channel;
+using motion::MovementPage;
+
+// Both movement pages share their captions.
+constexpr const char* kCaptionContext = "MovementPage";
+constexpr int kNumberChars = 7;
+
+struct MotorRow {
+    const char* name;
+    const char* caption;
+};
+constexpr MotorRow kMotorRows[] = {
+    {"motorX", "X电机"},   {"motorY", "Y电机"},   {"motorZ", "Z电机"},
+    {"motorM0", "M0电机"}, {"motorM1", "M1电机"},
+};
+
+std::string Indexed(const char* name, int index) { return name + std::to_string(index); }
+
+// The status field breaks lines at CR LF only, as the platform's edit control
+// does: the LF before a position line starts no empty line of its own.
+QString StatusDisplay(const std::string& text) {
+    const QString model = FromModel(text);
+    QString shown;
+    for (qsizetype i = 0; i < model.size(); ++i) {
+        const QChar c = model[i];
+        if (c == QLatin1Char('\r') && i + 1 < model.size() && model[i + 1] == QLatin1Char('\n')) {
+            shown += QLatin1Char('\n');
+            ++i;
+        } else if (c != QLatin1Char('\n') && c != QLatin1Char('\r')) {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+QLabel* Header(const QString& text) {
+    auto* label = new QLabel(text);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+}  // namespace
+
+MovementPageView::MovementPageView(MovementPage& model, const char* objectName, QWidget* parent)
+    : QWidget(parent), model_(model), fields_(this, kCaptionContext, [this] { Refresh(); }) {
+    setObjectName(QString::fromLatin1(objectName));
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(BuildMotors());
+    top->addWidget(BuildSettings());
+    top->addStretch(1);
+
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(BuildStepRow());
+    middle->addWidget(BuildTest(), 1);
+
+    auto* lists = new QHBoxLayout;
+    lists->addWidget(BuildList(MovementPage::kMovementList), 1);
+    lists->addWidget(BuildList(MovementPage::kMovetestList), 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(middle);
+    layout->addLayout(lists, 1);
+
+    // The status thread and test moves announce changes from their threads;
+    // the binding hands them to the GUI thread as one queued refresh.
+    binding_ = new ModelBinding(
+        model_, [this] { Refresh(); }, this);
+    Refresh();
+}
+
+MovementPageView::~MovementPageView() {
+    delete binding_;  // the model no longer reaches this view
+}
+
+QString MovementPageView::Text(const char* chinese) const { return fields_.Caption(chinese); }
+
+QWidget* MovementPageView::BuildMotors() {
+    auto* grid = new QGridLayout;
+    grid->addWidget(Header(Text("加减速步数")), 0, 1);
+    grid->addWidget(Header(Text("最大速度")), 0, 2);
+    grid->addWidget(Header(Text("移动距离(脉冲)")), 0, 3);
+    auto* direction = new QVBoxLayout;
+    direction->addWidget(Header(Text("运动方向")));
+    direction->addWidget(Header(Text("(0-原点,1-终点)")));
+    grid->addLayout(direction, 0, 4);
+    for (int slot = 0; slot < 5; ++slot) {
+        motion::MotorInputs& m = model_.motors[static_cast<std::size_t>(slot)];
+        const int row = slot + 1;
+        grid->addWidget(fields_.Check(m.ticked, kMotorRows[slot].name, kMotorRows[slot].caption,
+                                      [this, slot] { model_.OnMotorCheck(slot); }),
+                        row, 0);
+        grid->addWidget(
+            fields_.Text(m.accelSteps, Indexed("accelSteps", slot).c_str(), kNumberChars), row, 1);
+        grid->addWidget(fields_.Text(m.topSpeed, Indexed("topSpeed", slot).c_str(), kNumberChars),
+                        row, 2);
+        grid->addWidget(fields_.Text(m.distance, Indexed("distance", slot).c_str(), kNumberChars),
+                        row, 3);
+        grid->addWidget(fields_.Choice(m.direction, Indexed("direction", slot).c_str()), row, 4);
+    }
+    auto* column = new QVBoxLayout;
+    column->addLayout(grid);
+    if (model_.HasXdcMotor()) column->addWidget(BuildXdcMotor());
+    column->addStretch(1);
+    auto* box = new QGroupBox;
+    box->setObjectName(QStringLiteral("motors"));
+    box->setLayout(column);
+    return box;
+}
+
+QWidget* MovementPageView::BuildXdcMotor() {
+    motion::XdcInputs& x = model_.xdc;
+    auto* grid = new QGridLayout;
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->addWidget(Header(Text("起动电压")), 0, 1);
+    grid->addWidget(Header(Text("终速电压")), 0, 2);
+    grid->addWidget(Header(Text("移动距离(脉冲)")), 0, 3);
+    grid->addWidget(
+        fields_.Check(x.ticked, "xdcMotor", "X无刷电机", [this] { model_.OnXdcCheck(); }), 1, 0);
+    grid->addWidget(fields_.Text(x.startVoltage, "xdcStartVoltage", kNumberChars), 1, 1);
+    grid->addWidget(fields_.Text(x.endVoltage, "xdcEndVoltage", kNumberChars), 1, 2);
+    grid->addWidget(fields_.Text(x.distance, "xdcDistance", kNumberChars), 1, 3);
+    grid->addWidget(fields_.Choice(x.direction, "xdcDirection"), 1, 4);
+    grid->addWidget(new QLabel(Text("PWM频率")), 2, 0, Qt::AlignRight);
+    grid->addWidget(fields_.Text(x.frequency, "xdcFrequency", kNumberChars), 2, 1);
+    grid->addWidget(new QLabel(Text("加速距离:")), 2, 2, Qt::AlignRight);
+    auto* multiply = new QHBoxLayout;
+    multiply->addWidget(fields_.Text(x.multiply, "xdcMultiply", kNumberChars));
+    multiply->addWidget(new QLabel(Text("mm")));
+    grid->addLayout(multiply, 2, 3);
+    auto* box = new QWidget;
+    box->setLayout(grid);
+    return box;
+}
+
+void MovementPageView::AddSettingsRow(QGridLayout* grid, int row, motion::SettingsGroup& group) {
+    const int index = static_cast<int>(group.channel);
+    const auto changed = [this](int) { model_.OnSettingsChange(); };
+    grid->addWidget(
+        fields_.Choice(group.dirPolarity, Indexed("dirPolarity", index).c_str(), false, changed),
+        row, 1);
+    // The fibre page's second limit (left or lower) comes first for X, Y0, Y1
+    // and M1 (left, right), after the first for Z0 and M0 (upper, lower).
+    const bool upperFirst = group.channel == Channel::kZ0 || group.channel == Channel::kM0;
+    QComboBox* limit = fields_.Choice(group.limitPolarity, Indexed("limitPolarity", index).c_str(),
+                                      false, changed);
+    if (group.twoLimits) {
+        QComboBox* limit2 = fields_.Choice(
+            group.limitPolarity2, Indexed("limitPolarityTwo", index).c_str(), false, changed);
+        grid->addWidget(upperFirst ? limit : limit2, row, 2);
+        grid->addWidget(upperFirst ? limit2 : limit, row, 3);
+    } else {
+        grid->addWidget(limit, row, 2);
+    }
+    grid->addWidget(
+        fields_.Choice(group.limitEnable, Indexed("limitEnable", index).c_str(), false, changed),
+        row, group.twoLimits ? 4 : 3);
+}
+
+QWidget* MovementPageView::BuildSettings() {
+    const bool fibre = model_.PageLayout() == MovementPage::Layout::kFibre;
+    auto* grid = new QGridLayout;
+    const auto headers = [&](int row, const char* limit, const char* limit2) {
+        grid->addWidget(Header(Text("方向极性")), row, 1);
+        grid->addWidget(Header(Text(limit)), row, 2);
+        if (limit2) grid->addWidget(Header(Text(limit2)), row, 3);
+        grid->addWidget(Header(Text("限位使能")), row, limit2 ? 4 : 3);
+    };
+    const auto rowName = [&](Channel channel) -> QWidget* {
+        switch (channel) {
+            case Channel::kX:
+                return new QLabel(Text("X电机"));
+            case Channel::kY0:
+                return fields_.Check(model_.y0, "y0", "Y0", [this] { model_.OnY0Check(); });
+            case Channel::kY1:
+                return fields_.Check(model_.y1, "y1", "Y1", [this] { model_.OnY1Check(); });
+            case Channel::kZ0:
+                return new QLabel(QStringLiteral("Z0"));
+            case Channel::kM0:
+                return new QLabel(QStringLiteral("M0"));
+            case Channel::kM1:
+                break;
+        }
+        return new QLabel(QStringLiteral("M1"));
+    };
+
+    int row = 0;
+    const auto add = [&](std::initializer_list<Channel> channels) {
+        for (Channel channel : channels) {
+            grid->addWidget(rowName(channel), row, 0);
+            AddSettingsRow(grid, row++, model_.Settings(channel));
+        }
+    };
+    if (fibre) {
+        headers(row++, "左限位极性", "右限位极性");
+        add({Channel::kX, Channel::kY0, Channel::kY1, Channel::kM1});
+        headers(row++, "上限位极性", "下限位极性");
+        add({Channel::kZ0, Channel::kM0});
+    } else {
+        headers(row++, "限位极性", nullptr);
+        add({Channel::kY0, Channel::kY1, Channel::kZ0, Channel::kM0, Channel::kM1});
+    }
+
+    auto* more = new QHBoxLayout;
+    if (model_.dualY.visible)
+        more->addWidget(
+            fields_.Check(model_.dualY, "dualY", "双Y", [this] { model_.OnDualYCheck(); }));
+    more->addWidget(new QLabel(Text("控制板")));
+    more->addWidget(fields_.Choice(model_.z0Board, "z0Board", false,
+                                   [this](int) { model_.OnSettingsChange(); }));
+    more->addWidget(new QLabel(Text("Z轴齿轮比:")));
+    more->addWidget(fields_.Text(model_.gearRatio, "gearRatio", kNumberChars));
+    more->addStretch(1);
+
+    auto* column = new QVBoxLayout;
+    column->addLayout(grid);
+    column->addLayout(more);
+    column->addStretch(1);
+    auto* box = new QGroupBox;
+    box->setObjectName(QStringLiteral("settings"));
+    box->setLayout(column);
+    return box;
+}
+
+QWidget* MovementPageView::BuildTest() {
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(fields_.Button(model_.moveButton, "moveButton",
+                                      Call<MovementPage>(model_, &MovementPage::OnMoveMotor)));
+    buttons->addWidget(fields_.Button(model_.stopButton, "stopButton",
+                                      Call<MovementPage>(model_, &MovementPage::OnStopMotor)));
+    auto* controls = new QVBoxLayout;
+    controls->addWidget(
+        fields_.Check(model_.testMode, "testMode", "测试运动", [this] { model_.OnTestMode(); }));
+    controls->addLayout(buttons);
+    controls->addStretch(1);
+
+    status_ = new QPlainTextEdit;
+    status_->setObjectName(QStringLiteral("statusText"));
+    status_->setReadOnly(true);
+    status_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    status_->setFixedHeight(status_->fontMetrics().lineSpacing() * 4 + 12);
+    fields_.OnRefresh([this] {
+        const QString text = StatusDisplay(model_.StatusText());
+        if (status_->toPlainText() != text) status_->setPlainText(text);
+    });
+
+    auto* row = new QHBoxLayout;
+    row->addLayout(controls);
+    row->addWidget(status_, 1);
+    auto* box = new QGroupBox;
+    box->setObjectName(QStringLiteral("test"));
+    box->setLayout(row);
+    return box;
+}
+
+QWidget* MovementPageView::BuildStepRow() {
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(new QLabel(Text("LED显示")));
+    row->addWidget(fields_.Choice(model_.led, "led"));
+    row->addWidget(fields_.Button(model_.addButton, "addButton",
+                                  Call<MovementPage>(model_, &MovementPage::OnAdd)));
+    row->addStretch(1);
+    auto* box = new QWidget;
+    box->setLayout(row);
+    return box;
+}
+
+QWidget* MovementPageView::BuildList(int list) {
+    const bool test = list == MovementPage::kMovetestList;
+    auto* view = new EditableListView(model_.List(list), nullptr);
+    view->setObjectName(test ? QStringLiteral("movetestList") : QStringLiteral("movementList"));
+    view->setFont(font());
+    lists_[list] = view;
+    editors_[list] = new CellEditorOverlay(model_, list, view, [this] { Refresh(); });
+
+    auto* column = new QVBoxLayout;
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(test ? fields_.Radio(model_.movetestRadio, "movetestRadio", "movetest list",
+                                           [this] { model_.OnTargetList(1); })
+                           : fields_.Radio(model_.movementRadio, "movementRadio", "movement list",
+                                           [this] { model_.OnTargetList(0); }));
+    column->addWidget(view, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(
+        test ? fields_.Button(model_.deleteTestButton, "deleteTestButton",
+                              [this] { model_.OnDelete(1); })
+             : fields_.Button(model_.deleteButton, "deleteButton", [this] { model_.OnDelete(0); }));
+    column->addLayout(buttons);
+    auto* box = new QWidget;
+    box->setLayout(column);
+    return box;
+}
+
+void MovementPageView::Refresh() {
+    model_.TakeThreadUpdates();
+    fields_.Refresh();
+    for (int list = 0; list < 2; ++list) {
+        lists_[list]->Refresh();
+        editors_[list]->Refresh();
+    }
+}
+
+}  // namespace velmor::gui
