@@ -1,9 +1,11 @@
 #include "gui/editable_list_view.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <algorithm>
 
 #include "gui/field_widgets.h"
 #include "gui/model_binding.h"
@@ -21,12 +23,16 @@ EditableListView::EditableListView(ui::CEditableListCtrl& model, QWidget* parent
     setObjectName(QStringLiteral("EditableListView"));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
     verticalHeader()->setVisible(false);
     horizontalHeader()->setHighlightSections(false);
 
-    connect(this, &QTableWidget::currentCellChanged, this,
-            [this](int row, int, int, int) { model_.SetSelectedRow(row); });
+    connect(this, &QTableWidget::itemSelectionChanged, this,
+            [this] { model_.SetSelectedRows(ViewSelectedRows()); });
+    // Moving the focus without Shift moves the selection mark along, as a click does.
+    connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) {
+        model_.SetFocusedRow(row);
+        if (!(QApplication::keyboardModifiers() & Qt::ShiftModifier)) model_.SetSelectionMark(row);
+    });
     // Scrolling takes the focus from a running text edit first.
     connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this,
             [this](int) { model_.OnScroll(); });
@@ -40,6 +46,8 @@ EditableListView::EditableListView(ui::CEditableListCtrl& model, QWidget* parent
 
 void EditableListView::Refresh() {
     const QSignalBlocker block(this);
+    setSelectionMode(model_.MultipleSelection() ? QAbstractItemView::ExtendedSelection
+                                                : QAbstractItemView::SingleSelection);
     const auto& columns = model_.Columns();
     setColumnCount(model_.ColumnCount());
     for (int c = 0; c < model_.ColumnCount(); ++c) {
@@ -62,13 +70,54 @@ void EditableListView::Refresh() {
                           colour ? QVariant(ColourFromBgr(*colour)) : QVariant());
         }
     }
-    const int selected = model_.SelectedRow();
-    if (selected != currentRow()) {
-        if (selected < 0)
-            clearSelection();
-        else
-            selectRow(selected);
+    ApplySelection();
+    if (model_.ScrollRevision() != scrollRevision_) {
+        scrollRevision_ = model_.ScrollRevision();
+        if (QTableWidgetItem* cell = item(model_.ScrollRow(), 0)) scrollToItem(cell);
     }
+}
+
+std::vector<int> EditableListView::ViewSelectedRows() const {
+    std::vector<int> rows;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        for (int r = range.top(); r <= range.bottom(); ++r) rows.push_back(r);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void EditableListView::ApplySelection() {
+    const std::vector<int> wanted = model_.SelectedRows();
+    if (wanted != ViewSelectedRows()) {
+        // Runs of neighbouring rows as one range each: a long selection stays cheap.
+        QItemSelection selection;
+        const int lastColumn = std::max(columnCount() - 1, 0);
+        for (std::size_t i = 0; i < wanted.size();) {
+            std::size_t j = i;
+            while (j + 1 < wanted.size() && wanted[j + 1] == wanted[j] + 1) ++j;
+            selection.select(model()->index(wanted[i], 0), model()->index(wanted[j], lastColumn));
+            i = j + 1;
+        }
+        selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    }
+    const int focused = model_.FocusedRow();
+    if (focused != currentRow()) {
+        selectionModel()->setCurrentIndex(focused >= 0 ? model()->index(focused, 0) : QModelIndex(),
+                                          QItemSelectionModel::NoUpdate);
+    }
+}
+
+void EditableListView::mousePressEvent(QMouseEvent* event) {
+    QTableWidget::mousePressEvent(event);
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid() && !(event->modifiers() & Qt::ShiftModifier))
+        model_.SetSelectionMark(index.row());
+}
+
+void EditableListView::mouseReleaseEvent(QMouseEvent* event) {
+    QTableWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton) emit Clicked();
 }
 
 void EditableListView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -1,10 +1,14 @@
 #pragma once
-// The report-style list over CEditableListCtrl: columns, cells, the selected row
-// and the row colours of the model. Cells are not edited in place here (the
-// list's own editors are never shown); double clicks, scrolling and the mouse
-// wheel go to the model's handlers. Pages that use the list embed this view.
+// The report-style list over CEditableListCtrl: columns, cells, the selected rows,
+// the focused row and the row colours of the model. Cells are not edited in place
+// here (the list's own editors are never shown); double clicks, scrolling and the
+// mouse wheel go to the model's handlers. The user's selection goes back to the
+// model; a click (without Shift) or a move of the focus puts the selection mark on
+// its row. Pages that use the list embed this view and may follow Clicked().
 
 #include <QTableWidget>
+#include <cstdint>
+#include <vector>
 
 namespace velmor::ui {
 class CEditableListCtrl;
@@ -21,13 +25,23 @@ class EditableListView : public QTableWidget {
 
     void Refresh();
 
+  signals:
+    // A click on the list, on a row or not, once the selection has followed it.
+    void Clicked();
+
   protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
   private:
+    void ApplySelection();
+    std::vector<int> ViewSelectedRows() const;
+
     ui::CEditableListCtrl& model_;
     ModelBinding* binding_ = nullptr;
+    std::uint64_t scrollRevision_ = 0;
 };
 
 // 0x00BBGGRR, the colour value the models keep, as a QColor.
