@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "commands/cmd_sets_dlg.h"
 #include "registers/read_write_reg_dlg.h"
+#include "ui/dialog_service.h"
 #include "ui/placeholder_page.h"
 #include "ui/window_messages.h"
 
@@ -22,6 +24,17 @@ auto Placeholder(int number, const char* title) {
     };
 }
 
+// The configuration page to come opens the command sets from "初始化动作设计";
+// its placeholder offers the same button meanwhile.
+std::unique_ptr<ui::TabPage> ConfigPlaceholder(PageContext& context) {
+    auto page = std::make_unique<ui::PlaceholderPage>(ui::kConfigPageId, "固件设置");
+    page->AddAction("初始化动作设计", [&op = context.operation, &dialogs = context.dialogs] {
+        commands::CCmdSetsDlg sets(op, dialogs);
+        dialogs.RunModal(sets);
+    });
+    return page;
+}
+
 }  // namespace
 
 const std::vector<PageRow>& PageTable() {
@@ -29,7 +42,7 @@ const std::vector<PageRow>& PageTable() {
         {ui::kRegisterPageId, false, Make<registers::CReadWriteRegDlg>},
         {ui::kMainboardMovementPageId, false,
          Placeholder(ui::kMainboardMovementPageId, "初始化运动（主板）")},
-        {ui::kConfigPageId, false, Placeholder(ui::kConfigPageId, "固件设置")},
+        {ui::kConfigPageId, false, ConfigPlaceholder},
         {ui::kCleaningPageId, true, Placeholder(ui::kCleaningPageId, "清洗设置")},
         {ui::kFiberMovementPageId, false,
          Placeholder(ui::kFiberMovementPageId, "初始化运动（光纤板）")},
