@@ -1,7 +1,7 @@
 #include "gui/editable_list_view.h"
 
-#include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -28,11 +28,8 @@ EditableListView::EditableListView(ui::CEditableListCtrl& model, QWidget* parent
 
     connect(this, &QTableWidget::itemSelectionChanged, this,
             [this] { model_.SetSelectedRows(ViewSelectedRows()); });
-    // Moving the focus without Shift moves the selection mark along, as a click does.
-    connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) {
-        model_.SetFocusedRow(row);
-        if (!(QApplication::keyboardModifiers() & Qt::ShiftModifier)) model_.SetSelectionMark(row);
-    });
+    connect(this, &QTableWidget::currentCellChanged, this,
+            [this](int row, int, int, int) { model_.SetFocusedRow(row); });
     // Scrolling takes the focus from a running text edit first.
     connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this,
             [this](int) { model_.OnScroll(); });
@@ -52,7 +49,10 @@ void EditableListView::Refresh() {
     setColumnCount(model_.ColumnCount());
     for (int c = 0; c < model_.ColumnCount(); ++c) {
         setHorizontalHeaderItem(c, new QTableWidgetItem(FromModel(columns[c].caption)));
-        if (columns[c].width > 0) setColumnWidth(c, columns[c].width);
+        // The model's width, but never narrower than the caption: texts of another
+        // language or font must not be cut off.
+        if (columns[c].width > 0)
+            setColumnWidth(c, std::max(columns[c].width, horizontalHeader()->sectionSizeHint(c)));
     }
     setRowCount(model_.GetItemCount());
     for (int r = 0; r < model_.GetItemCount(); ++r) {
@@ -75,6 +75,12 @@ void EditableListView::Refresh() {
         scrollRevision_ = model_.ScrollRevision();
         if (QTableWidgetItem* cell = item(model_.ScrollRow(), 0)) scrollToItem(cell);
     }
+}
+
+int EditableListView::FittingWidth() const {
+    int width = 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < columnCount(); ++c) width += columnWidth(c);
+    return width;
 }
 
 std::vector<int> EditableListView::ViewSelectedRows() const {
@@ -113,6 +119,14 @@ void EditableListView::mousePressEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
     if (index.isValid() && !(event->modifiers() & Qt::ShiftModifier))
         model_.SetSelectionMark(index.row());
+}
+
+void EditableListView::keyPressEvent(QKeyEvent* event) {
+    const int before = currentRow();
+    QTableWidget::keyPressEvent(event);
+    // Moving through the rows without Shift takes the mark along, as a click does.
+    if (currentRow() != before && currentRow() >= 0 && !(event->modifiers() & Qt::ShiftModifier))
+        model_.SetSelectionMark(currentRow());
 }
 
 void EditableListView::mouseReleaseEvent(QMouseEvent* event) {

@@ -3,8 +3,8 @@
 // the focused row and the row colours of the model. Cells are not edited in place
 // here (the list's own editors are never shown); double clicks, scrolling and the
 // mouse wheel go to the model's handlers. The user's selection goes back to the
-// model; a click (without Shift) or a move of the focus puts the selection mark on
-// its row. Pages that use the list embed this view and may follow Clicked().
+// model; a click or a move through the rows by key (without Shift) puts the
+// selection mark on its row. Pages that use the list embed this view and may follow Clicked().
 
 #include <QTableWidget>
 #include <cstdint>
@@ -24,6 +24,8 @@ class EditableListView : public QTableWidget {
     EditableListView(ui::CEditableListCtrl& model, QWidget* parent);
 
     void Refresh();
+    // The width that shows every column without a horizontal scroll bar.
+    int FittingWidth() const;
 
   signals:
     // A click on the list, on a row or not, once the selection has followed it.
@@ -32,6 +34,7 @@ class EditableListView : public QTableWidget {
   protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
