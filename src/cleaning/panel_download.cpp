@@ -4,6 +4,7 @@
 #include <chrono>
 #include <exception>
 #include <stop_token>
+#include <utility>
 
 #include "cleaning/panel_messages.h"
 #include "cleaning/panel_packets.h"
@@ -60,11 +61,18 @@ PacketReport PanelDownload::Exchange(const Frame& frame, int waitMs) {
     return report;
 }
 
-PanelOutcome PanelDownload::Download(const controller::CleanParams& params) {
+std::optional<PanelOutcome> PanelDownload::Refusal(const controller::CleanParams& params) const {
     const bool english = English();
     const PanelFrames built = BuildPanelFrames(params, op_.xResolution, english);
     if (!built.Ok()) return Failure(built.error);
     if (op_.connected.load() == 0) return Failure(kDisconnectedText.In(english));
+    return std::nullopt;
+}
+
+PanelOutcome PanelDownload::Download(const controller::CleanParams& params) {
+    if (std::optional<PanelOutcome> refused = Refusal(params)) return std::move(*refused);
+    const bool english = English();
+    const PanelFrames built = BuildPanelFrames(params, op_.xResolution, english);
 
     std::vector<PacketReport> reports;
     for (const Frame& frame : built.frames) {

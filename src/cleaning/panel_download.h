@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +64,10 @@ class PanelDownload {
     // value checks, then the connection, then each packet until the first one
     // the panel does not echo. Packets already delivered stay delivered.
     PanelOutcome Download(const controller::CleanParams& params);
+    // What Download refuses before it sends anything (a value that does not pass,
+    // no connection), or nothing when it would start sending: lets a page say so
+    // before it shows a progress window.
+    std::optional<PanelOutcome> Refusal(const controller::CleanParams& params) const;
 
     // "初始化跳过": twice the register steps (0x8C to 0x4017; bit 4 set in 0x4008),
     // 200 ms apart, then the display frame "     Ready      "; it succeeds when the

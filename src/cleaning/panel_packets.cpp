@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "cleaning/clean_field_names.h"
 #include "cleaning/machine_models.h"
 #include "cleaning/panel_messages.h"
 #include "cleaning/panel_units.h"
@@ -14,51 +15,6 @@ namespace velmor::cleaning {
 namespace {
 
 using controller::CleanParams;
-
-// A value's file key and its caption on the page, for the out-of-range message.
-struct FieldName {
-    std::string_view key;
-    std::string_view caption;
-};
-
-constexpr FieldName kWiper1{"uiCarleaveclear1", "小车去刮片1位脉冲"};
-constexpr FieldName kWiper2{"uiCarleaveclear2", "小车去刮片2位脉冲"};
-constexpr FieldName kScrape1{"uiCarmoveblow1", "小车去刮墨1位脉冲"};
-constexpr FieldName kScrape2{"uiCarmoveblow2", "小车去刮墨2位脉冲"};
-constexpr FieldName kCarAccTime{"fCarMoveAccDistance", "小车加速时间"};
-constexpr FieldName kCarSpeed{"uiCarMoveSpeed", "小车的最大速度"};
-constexpr FieldName kFlashDistance{"uiCarbackclear", "闪喷距离"};
-constexpr FieldName kCleanPos{"uiCarCleanPos", "打印清洗位"};
-constexpr FieldName kWiperAcc{"uiMoto1AcceDistance", "刮片的加速时间"};
-constexpr FieldName kPlatformAcc{"uiMoto0AcceDistance", "平台的加速时间"};
-constexpr FieldName kXGear{"dbXMotorGearRate", "X齿轮比"};
-constexpr FieldName kYGear{"dbYMotorGearRate", "Y齿轮比"};
-constexpr FieldName kTravel{"uiMaxDistanceOfXMove", "车头移动总长"};
-constexpr FieldName kXPrintSpeed{"fXMoveSpeed", "X打印速度"};
-constexpr FieldName kYPrintSpeed{"fYMoveSpeed", "Y打印速度"};
-constexpr FieldName kXAccDistance{"dbXAcceDistance", "小车加速距离"};
-constexpr FieldName kXManualSpeed{"fXMoveSpeedWhenReady", "X手移速度"};
-constexpr FieldName kYManualSpeed{"fYMoveSpeedWhenReady", "Y手移速度"};
-constexpr FieldName kYAccDistance{"fMaxYAcceDistance", "走料加速距离"};
-constexpr FieldName kCleanEndLevel{"nDcEndLeveluiDcCarMoveSpeed", "清洗终止电平"};
-constexpr FieldName kStartLevel{"nDcStartLevel", "起始电平"};
-constexpr FieldName kLowEndLevel{"nDcEndLevelLow", "低速终止电平"};
-constexpr FieldName kMidEndLevel{"nDcEndLevelMid", "中速终止电平"};
-constexpr FieldName kLowFrequency{"nDcFrequencyLow", "低速频率"};
-constexpr FieldName kMidFrequency{"nDcFrequencyMid", "中速频率"};
-constexpr std::array<FieldName, 11> kTimes = {{
-    {"uiTimeConsuming", "普通抽墨时间"},
-    {"uiTimeConsuming1", "普通等待时间"},
-    {"uiTimeConsuming2", "普通抽墨垫时间"},
-    {"uiTimeConsuming3", "普通闪喷时间"},
-    {"uiTimeConsuming4", "普通闪喷间隔时间"},
-    {"uiTimeConsuming5", "深度抽墨时间"},
-    {"uiTimeConsuming6", "深度等待时间"},
-    {"uiTimeConsuming7", "深度抽墨垫时间"},
-    {"uiTimeConsuming8", "深度闪喷时间"},
-    {"uiTimeConsuming9", "深度闪喷间隔时间"},
-    {"uiTimeConsuming10", "闪喷开停次数"},
-}};
 
 constexpr std::int64_t kMinWiperGap = 100;
 constexpr std::uint32_t kStationMarker = 10;

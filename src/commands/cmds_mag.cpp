@@ -157,6 +157,7 @@ bool CCmdsMag::LoadConfigDocument(const std::string& path) {
     const bool movementRead = ReadMotionList(doc, 0);
     ReadMotionList(doc, 1);
     const bool checksumAccepted = ReadMotorState(doc);
+    checksumAccepted_ = checksumAccepted;
 
     if (operation_.cmdNames.empty()) operation_.cmdNames.emplace_back(kInitDone);
     if (operation_.allCmdNames.empty()) operation_.allCmdNames.emplace_back(kInitDone);

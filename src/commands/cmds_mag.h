@@ -66,6 +66,8 @@ class CCmdsMag {
     const ChecksumBuffer& Checksum() const { return checksum_; }
     // True when the last load met a count above its limit.
     bool CountClamped() const { return countClamped_; }
+    // True when the last load's checksum was accepted.
+    bool ChecksumAccepted() const { return checksumAccepted_; }
 
     // ---- where the documents live ----
     // "<program folder>CmdsRecord/".
@@ -82,6 +84,7 @@ class CCmdsMag {
     ini::FileOps& ops_;
     ChecksumBuffer checksum_;
     bool countClamped_ = false;
+    bool checksumAccepted_ = false;
 };
 
 }  // namespace velmor::commands

@@ -46,6 +46,39 @@ void FieldBinder::Bind(QLabel* label, const ui::TextField& field) {
     refreshers_.push_back([label, &field] { Apply(label, field); });
 }
 
+QLabel* FieldBinder::CaptionLabel(const ui::TextField& field, const char* name) {
+    auto* label = new QLabel;
+    label->setObjectName(QString::fromLatin1(name));
+    const char* context = context_;
+    refreshers_.push_back([label, &field, context] {
+        const QString text = gui::Caption(context, field.text);
+        if (label->text() != text) label->setText(text);
+        ApplyVisibility(label, field.enabled, field.visible);
+    });
+    return label;
+}
+
+QLabel* FieldBinder::LabelFor(const ui::TextField& field, const std::string& caption) {
+    auto* label = new QLabel(Caption(caption));
+    refreshers_.push_back([label, &field] { label->setVisible(field.visible); });
+    return label;
+}
+
+QLabel* FieldBinder::LabelFor(const ui::ChoiceField& field, const std::string& caption) {
+    auto* label = new QLabel(Caption(caption));
+    refreshers_.push_back([label, &field] { label->setVisible(field.visible); });
+    return label;
+}
+
+void FieldBinder::HideWhenEmpty(QWidget* box) {
+    refreshers_.push_back([box] {
+        bool shown = false;
+        for (const QWidget* child : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            shown = shown || !child->isHidden();
+        box->setVisible(shown);
+    });
+}
+
 QComboBox* FieldBinder::Choice(ui::ChoiceField& field, const char* name, bool translateItems,
                                std::function<void(int)> onActivated) {
     auto* combo = new QComboBox;

@@ -57,6 +57,16 @@ class FieldBinder {
     QPushButton* Button(ui::ButtonField& field, const char* name, std::function<void()> onClick,
                         std::function<bool()> gate = {});
 
+    // A label whose caption the model chooses among captions of the user interface
+    // (translated), shown and enabled as the field says.
+    QLabel* CaptionLabel(const ui::TextField& field, const char* name);
+    // A fixed caption beside the widget of `field`, shown and hidden with it.
+    QLabel* LabelFor(const ui::TextField& field, const std::string& caption);
+    QLabel* LabelFor(const ui::ChoiceField& field, const std::string& caption);
+    // Hides `box` while none of its own widgets is shown (a group whose fields the
+    // model all hid). Call after the widgets in it are bound.
+    void HideWhenEmpty(QWidget* box);
+
     // Binds widgets made elsewhere.
     void Bind(QLabel* label, const ui::TextField& field);
     void Bind(QComboBox* combo, const ui::ChoiceField& field, bool translateItems = false);

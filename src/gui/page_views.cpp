@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 
+#include "gui/clean_download_view.h"
 #include "gui/placeholder_page_view.h"
 #include "gui/read_write_reg_view.h"
 #include "ui/dlg_tab_ctrl.h"
@@ -28,6 +29,7 @@ ViewMaker Make() {
 const std::map<int, ViewMaker>& PageViews() {
     static const std::map<int, ViewMaker> views = {
         {ui::kRegisterPageId, Make<registers::CReadWriteRegDlg, ReadWriteRegView>()},
+        {ui::kCleaningPageId, Make<cleaning::CCleanDownloadDlg, CleanDownloadView>()},
     };
     return views;
 }

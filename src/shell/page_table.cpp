@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "cleaning/clean_download_dlg.h"
 #include "commands/cmd_sets_dlg.h"
 #include "registers/read_write_reg_dlg.h"
 #include "ui/dialog_service.h"
@@ -43,7 +44,11 @@ const std::vector<PageRow>& PageTable() {
         {ui::kMainboardMovementPageId, false,
          Placeholder(ui::kMainboardMovementPageId, "初始化运动（主板）")},
         {ui::kConfigPageId, false, ConfigPlaceholder},
-        {ui::kCleaningPageId, true, Placeholder(ui::kCleaningPageId, "清洗设置")},
+        {ui::kCleaningPageId, true,
+         [](PageContext& context) -> std::unique_ptr<ui::TabPage> {
+             return std::make_unique<cleaning::CCleanDownloadDlg>(context.operation,
+                                                                  context.dialogs);
+         }},
         {ui::kFiberMovementPageId, false,
          Placeholder(ui::kFiberMovementPageId, "初始化运动（光纤板）")},
     };

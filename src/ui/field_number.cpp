@@ -1,7 +1,9 @@
 #include "ui/field_number.h"
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +24,47 @@ int FieldHex(std::string_view text) {
 
 int FieldDecimalOrHex(std::string_view text) {
     return FieldDecimal(controller::HexToDecimalText(std::string(text), false));
+}
+
+namespace {
+
+std::string_view TrimBlanks(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// from_chars reads the whole of `text` or the reading fails; it takes a "-" but
+// not a "+", which a user may type as well.
+template <typename T>
+std::optional<T> WholeNumber(std::string_view text, bool allowMinus) {
+    text = TrimBlanks(text);
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && (text.front() == '-' || text.front() == '+')) return std::nullopt;
+    }
+    if (text.empty() || (!allowMinus && text.front() == '-')) return std::nullopt;
+    T value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> FieldUnsigned(std::string_view text) {
+    return WholeNumber<std::uint32_t>(text, false);
+}
+
+std::optional<std::int32_t> FieldSigned(std::string_view text) {
+    return WholeNumber<std::int32_t>(text, true);
+}
+
+std::optional<double> FieldReal(std::string_view text) {
+    const std::optional<double> value = WholeNumber<double>(text, true);
+    if (!value || !std::isfinite(*value)) return std::nullopt;
+    return value;
 }
 
 std::string Format(const char* format, ...) {

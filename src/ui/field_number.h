@@ -8,6 +8,8 @@
 // (ini::ParseCInt keeps the low 32 bits), because files written by other tools
 // rely on it; the two rules are deliberately different.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +24,19 @@ int FieldDecimal(std::string_view text);
 int FieldHex(std::string_view text);
 // Decimal unless the text carries an "x"/"X" prefix, then hexadecimal.
 int FieldDecimalOrHex(std::string_view text);
+
+// Strict readings for fields whose value goes on unchanged (into a file, into a
+// packet): blanks around the number are allowed, anything else is not, and a value
+// outside the type's range gives nothing instead of a wrapped or saturated one.
+// Independent of the process locale.
+//
+// Decimal digits with an optional "+", 0..4294967295.
+std::optional<std::uint32_t> FieldUnsigned(std::string_view text);
+// Decimal digits with an optional sign, -2147483648..2147483647.
+std::optional<std::int32_t> FieldSigned(std::string_view text);
+// A finite number in decimal notation ("12", "-0.5", "1e3"); no hexadecimal, no
+// "inf" or "nan".
+std::optional<double> FieldReal(std::string_view text);
 
 // printf into a string of any length.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -105,7 +106,7 @@ TEST(Ctl, WithoutSimulateThereIsNoBackend) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"list"}, {"read", "4000", "1"}, {"write", "4000", "1"}, {"firmware"}}) {
         const CtlRun run = Ctl(args);
-        EXPECT_EQ(run.code, kExitNoBackend) << args[0];
+        EXPECT_EQ(run.code, kExitUnavailable) << args[0];
         EXPECT_EQ(run.err,
                   "velmorctl: no USB backend for real devices in this build; use --simulate\n");
         EXPECT_EQ(run.out, "");
@@ -129,9 +130,9 @@ TEST_F(CtlTest, BadCommandLinesGiveClearMessagesAndCodes) {
         {{"write", "4000", "1FF"}, kExitUsage, "invalid byte '1FF' (hex, 0..FF)"},
         {{"write", "4000", "g1"}, kExitUsage, "invalid byte 'g1'"},
         {{"write", "FFFF", "1", "2"}, kExitUsage, "2 registers from 0xFFFF run past 0xFFFF"},
-        {{"--device", "1", "read", "4000", "1"}, kExitFailed, "no device 1 (1 found)"},
+        {{"--device", "1", "read", "4000", "1"}, kExitUnavailable, "no device 1 (1 found)"},
         {{"read", "4000"}, kExitUsage, "COUNT is required"},
-        {{}, kExitUsage, "a command is required: list, read, write or firmware"},
+        {{}, kExitUsage, "a command is required: list, read, write, firmware"},
         {{"erase"}, kExitUsage, "The following argument was not expected: erase"},
     };
     for (const auto& c : cases) {
@@ -174,8 +175,8 @@ TEST(CtlCommands, FailedTransfersAreReported) {
         std::ostringstream err;
         CtlOptions options;
         options.simulate = true;
-        CtlCommands commands(options, out, err, std::move(driver));
-        EXPECT_EQ(c.run(commands), kExitFailed) << c.name;
+        CtlRunner runner(options, out, err, std::move(driver));
+        EXPECT_EQ(c.run(runner.Commands()), kExitIoErr) << c.name;
         EXPECT_EQ(err.str(), c.expected);
         EXPECT_EQ(out.str(), "");
     }
@@ -188,16 +189,78 @@ TEST(CtlCommands, UnpluggedDeviceIsNotFound) {
     std::ostringstream err;
     CtlOptions options;
     options.simulate = true;
-    CtlCommands commands(options, out, err, std::move(driver));
-    EXPECT_EQ(commands.List(), kExitFailed);
+    CtlRunner runner(options, out, err, std::move(driver));
+    EXPECT_EQ(runner.Commands().List(), kExitUnavailable);
     EXPECT_EQ(err.str(), "velmorctl: no devices found\n");
 }
 
 TEST(CtlCommands, StateThatCannotBeSavedFailsTheWrite) {
     const CtlRun run =
         Ctl({"--simulate", "--state", "/nonexistent-velmor/dir/sim.state", "write", "4000", "1"});
-    EXPECT_EQ(run.code, kExitFailed);
+    EXPECT_EQ(run.code, kExitCantCreate);
     EXPECT_NE(run.err.find("could not be saved"), std::string::npos) << run.err;
+}
+
+// --json: one document on standard output with stable keys and numbers as
+// numbers; a failure gives the error document and the same exit code.
+TEST_F(CtlTest, JsonGivesOneDocumentPerCommand) {
+    ASSERT_EQ(Sim({"write", "4000", "1", "0x20", "ff", "7"}).code, kExitOk);
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        nlohmann::json expected;  // the whole document, or null to check keys only
+        std::vector<std::string> keys;
+    };
+    const std::vector<Case> cases = {
+        {{"--json", "read", "4000", "4"},
+         kExitOk,
+         {{"address", 0x4000}, {"count", 4}, {"values", {1, 0x20, 0xFF, 7}}},
+         {}},
+        {{"write", "4001", "5", "--json"}, kExitOk, {{"address", 0x4001}, {"count", 1}}, {}},
+        {{"--json", "list"},
+         kExitOk,
+         {{"devices", {{{"index", 0}, {"name", "VelmorTool USB3 Controller"}, {"opened", true}}}}},
+         {}},
+        {{"--json", "firmware"}, kExitOk, nullptr, {"firmware", "bytes"}},
+        {{"--json", "read", "zz", "1"},
+         kExitUsage,
+         {{"error", {{"code", 64}, {"message", "invalid register address 'zz' (hex, 0..FFFF)"}}}},
+         {}},
+        {{"--json", "--device", "3", "list"}, kExitOk, nullptr, {"devices"}},
+        {{"--json", "--device", "3", "read", "4000", "1"},
+         kExitUnavailable,
+         {{"error", {{"code", 69}, {"message", "no device 3 (1 found)"}}}},
+         {}},
+        {{"--json", "erase"}, kExitUsage, nullptr, {"error"}},
+    };
+    for (const auto& c : cases) {
+        const CtlRun run = Sim(c.args);
+        SCOPED_TRACE(run.out + run.err);
+        EXPECT_EQ(run.code, c.code);
+        const nlohmann::json doc = nlohmann::json::parse(run.out);  // exactly one document
+        if (!c.expected.is_null()) {
+            EXPECT_EQ(doc, c.expected);
+        }
+        for (const auto& key : c.keys) EXPECT_TRUE(doc.contains(key)) << key;
+        if (c.code != kExitOk) {
+            EXPECT_EQ(doc["error"]["code"], c.code);
+        }
+    }
+}
+
+TEST(CtlOutput, ProgressOnlyWhenAskedAndEndsItsLine) {
+    for (const bool terminal : {false, true}) {
+        std::ostringstream out;
+        std::ostringstream err;
+        CtlOutput output(out, err, false, terminal);
+        output.Progress("flash", 0);
+        output.Progress("flash", 50);
+        output.Progress("flash", 50);  // unchanged: not drawn again
+        output.Progress("flash", 140);
+        output.EndProgress();
+        EXPECT_EQ(err.str(), terminal ? "\rflash: 0%\rflash: 50%\rflash: 100%\n" : "");
+        EXPECT_EQ(out.str(), "");
+    }
 }
 
 struct HexCase {

@@ -13,17 +13,20 @@
 #include <QTest>
 #include <QTranslator>
 
+#include "cleaning/clean_download_dlg.h"
 #include "commands/cmd_edit_dlg.h"
 #include "commands/cmd_sets_dlg.h"
 #include "controller/main_operation.h"
 #include "drivers/sim/sim_driver.h"
 #include "gui/about_dialog.h"
+#include "gui/clean_download_view.h"
 #include "gui/cmd_edit_view.h"
 #include "gui/cmd_sets_view.h"
 #include "gui/main_window.h"
 #include "shell/velmor_dlg.h"
 #include "support/fake_timer_service.h"
 #include "support/scripted_dialog_service.h"
+#include "support/temp_dir.h"
 
 namespace velmor::gui {
 namespace {
@@ -105,6 +108,22 @@ TEST_F(EnglishCaptionsTest, CommandSetDialogsHaveNoChineseCaption) {
     CmdEditView editView(editor, nullptr);
     EXPECT_EQ(ChineseCaptions(&editView), QStringList());
     EXPECT_EQ(editView.windowTitle(), QStringLiteral("Edit command set"));
+}
+
+// The cleaning page is hosted only in Chinese, but its captions are translated
+// like every other: both sets of ink-stack captions are checked.
+TEST_F(EnglishCaptionsTest, CleaningPageHasNoChineseCaption) {
+    testing::TempDir home;
+    operation.language = "eng";
+    operation.programFolder = home.Path().string() + "/";
+    cleaning::CCleanDownloadDlg page(operation, dialogs);
+    page.OnInitDialog();
+    CleanDownloadView view(page);
+    for (int model : {0, 1}) {
+        page.OnModelSelChange(model);
+        view.Refresh();
+        EXPECT_EQ(ChineseCaptions(&view), QStringList()) << model;
+    }
 }
 
 TEST_F(EnglishCaptionsTest, WithoutTheTranslationTheBuiltInTextsAreChinese) {

@@ -124,7 +124,7 @@ TEST_F(MainWindowTest, ExitStopsTheStatusThreadOfTheMovementPageInUseAndClosesEv
         EXPECT_TRUE(window->ended);
         EXPECT_EQ(Placeholder(*window, 145)->statusThreadStopped, type == 0);
         EXPECT_EQ(Placeholder(*window, 148)->statusThreadStopped, type != 0);
-        for (int number : {145, 130, 157, 148}) EXPECT_TRUE(Placeholder(*window, number)->closed);
+        for (int number : {145, 130, 148}) EXPECT_TRUE(Placeholder(*window, number)->closed);
         EXPECT_FALSE(timers.Running(CVelmorDlg::kConnectionTimerId));
     }
 }

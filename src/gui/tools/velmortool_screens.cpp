@@ -1,25 +1,30 @@
 // Renders every window of the program offscreen to PNG files, in Chinese and in
 // English: the main window on each tab, the version label, the About box, the
-// command-set dialogs, the progress window and a message box. Used to check layouts and glyphs by
-// eye.
+// command-set dialogs, the progress window, a message box, and the cleaning
+// page alone for each machine model and motor type. Used to check layouts and
+// glyphs by eye.
 //
 //   velmortool_screens --out DIR
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTranslator>
 #include <condition_variable>
 #include <cstdlib>
 #include <iostream>
 #include <mutex>
+#include <optional>
 
+#include "cleaning/clean_download_dlg.h"
 #include "commands/cmd_edit_dlg.h"
 #include "commands/cmd_sets_dlg.h"
 #include "controller/main_operation.h"
 #include "drivers/sim/sim_driver.h"
 #include "gui/about_dialog.h"
+#include "gui/clean_download_view.h"
 #include "gui/cmd_edit_view.h"
 #include "gui/cmd_sets_view.h"
 #include "gui/main_window.h"
@@ -29,6 +34,7 @@
 #include "shell/velmor_app.h"
 #include "shell/velmor_dlg.h"
 #include "ui/message_down.h"
+#include "ui/modal_dialog.h"
 #include "ui/sleeper.h"
 
 namespace {
@@ -103,11 +109,50 @@ bool RenderCommandSets(controller::CMainOperation& operation, gui::QtDialogServi
     return ok & Save(editView, folder, QStringLiteral("cmd_edit_%1").arg(lang));
 }
 
+// Dialogs that never show: the cleaning page's notice for "Dravik" must not stop
+// the rendering.
+class QuietDialogs : public ui::DialogService {
+  public:
+    void ShowMessage(const std::string&, const std::string&) override {}
+    bool AskYesNo(const std::string&, const std::string&) override { return false; }
+    std::optional<std::string> OpenFile(const ui::FileDialogRequest&) override { return {}; }
+    std::optional<std::string> SaveFile(const ui::FileDialogRequest&) override { return {}; }
+    void RunProgress(ui::CMessageDown&) override {}
+    int RunModal(ui::ModalDialog&) override { return ui::ModalDialog::kCancel; }
+};
+
+// The cleaning page for every machine model, with a stepper and a DC carriage.
+bool RenderCleaningPage(controller::CMainOperation& operation, const QString& folder,
+                        const QString& lang) {
+    QuietDialogs quiet;
+    cleaning::CCleanDownloadDlg page(operation, quiet);
+    page.OnInitDialog();
+    gui::CleanDownloadView view(page);
+    view.resize(1180, 700);
+    view.show();
+    bool ok = true;
+    for (int model = 0; model < static_cast<int>(page.machineModel.items.size()); ++model) {
+        for (int motor = 0; motor < 2; ++motor) {
+            page.OnModelSelChange(model);
+            page.OnMotorTypeSelChange(motor);
+            ok &= Save(view, folder,
+                       QStringLiteral("cleaning_%1_model%2_%3")
+                           .arg(lang)
+                           .arg(model)
+                           .arg(motor == 0 ? "stepper" : "dc"));
+        }
+    }
+    return ok;
+}
+
 bool RenderLanguage(const std::string& language, const QString& folder) {
     sim::SimDriver driver;
     driver.AddDevice();
     controller::CMainOperation operation;
     operation.language = language;
+    // The cleaning page makes its record folder and reads its file there.
+    QTemporaryDir home;
+    operation.programFolder = home.path().toStdString() + "/";
     operation.SetBoardType(1);
     gui::QtDialogService dialogs;
     const QString lang = QString::fromStdString(language);
@@ -156,6 +201,7 @@ bool RenderLanguage(const std::string& language, const QString& folder) {
         model.OnExit();
         Settle();
     }
+    ok &= RenderCleaningPage(operation, folder, lang);
     return ok;
 }
 

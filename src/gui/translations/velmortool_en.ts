@@ -211,6 +211,333 @@
     </message>
 </context>
 <context>
+    <name>CCleanDownloadDlg</name>
+    <message>
+        <source>机型设置</source>
+        <translation>Station</translation>
+    </message>
+    <message>
+        <source>机型</source>
+        <translation>Machine model</translation>
+    </message>
+    <message>
+        <source>头数</source>
+        <translation>Heads</translation>
+    </message>
+    <message>
+        <source>墨栈类型</source>
+        <translation>Ink stack type</translation>
+    </message>
+    <message>
+        <source>刮片类型</source>
+        <translation>Wiper type</translation>
+    </message>
+    <message>
+        <source>电机类型</source>
+        <translation>Motor type</translation>
+    </message>
+    <message>
+        <source>新界面</source>
+        <translation>New panel</translation>
+    </message>
+    <message>
+        <source>单头</source>
+        <translation>One head</translation>
+    </message>
+    <message>
+        <source>双头</source>
+        <translation>Two heads</translation>
+    </message>
+    <message>
+        <source>升降式</source>
+        <translation>Lifting</translation>
+    </message>
+    <message>
+        <source>划靠式</source>
+        <translation>Sliding</translation>
+    </message>
+    <message>
+        <source>固定式</source>
+        <translation>Fixed</translation>
+    </message>
+    <message>
+        <source>非电磁阀</source>
+        <translation>Non-solenoid</translation>
+    </message>
+    <message>
+        <source>电磁阀</source>
+        <translation>Solenoid</translation>
+    </message>
+    <message>
+        <source>步进</source>
+        <translation>Stepper</translation>
+    </message>
+    <message>
+        <source>直流</source>
+        <translation>DC</translation>
+    </message>
+    <message>
+        <source>小车</source>
+        <translation>Carriage</translation>
+    </message>
+    <message>
+        <source>小车去刮片1位脉冲</source>
+        <translation>Carriage to wiper 1</translation>
+    </message>
+    <message>
+        <source>小车去刮片2位脉冲</source>
+        <translation>Carriage to wiper 2</translation>
+    </message>
+    <message>
+        <source>小车去刮墨1位脉冲</source>
+        <translation>Carriage to scraper 1</translation>
+    </message>
+    <message>
+        <source>小车去刮墨2位脉冲</source>
+        <translation>Carriage to scraper 2</translation>
+    </message>
+    <message>
+        <source>小车加速时间</source>
+        <translation>Carriage acceleration</translation>
+    </message>
+    <message>
+        <source>小车的最大速度</source>
+        <translation>Carriage max. speed</translation>
+    </message>
+    <message>
+        <source>闪喷距离</source>
+        <translation>Flash distance</translation>
+    </message>
+    <message>
+        <source>打印清洗位</source>
+        <translation>Print cleaning pos.</translation>
+    </message>
+    <message>
+        <source>刮片</source>
+        <translation>Wiper</translation>
+    </message>
+    <message>
+        <source>出刮片1时脉冲</source>
+        <translation>Wiper out 1</translation>
+    </message>
+    <message>
+        <source>回刮片1时脉冲</source>
+        <translation>Wiper back 1</translation>
+    </message>
+    <message>
+        <source>出刮片2时脉冲</source>
+        <translation>Wiper out 2</translation>
+    </message>
+    <message>
+        <source>回刮片2时脉冲</source>
+        <translation>Wiper back 2</translation>
+    </message>
+    <message>
+        <source>刮片的加速时间</source>
+        <translation>Wiper acceleration</translation>
+    </message>
+    <message>
+        <source>刮片的最大速度</source>
+        <translation>Wiper max. speed</translation>
+    </message>
+    <message>
+        <source>墨栈</source>
+        <translation>Ink stack</translation>
+    </message>
+    <message>
+        <source>平台闪喷的脉冲</source>
+        <translation>Platform flash</translation>
+    </message>
+    <message>
+        <source>平台下降的脉冲</source>
+        <translation>Platform down</translation>
+    </message>
+    <message>
+        <source>平台刮墨的脉冲</source>
+        <translation>Platform scraping</translation>
+    </message>
+    <message>
+        <source>平台的加速时间</source>
+        <translation>Platform acceleration</translation>
+    </message>
+    <message>
+        <source>平台吸墨的脉冲</source>
+        <translation>Platform sucking</translation>
+    </message>
+    <message>
+        <source>平台上升的脉冲</source>
+        <translation>Platform up</translation>
+    </message>
+    <message>
+        <source>平台的最大速度</source>
+        <translation>Platform max. speed</translation>
+    </message>
+    <message>
+        <source>闪喷的墨栈高度</source>
+        <translation>Stack height, flash</translation>
+    </message>
+    <message>
+        <source>刮墨时的墨栈高度</source>
+        <translation>Stack height, scraping</translation>
+    </message>
+    <message>
+        <source>墨栈下降的高度</source>
+        <translation>Stack height, down</translation>
+    </message>
+    <message>
+        <source>墨栈加速时间</source>
+        <translation>Stack acceleration</translation>
+    </message>
+    <message>
+        <source>吸墨时的墨栈高度</source>
+        <translation>Stack height, sucking</translation>
+    </message>
+    <message>
+        <source>待机时墨栈高度</source>
+        <translation>Stack height, standby</translation>
+    </message>
+    <message>
+        <source>墨栈的最大速度</source>
+        <translation>Stack max. speed</translation>
+    </message>
+    <message>
+        <source>运动参数</source>
+        <translation>Motion</translation>
+    </message>
+    <message>
+        <source>X齿轮比</source>
+        <translation>X gear ratio</translation>
+    </message>
+    <message>
+        <source>Y齿轮比</source>
+        <translation>Y gear ratio</translation>
+    </message>
+    <message>
+        <source>车头移动总长</source>
+        <translation>Carriage travel</translation>
+    </message>
+    <message>
+        <source>X打印速度</source>
+        <translation>X print speed</translation>
+    </message>
+    <message>
+        <source>Y打印速度</source>
+        <translation>Y print speed</translation>
+    </message>
+    <message>
+        <source>小车加速距离</source>
+        <translation>Carriage acc. distance</translation>
+    </message>
+    <message>
+        <source>X手移速度</source>
+        <translation>X manual speed</translation>
+    </message>
+    <message>
+        <source>Y手移速度</source>
+        <translation>Y manual speed</translation>
+    </message>
+    <message>
+        <source>走料加速距离</source>
+        <translation>Feed acc. distance</translation>
+    </message>
+    <message>
+        <source>直流电机</source>
+        <translation>DC motor</translation>
+    </message>
+    <message>
+        <source>清洗终止电平</source>
+        <translation>Cleaning end level</translation>
+    </message>
+    <message>
+        <source>起始电平</source>
+        <translation>Start level</translation>
+    </message>
+    <message>
+        <source>低速终止电平</source>
+        <translation>Low speed end level</translation>
+    </message>
+    <message>
+        <source>中速终止电平</source>
+        <translation>Mid speed end level</translation>
+    </message>
+    <message>
+        <source>低速频率</source>
+        <translation>Low speed frequency</translation>
+    </message>
+    <message>
+        <source>中速频率</source>
+        <translation>Mid speed frequency</translation>
+    </message>
+    <message>
+        <source>清洗时间</source>
+        <translation>Cleaning times</translation>
+    </message>
+    <message>
+        <source>普通抽墨时间</source>
+        <translation>Normal suck</translation>
+    </message>
+    <message>
+        <source>普通等待时间</source>
+        <translation>Normal wait</translation>
+    </message>
+    <message>
+        <source>普通抽墨垫时间</source>
+        <translation>Normal pad suck</translation>
+    </message>
+    <message>
+        <source>普通闪喷时间</source>
+        <translation>Normal flash</translation>
+    </message>
+    <message>
+        <source>普通闪喷间隔时间</source>
+        <translation>Normal flash interval</translation>
+    </message>
+    <message>
+        <source>深度抽墨时间</source>
+        <translation>Deep suck</translation>
+    </message>
+    <message>
+        <source>深度等待时间</source>
+        <translation>Deep wait</translation>
+    </message>
+    <message>
+        <source>深度抽墨垫时间</source>
+        <translation>Deep pad suck</translation>
+    </message>
+    <message>
+        <source>深度闪喷时间</source>
+        <translation>Deep flash</translation>
+    </message>
+    <message>
+        <source>深度闪喷间隔时间</source>
+        <translation>Deep flash interval</translation>
+    </message>
+    <message>
+        <source>闪喷开停次数</source>
+        <translation>Flash on/off count</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>另保存</source>
+        <translation>Save as</translation>
+    </message>
+    <message>
+        <source>加载文件</source>
+        <translation>Load file</translation>
+    </message>
+    <message>
+        <source>下载参数</source>
+        <translation>Download</translation>
+    </message>
+    <message>
+        <source>初始化跳过</source>
+        <translation>Skip initialisation</translation>
+    </message>
+</context>
+<context>
     <name>PlaceholderPage</name>
     <message>
         <source>初始化动作设计</source>

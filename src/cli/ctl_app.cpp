@@ -1,0 +1,139 @@
+// velmorctl's command line: the options, the commands and their dispatch.
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <exception>
+#include <iostream>
+#include <ostream>
+
+#include "cli/ctl_clean_commands.h"
+#include "cli/ctl_commands.h"
+#include "cli/ctl_motion_commands.h"
+#include "cli/ctl_real_driver.h"
+
+namespace velmor::cli {
+
+namespace {
+
+constexpr const char* kExitCodesHelp =
+    "Exit codes: 0 success; 1 the operation ran but did not succeed (a verify mismatch, a "
+    "refused reply); 64 bad command line; 65 bad input data; 66 an input file missing or "
+    "unreadable; 69 no device, or no backend for real devices; 73 an output file cannot be "
+    "created; 74 a transfer failed.";
+
+bool WantsJson(const std::vector<std::string>& args) {
+    return std::find(args.begin(), args.end(), "--json") != args.end();
+}
+
+}  // namespace
+
+int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    CLI::App app{"velmorctl: the controller from the command line", "velmorctl"};
+    // At most one command; a missing one is reported below, so that a mistyped
+    // command reads as unexpected rather than as missing.
+    app.require_subcommand(0, 1);
+    app.fallthrough();  // global options may also follow the command
+    CtlOptions options;
+    CLI::Option* simulate =
+        app.add_flag("--simulate", options.simulate, "Use the simulated controller (one device)");
+    app.add_option("--state", options.stateFile,
+                   "File that keeps the simulated controller's registers and flash between runs "
+                   "(default: $XDG_RUNTIME_DIR/velmor-sim.state, else /tmp/velmor-sim-<uid>.state)")
+        ->type_name("FILE")
+        ->needs(simulate);
+    app.add_option("--device", options.device, "Index of the device to use (default 0)")
+        ->type_name("N")
+        ->check(CLI::NonNegativeNumber);
+    app.add_option("--board-type", options.boardType,
+                   "Controller layout: 0 Mainboard, 1 DoubleFiber, 2 FourFiber (default 1)")
+        ->type_name("N")
+        ->check(CLI::Range(0, 2));
+    app.add_flag("--json", options.json,
+                 "Print one JSON document on standard output instead of text");
+    app.footer(kExitCodesHelp);
+
+    std::string address;
+    std::string count;
+    std::vector<std::string> bytes;
+    CLI::App* list = app.add_subcommand("list", "List the devices: index and device name");
+    CLI::App* read = app.add_subcommand("read", "Read COUNT registers from ADDR as a hex dump");
+    read->add_option("ADDR", address, "Start address, hex (e.g. 4000 or 0x4000)")->required();
+    read->add_option("COUNT", count, "Number of registers, decimal")->required();
+    CLI::App* write = app.add_subcommand("write", "Write bytes to consecutive registers");
+    write->add_option("ADDR", address, "Start address, hex")->required();
+    write->add_option("BYTE", bytes, "Data bytes, hex")->required();
+    CLI::App* firmware = app.add_subcommand("firmware", "Read the firmware identity");
+
+    std::string file;
+    CLI::App* motion = app.add_subcommand("motion", "The start-up motion of a document");
+    motion->require_subcommand(1);
+    CLI::App* motionBuild = motion->add_subcommand(
+        "build", "Build the start-up motion of DOC for its board type; print the command list");
+    motionBuild->add_option("DOC", file, "Configuration document (.cfg)")->required();
+    MoveArgs move;
+    CLI::App* moveCommand = app.add_subcommand("move", "Move one motor for a test and wait for it");
+    moveCommand->add_option("MOTOR", move.motor, "x, xdc, y0, y1, z, m0 or m1")->required();
+    moveCommand->add_option("--accel", move.accel, "Acceleration steps (xdc: start voltage)");
+    moveCommand->add_option("--speed", move.speed, "Top speed (xdc: end voltage)");
+    moveCommand->add_option("--distance", move.distance, "Distance in pulses");
+    moveCommand->add_option("--dir", move.direction, "Orignal or End");
+    moveCommand->add_option("--frequency", move.frequency, "PWM frequency of the X DC motor");
+    std::string stopMotor;
+    CLI::App* stop = app.add_subcommand("stop", "Stop a motor");
+    stop->add_option("MOTOR", stopMotor, "x, xdc, y0, y1, z, m0 or m1")->required();
+    bool watch = false;
+    CLI::App* status = app.add_subcommand("status", "The status of the motion generators");
+    status->add_flag("--watch", watch, "Read again every 100 ms until interrupted");
+    CLI::App* clean = app.add_subcommand("clean", "The cleaning station's control panel");
+    clean->require_subcommand(1);
+    CLI::App* cleanFrames =
+        clean->add_subcommand("frames", "The frames the cleaning file FILE gives, as hex");
+    cleanFrames->add_option("FILE", file, "Cleaning file")->required();
+    CLI::App* cleanDownload =
+        clean->add_subcommand("download", "Send the cleaning file FILE's frames to the panel");
+    cleanDownload->add_option("FILE", file, "Cleaning file")->required();
+    CLI::App* initSkip = clean->add_subcommand("init-skip", "Skip the panel's initialisation");
+
+    // Messages always go to standard error; the JSON document (and the help) to
+    // standard output.
+    CtlOutput parseOutput(out, err, WantsJson(args), false);
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    if (!reversed.empty()) reversed.pop_back();  // the program name
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp& e) {
+        app.exit(e, out, err);
+        return kExitOk;
+    } catch (const CLI::ParseError& e) {
+        std::string message = e.what();
+        return parseOutput.Fail(kExitUsage, message + "\nRun with --help for more information.");
+    }
+
+    CtlOutput output(out, err, options.json, ::isatty(STDERR_FILENO) == 1 && &err == &std::cerr);
+    try {
+        CtlSession session(options, output, nullptr, DefaultRealDriverFactory());
+        CtlCommands commands(session, output);
+        if (list->parsed()) return commands.List();
+        if (read->parsed()) return commands.Read(address, count);
+        if (write->parsed()) return commands.Write(address, bytes);
+        if (firmware->parsed()) return commands.Firmware();
+        CtlMotionCommands motionCommands(session, output);
+        if (motionBuild->parsed()) return motionCommands.Build(file);
+        if (moveCommand->parsed()) return motionCommands.Move(move);
+        if (stop->parsed()) return motionCommands.Stop(stopMotor);
+        if (status->parsed()) return motionCommands.Status(watch);
+        CtlCleanCommands cleanCommands(session, output);
+        if (cleanFrames->parsed()) return cleanCommands.Frames(file);
+        if (cleanDownload->parsed()) return cleanCommands.Download(file);
+        if (initSkip->parsed()) return cleanCommands.InitSkip();
+    } catch (const std::exception& e) {
+        return output.Fail(kExitIoErr, e.what());
+    }
+    return output.Fail(kExitUsage,
+                       "a command is required: list, read, write, firmware, motion, move, stop, "
+                       "status or clean\n"
+                       "Run with --help for more information.");
+}
+
+}  // namespace velmor::cli

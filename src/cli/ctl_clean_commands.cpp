@@ -1,0 +1,118 @@
+#include "cli/ctl_clean_commands.h"
+
+#include <cstdio>
+#include <fstream>
+
+#include "cleaning/panel_download.h"
+#include "cleaning/panel_packets.h"
+#include "cli/ctl_exit_codes.h"
+#include "cli/ctl_output.h"
+#include "cli/ctl_session.h"
+#include "commands/cmds_mag.h"
+#include "controller/main_operation.h"
+#include "ui/sleeper.h"
+
+namespace velmor::cli {
+
+namespace {
+
+std::string Hex(const std::vector<std::uint8_t>& bytes) {
+    std::string text;
+    for (const std::uint8_t byte : bytes) {
+        char digits[3];
+        std::snprintf(digits, sizeof digits, "%02x", byte);
+        text += digits;
+    }
+    return text;
+}
+
+// The panel's messages start with blanks for the message box; a line does not.
+std::string Trimmed(const std::string& message) {
+    const auto first = message.find_first_not_of(' ');
+    return first == std::string::npos ? std::string() : message.substr(first);
+}
+
+nlohmann::json PacketsJson(const std::vector<cleaning::PacketReport>& packets) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const auto& packet : packets) {
+        list.push_back({{"frame", Hex(packet.frame)},
+                        {"written", packet.written},
+                        {"answered", packet.answered},
+                        {"delivered", packet.delivered},
+                        {"reply", Hex({packet.reply.begin(), packet.reply.end()})}});
+    }
+    return list;
+}
+
+std::string PacketsText(const std::vector<cleaning::PacketReport>& packets) {
+    std::string text;
+    for (std::size_t i = 0; i < packets.size(); ++i) {
+        const auto& packet = packets[i];
+        text += "packet " + std::to_string(i + 1) + " (type 0x" +
+                Hex({packet.frame.size() > 5 ? packet.frame[5] : std::uint8_t{0}}) + "): " +
+                (packet.delivered  ? "delivered"
+                 : packet.answered ? "answered without the echo"
+                 : packet.written  ? "no reply"
+                                   : "not written") +
+                '\n';
+    }
+    return text;
+}
+
+}  // namespace
+
+int CtlCleanCommands::Frames(const std::string& file) {
+    if (!std::ifstream(file).good())
+        return output_.Fail(kExitNoInput, "cannot read the cleaning file " + file);
+    controller::CMainOperation op;
+    commands::CCmdsMag(op).LoadCleanParams(file);
+    const cleaning::PanelFrames frames =
+        cleaning::BuildPanelFrames(op.cleanParams, op.xResolution, true);
+    if (!frames.Ok()) return output_.Fail(kExitDataErr, frames.error);
+    std::string text;
+    nlohmann::json list = nlohmann::json::array();
+    for (const auto& frame : frames.frames) {
+        text += Hex(frame) + '\n';
+        list.push_back(Hex(frame));
+    }
+    return output_.Result(text, {{"frames", list}});
+}
+
+int CtlCleanCommands::Download(const std::string& file) {
+    if (!std::ifstream(file).good())
+        return output_.Fail(kExitNoInput, "cannot read the cleaning file " + file);
+    controller::CMainOperation* op = nullptr;
+    if (const int code = session_.Connect(op); code != kExitOk) return code;
+    commands::CCmdsMag(*op).LoadCleanParams(file);
+    // The frames are checked first: a file that does not validate is bad data,
+    // whatever the panel would say.
+    if (const auto frames = cleaning::BuildPanelFrames(op->cleanParams, op->xResolution, true);
+        !frames.Ok())
+        return output_.Fail(kExitDataErr, frames.error);
+    op->language = "eng";
+    cleaning::PanelDownload download(*op, ui::DefaultSleeper());
+    const cleaning::PanelOutcome outcome = download.Download(op->cleanParams);
+    const nlohmann::json doc = {{"ok", outcome.ok},
+                                {"message", Trimmed(outcome.message)},
+                                {"packets", PacketsJson(outcome.packets)}};
+    output_.Result(PacketsText(outcome.packets) + Trimmed(outcome.message) + '\n', doc);
+    if (outcome.ok) return kExitOk;
+    // A frame the controller did not take is a failed transfer; a panel that did
+    // not echo one refused it.
+    const bool transferFailed = !outcome.packets.empty() && !outcome.packets.back().written;
+    return transferFailed ? kExitIoErr : kExitFailed;
+}
+
+int CtlCleanCommands::InitSkip() {
+    controller::CMainOperation* op = nullptr;
+    if (const int code = session_.Connect(op); code != kExitOk) return code;
+    op->language = "eng";
+    cleaning::PanelDownload download(*op, ui::DefaultSleeper());
+    const cleaning::PanelOutcome outcome = download.InitSkip();
+    output_.Result(Trimmed(outcome.message) + '\n', {{"ok", outcome.ok},
+                                                     {"message", Trimmed(outcome.message)},
+                                                     {"packets", PacketsJson(outcome.packets)}});
+    return outcome.ok ? kExitOk : kExitFailed;
+}
+
+}  // namespace velmor::cli

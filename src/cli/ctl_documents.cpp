@@ -1,0 +1,52 @@
+#include "cli/ctl_documents.h"
+
+#include <cstdio>
+#include <fstream>
+
+#include "cli/ctl_exit_codes.h"
+#include "cli/ctl_output.h"
+#include "commands/cmds_mag.h"
+#include "controller/main_operation.h"
+
+namespace velmor::cli {
+
+int LoadDocument(CtlOutput& output, controller::CMainOperation& op, const std::string& path) {
+    // The store reads a missing file as an empty document; a command line that
+    // names a file means that file.
+    if (!std::ifstream(path).good())
+        return output.Fail(kExitNoInput, "cannot read the document " + path);
+    commands::CCmdsMag store(op);
+    store.LoadConfigDocument(path);
+    if (store.CountClamped())
+        return output.Fail(kExitDataErr,
+                           path + ": a list count runs past the entries the document holds");
+    if (!store.ChecksumAccepted())
+        return output.Fail(kExitDataErr, path + ": the document's checksum (CRC16) does not match");
+    return kExitOk;
+}
+
+nlohmann::json CommandJson(const controller::CMD_INFO& command) {
+    return {{"group", command.KeyName},
+            {"register", command.RegName},
+            {"op", command.OptType},
+            {"address", command.Addr},
+            {"data", command.Data}};
+}
+
+nlohmann::json CommandsJson(const std::vector<controller::CMD_INFO>& commands) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const auto& command : commands) list.push_back(CommandJson(command));
+    return list;
+}
+
+std::string CommandsText(const std::vector<controller::CMD_INFO>& commands) {
+    std::string text;
+    for (const auto& command : commands) {
+        char numbers[32];
+        std::snprintf(numbers, sizeof numbers, " 0x%04X 0x%02X\n", command.Addr, command.Data);
+        text += command.KeyName + ' ' + command.RegName + ' ' + command.OptType + numbers;
+    }
+    return text;
+}
+
+}  // namespace velmor::cli

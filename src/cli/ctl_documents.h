@@ -1,0 +1,31 @@
+#pragma once
+// Loading the configuration documents velmorctl works on, and command lists as
+// JSON, shared by the motion, image and download commands.
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "controller/cmd_info.h"
+
+namespace velmor::controller {
+class CMainOperation;
+}
+
+namespace velmor::cli {
+
+class CtlOutput;
+
+// Loads the configuration document `path` into `op` with the store's load. A
+// missing or unreadable file is 66; a document whose counts run past what it
+// holds, or whose checksum does not match, is 65 (bad data); kExitOk otherwise (a
+// document without movement steps is a good document).
+int LoadDocument(CtlOutput& output, controller::CMainOperation& op, const std::string& path);
+
+// {"group", "register", "op", "address", "data"}.
+nlohmann::json CommandJson(const controller::CMD_INFO& command);
+nlohmann::json CommandsJson(const std::vector<controller::CMD_INFO>& commands);
+// One line per command: group, register, operation, address and data in hex.
+std::string CommandsText(const std::vector<controller::CMD_INFO>& commands);
+
+}  // namespace velmor::cli
