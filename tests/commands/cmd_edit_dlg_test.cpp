@@ -57,7 +57,6 @@ class CmdEditDlgTest : public ::testing::Test {
 
 TEST_F(CmdEditDlgTest, OpensWithTheSetsCommandsInListOrder) {
     CCmdEditDlg& d = Open("A");
-    EXPECT_EQ(d.DialogId(), 133);
     EXPECT_EQ(d.setName.text, "A");
     EXPECT_EQ(d.WorkingList(), (std::vector<CMD_INFO>{op.cmdList[0], op.cmdList[2]}));
     EXPECT_EQ(Row(1), (std::vector<std::string>{"1", "WriteOR", "R2", "4002", "33"}));

@@ -98,7 +98,6 @@ TEST(CmdSetsView, AddASetEditANewOneAndSeeThePreviewGrow) {
     EXPECT_EQ(lastRow, QStringLiteral("T[15:8] 21"));
     EXPECT_EQ(messages, QStringList{QString::fromUtf8("     保存完成!")});
     EXPECT_EQ(op.cmdNames, (std::vector<std::string>{"A", "C"}));
-    EXPECT_EQ(op.allCmdNames, (std::vector<std::string>{"A", "B", "C"}));
     EXPECT_EQ(op.cmdList.back(), (CMD_INFO{"C", "T[15:8]", "RegWrite", 0x21, 0x02}));
 }
 

@@ -27,8 +27,6 @@ TEST_F(MainWindowTest, ConfigurationPlaceholderOpensTheCommandSets) {
     page->OnAction(0);
     EXPECT_EQ(dialogs.dialogsRun, std::vector<int>{commands::CCmdSetsDlg::kDialogId});
     EXPECT_EQ(operation.cmdNames, (std::vector<std::string>{"InitDone", "A"}));
-    page->OnAction(1);  // no such button
-    EXPECT_EQ(dialogs.dialogsRun.size(), 1u);
 }
 
 }  // namespace
