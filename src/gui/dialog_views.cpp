@@ -3,7 +3,11 @@
 #include <functional>
 #include <map>
 
+#include "commands/cmd_edit_dlg.h"
+#include "commands/cmd_sets_dlg.h"
 #include "gui/about_dialog.h"
+#include "gui/cmd_edit_view.h"
+#include "gui/cmd_sets_view.h"
 #include "gui/modal_dialog_view.h"
 #include "shell/about_dlg.h"
 #include "ui/modal_dialog.h"
@@ -25,6 +29,8 @@ ViewMaker Make() {
 const std::map<int, ViewMaker>& DialogViews() {
     static const std::map<int, ViewMaker> views = {
         {shell::CAboutDlg::kDialogId, Make<shell::CAboutDlg, AboutDialog>()},
+        {commands::CCmdSetsDlg::kDialogId, Make<commands::CCmdSetsDlg, CmdSetsView>()},
+        {commands::CCmdEditDlg::kDialogId, Make<commands::CCmdEditDlg, CmdEditView>()},
     };
     return views;
 }

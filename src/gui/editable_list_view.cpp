@@ -1,6 +1,7 @@
 #include "gui/editable_list_view.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -22,16 +23,13 @@ EditableListView::EditableListView(ui::CEditableListCtrl& model, QWidget* parent
     setObjectName(QStringLiteral("EditableListView"));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
     verticalHeader()->setVisible(false);
     horizontalHeader()->setHighlightSections(false);
 
-    connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) {
-        if (!model_.MultiSelect()) model_.SetSelectedRow(row);
-    });
-    connect(this, &QTableWidget::itemSelectionChanged, this, [this] {
-        if (model_.MultiSelect()) model_.SetSelectedRows(SelectedRows());
-    });
+    connect(this, &QTableWidget::itemSelectionChanged, this,
+            [this] { model_.SetSelectedRows(ViewSelectedRows()); });
+    connect(this, &QTableWidget::currentCellChanged, this,
+            [this](int row, int, int, int) { model_.SetFocusedRow(row); });
     // Scrolling takes the focus from a running text edit first.
     connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this,
             [this](int) { model_.OnScroll(); });
@@ -45,11 +43,16 @@ EditableListView::EditableListView(ui::CEditableListCtrl& model, QWidget* parent
 
 void EditableListView::Refresh() {
     const QSignalBlocker block(this);
+    setSelectionMode(model_.MultipleSelection() ? QAbstractItemView::ExtendedSelection
+                                                : QAbstractItemView::SingleSelection);
     const auto& columns = model_.Columns();
     setColumnCount(model_.ColumnCount());
     for (int c = 0; c < model_.ColumnCount(); ++c) {
         setHorizontalHeaderItem(c, new QTableWidgetItem(FromModel(columns[c].caption)));
-        if (columns[c].width > 0) setColumnWidth(c, columns[c].width);
+        // The model's width, but never narrower than the caption: texts of another
+        // language or font must not be cut off.
+        if (columns[c].width > 0)
+            setColumnWidth(c, std::max(columns[c].width, horizontalHeader()->sectionSizeHint(c)));
     }
     setRowCount(model_.GetItemCount());
     for (int r = 0; r < model_.GetItemCount(); ++r) {
@@ -67,31 +70,68 @@ void EditableListView::Refresh() {
                           colour ? QVariant(ColourFromBgr(*colour)) : QVariant());
         }
     }
-    if (model_.MultiSelect()) {
-        setSelectionMode(QAbstractItemView::ExtendedSelection);
-        if (SelectedRows() != model_.SelectedRows()) {
-            clearSelection();
-            for (int row : model_.SelectedRows())
-                selectionModel()->select(model()->index(row, 0),
-                                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        }
-        return;
-    }
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    const int selected = model_.SelectedRow();
-    if (selected != currentRow()) {
-        if (selected < 0)
-            clearSelection();
-        else
-            selectRow(selected);
+    ApplySelection();
+    if (model_.ScrollRevision() != scrollRevision_) {
+        scrollRevision_ = model_.ScrollRevision();
+        if (QTableWidgetItem* cell = item(model_.ScrollRow(), 0)) scrollToItem(cell);
     }
 }
 
-std::vector<int> EditableListView::SelectedRows() const {
+int EditableListView::FittingWidth() const {
+    int width = 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < columnCount(); ++c) width += columnWidth(c);
+    return width;
+}
+
+std::vector<int> EditableListView::ViewSelectedRows() const {
     std::vector<int> rows;
-    for (const QModelIndex& index : selectionModel()->selectedRows()) rows.push_back(index.row());
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        for (int r = range.top(); r <= range.bottom(); ++r) rows.push_back(r);
+    }
     std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
+}
+
+void EditableListView::ApplySelection() {
+    const std::vector<int> wanted = model_.SelectedRows();
+    if (wanted != ViewSelectedRows()) {
+        // Runs of neighbouring rows as one range each: a long selection stays cheap.
+        QItemSelection selection;
+        const int lastColumn = std::max(columnCount() - 1, 0);
+        for (std::size_t i = 0; i < wanted.size();) {
+            std::size_t j = i;
+            while (j + 1 < wanted.size() && wanted[j + 1] == wanted[j] + 1) ++j;
+            selection.select(model()->index(wanted[i], 0), model()->index(wanted[j], lastColumn));
+            i = j + 1;
+        }
+        selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    }
+    const int focused = model_.FocusedRow();
+    if (focused != currentRow()) {
+        selectionModel()->setCurrentIndex(focused >= 0 ? model()->index(focused, 0) : QModelIndex(),
+                                          QItemSelectionModel::NoUpdate);
+    }
+}
+
+void EditableListView::mousePressEvent(QMouseEvent* event) {
+    QTableWidget::mousePressEvent(event);
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid() && !(event->modifiers() & Qt::ShiftModifier))
+        model_.SetSelectionMark(index.row());
+}
+
+void EditableListView::keyPressEvent(QKeyEvent* event) {
+    const int before = currentRow();
+    QTableWidget::keyPressEvent(event);
+    // Moving through the rows without Shift takes the mark along, as a click does.
+    if (currentRow() != before && currentRow() >= 0 && !(event->modifiers() & Qt::ShiftModifier))
+        model_.SetSelectionMark(currentRow());
+}
+
+void EditableListView::mouseReleaseEvent(QMouseEvent* event) {
+    QTableWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton) emit Clicked();
 }
 
 void EditableListView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <utility>
@@ -99,6 +100,53 @@ QComboBox* FieldBinder::Choice(ui::ChoiceField& field, const char* name, bool tr
 void FieldBinder::Bind(QComboBox* combo, const ui::ChoiceField& field, bool translateItems) {
     const char* context = translateItems ? context_ : nullptr;
     refreshers_.push_back([combo, &field, context] { Apply(combo, field, context); });
+}
+
+QComboBox* FieldBinder::Combo(ui::ComboField& field, const char* name) {
+    auto* combo = new QComboBox;
+    combo->setObjectName(QString::fromLatin1(name));
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);  // typing does not add items
+    QObject::connect(combo, &QComboBox::currentTextChanged, owner_,
+                     [&field](const QString& text) { field.text = text.toStdString(); });
+    refreshers_.push_back([combo, &field] { Apply(combo, field); });
+    return combo;
+}
+
+QListWidget* FieldBinder::List(ui::ChoiceField& field, const char* name,
+                               std::function<void()> onSelChange,
+                               std::function<void()> onDoubleClick) {
+    auto* list = new QListWidget;
+    list->setObjectName(QString::fromLatin1(name));
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    QObject::connect(list, &QListWidget::itemSelectionChanged, owner_,
+                     [list, &field, onSelChange = std::move(onSelChange), after = afterAction_] {
+                         const auto rows = list->selectionModel()->selectedRows();
+                         field.selected = rows.isEmpty() ? -1 : rows.front().row();
+                         if (onSelChange) onSelChange();
+                         if (after) after();
+                     });
+    if (onDoubleClick) {
+        QObject::connect(list, &QListWidget::itemDoubleClicked, owner_,
+                         [onDoubleClick = std::move(onDoubleClick), after = afterAction_] {
+                             onDoubleClick();
+                             if (after) after();
+                         });
+    }
+    refreshers_.push_back([list, &field] { Apply(list, field); });
+    return list;
+}
+
+void FieldBinder::Focus(const ui::FocusRequest& request,
+                        std::vector<std::pair<int, QWidget*>> targets) {
+    refreshers_.push_back(
+        [&request, targets = std::move(targets), seen = request.revision]() mutable {
+            if (request.revision == seen) return;
+            seen = request.revision;
+            for (const auto& [control, widget] : targets) {
+                if (control == request.control) widget->setFocus(Qt::OtherFocusReason);
+            }
+        });
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/fields.h"
@@ -15,6 +16,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QObject;
 class QPushButton;
 class QRadioButton;
@@ -37,6 +39,14 @@ class FieldBinder {
     // `onActivated` runs after a selection by the user.
     QComboBox* Choice(ui::ChoiceField& field, const char* name, bool translateItems = false,
                       std::function<void(int)> onActivated = {});
+    // An editable combo box: typing and choosing an item both set the field's text.
+    QComboBox* Combo(ui::ComboField& field, const char* name);
+    // A list box of model texts with one selected entry. `onSelChange` runs after the
+    // user changed the selection (the field holds it), `onDoubleClick` after a double
+    // click on an entry.
+    QListWidget* List(ui::ChoiceField& field, const char* name,
+                      std::function<void()> onSelChange = {},
+                      std::function<void()> onDoubleClick = {});
     // A check box (or, with `radio`, a radio button) with a caption; `onToggle` runs
     // after a click by the user, once the field holds the new state.
     QCheckBox* Check(ui::CheckField& field, const char* name, const std::string& caption,
@@ -62,6 +72,9 @@ class FieldBinder {
     void Bind(QComboBox* combo, const ui::ChoiceField& field, bool translateItems = false);
     // Any other refresh step of the view (a progress bar, a list).
     void OnRefresh(std::function<void()> refresh);
+    // Gives the keyboard focus to the widget of the control a handler asked for,
+    // once per request; `targets` pairs control numbers with widgets.
+    void Focus(const ui::FocusRequest& request, std::vector<std::pair<int, QWidget*>> targets);
 
     // Copies every bound field to its widget (GUI thread).
     void Refresh();

@@ -10,6 +10,7 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 class QWidget;
 
@@ -27,6 +28,10 @@ void Apply(QLineEdit* edit, const ui::TextField& field);
 // With a `context`, the items are captions of the user interface (translated);
 // without, model texts shown as they are.
 void Apply(QComboBox* combo, const ui::ChoiceField& field, const char* context = nullptr);
+// An editable combo box: its items and its text.
+void Apply(QComboBox* combo, const ui::ComboField& field);
+// A list box: its entries and the selected one.
+void Apply(QListWidget* list, const ui::ChoiceField& field);
 void Apply(QPushButton* button, const ui::ButtonField& field, const char* context);
 
 }  // namespace velmor::gui

@@ -1,9 +1,13 @@
 #include "gui/placeholder_page_view.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
+#include <string>
 
 #include "gui/field_widgets.h"
+#include "gui/model_binding.h"
 #include "ui/placeholder_page.h"
 
 namespace velmor::gui {
@@ -13,7 +17,7 @@ constexpr const char* kContext = "PlaceholderPage";
 }
 
 PlaceholderPageView::PlaceholderPageView(ui::PlaceholderPage& model, QWidget* parent)
-    : QWidget(parent) {
+    : QWidget(parent), fields_(this, kContext, [this] { fields_.Refresh(); }) {
     setObjectName(QStringLiteral("PlaceholderPage%1").arg(model.TemplateNumber()));
     auto* title = new QLabel(Caption(kContext, model.Title()));
     QFont font = title->font();
@@ -28,7 +32,23 @@ PlaceholderPageView::PlaceholderPageView(ui::PlaceholderPage& model, QWidget* pa
     layout->addStretch(1);
     layout->addWidget(title);
     layout->addWidget(note);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    for (int i = 0; i < static_cast<int>(model.Actions().size()); ++i) {
+        const std::string name = "placeholderAction" + std::to_string(i);
+        buttons->addWidget(fields_.Button(model.Actions()[i].button, name.c_str(),
+                                          [&model, i] { model.OnAction(i); }));
+    }
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
     layout->addStretch(2);
+
+    binding_ = new ModelBinding(
+        model, [this] { fields_.Refresh(); }, this);
+    fields_.Refresh();
 }
+
+PlaceholderPageView::~PlaceholderPageView() { delete binding_; }
 
 }  // namespace velmor::gui

@@ -1,5 +1,6 @@
 #include "gui/qt_dialog_service.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -31,6 +32,11 @@ QString CaptionOrDefault(const std::string& caption) {
 }
 }  // namespace
 
+QWidget* QtDialogService::Parent() const {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return parent_;
+}
+
 QString FilterText(const std::vector<ui::FileFilter>& filters) {
     QStringList parts;
     for (const ui::FileFilter& filter : filters) {
@@ -46,7 +52,7 @@ QString FilterText(const std::vector<ui::FileFilter>& filters) {
 void QtDialogService::ShowMessage(const std::string& text, const std::string& caption) {
     OnGuiThread<bool>([&] {
         QMessageBox box(QMessageBox::NoIcon, CaptionOrDefault(caption),
-                        QString::fromStdString(text), QMessageBox::Ok, parent_);
+                        QString::fromStdString(text), QMessageBox::Ok, Parent());
         box.exec();
         return true;
     });
@@ -55,7 +61,7 @@ void QtDialogService::ShowMessage(const std::string& text, const std::string& ca
 bool QtDialogService::AskYesNo(const std::string& text, const std::string& caption) {
     return OnGuiThread<bool>([&] {
         QMessageBox box(QMessageBox::Question, CaptionOrDefault(caption),
-                        QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No, parent_);
+                        QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No, Parent());
         return box.exec() == QMessageBox::Yes;
     });
 }
@@ -75,7 +81,7 @@ std::optional<std::string> QtDialogService::RunFileDialog(const ui::FileDialogRe
 
 std::optional<std::string> QtDialogService::ShowFileDialog(const ui::FileDialogRequest& request,
                                                            bool save) {
-    QFileDialog dialog(parent_, QString::fromStdString(request.title),
+    QFileDialog dialog(Parent(), QString::fromStdString(request.title),
                        QString::fromStdString(request.initialPath), FilterText(request.filters));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -88,7 +94,7 @@ std::optional<std::string> QtDialogService::ShowFileDialog(const ui::FileDialogR
 
 void QtDialogService::RunProgress(ui::CMessageDown& dialog) {
     OnGuiThread<bool>([&] {
-        ProgressDialog window(dialog, parent_);
+        ProgressDialog window(dialog, Parent());
         window.exec();
         return true;
     });
@@ -98,7 +104,7 @@ int QtDialogService::RunModal(ui::ModalDialog& dialog) {
     return OnGuiThread<int>([&] {
         dialog.Reopen();
         dialog.OnInitDialog();
-        QDialog* view = CreateDialogView(dialog, parent_);
+        QDialog* view = CreateDialogView(dialog, Parent());
         // A dialog without a view cannot be answered: it ends as cancelled.
         if (view == nullptr) {
             dialog.EndDialog(ui::ModalDialog::kCancel);

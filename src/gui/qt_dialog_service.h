@@ -26,6 +26,9 @@ class QtDialogService : public ui::DialogService {
     int RunModal(ui::ModalDialog& dialog) override;
 
   private:
+    // The window a dialog belongs to: the topmost modal dialog while one is open
+    // (a message of the set editor sits over the editor), else the given parent.
+    QWidget* Parent() const;
     std::optional<std::string> RunFileDialog(const ui::FileDialogRequest& request, bool save);
     std::optional<std::string> ShowFileDialog(const ui::FileDialogRequest& request, bool save);
 

@@ -145,7 +145,7 @@ void MovementPage::SetupLists() {
             list->InsertColumn(c, english ? kColumns[c].english : kColumns[c].chinese,
                                english ? kColumns[c].englishWidth : kColumns[c].chineseWidth);
         list->SetDropDownMode(true, 5);
-        list->SetMultiSelect(true);
+        list->SetMultipleSelection(true);
     }
 }
 

@@ -27,6 +27,10 @@ int CEditableListCtrl::InsertItem(int row, std::string text) {
     std::vector<std::string> cells(std::max(ColumnCount(), 1));
     cells[0] = std::move(text);
     rows_.insert(rows_.begin() + row, std::move(cells));
+    selected_.insert(selected_.begin() + row, 0);
+    // The focus and the mark stay with their rows.
+    if (focusedRow_ >= row) ++focusedRow_;
+    if (selectionMark_ >= row) ++selectionMark_;
     Changed();
     return row;
 }
@@ -45,43 +49,88 @@ std::string CEditableListCtrl::GetItemText(int row, int column) const {
 bool CEditableListCtrl::DeleteItem(int row) {
     if (row < 0 || row >= GetItemCount()) return false;
     rows_.erase(rows_.begin() + row);
-    if (multiSelect_) {
-        // The selection stays on the same rows: those after the deleted one move up.
-        std::vector<int> kept;
-        for (int selected : selectedRows_) {
-            if (selected != row) kept.push_back(selected > row ? selected - 1 : selected);
-        }
-        selectedRows_ = std::move(kept);
-        selectedRow_ = selectedRows_.empty() ? -1 : selectedRows_.front();
-    } else {
-        if (selectedRow_ >= GetItemCount()) selectedRow_ = GetItemCount() - 1;
-        selectedRows_.assign(selectedRow_ >= 0 ? 1 : 0, selectedRow_);
-    }
+    selected_.erase(selected_.begin() + row);
+    const auto follow = [row](int& index) {
+        if (index == row)
+            index = -1;
+        else if (index > row)
+            --index;
+    };
+    follow(focusedRow_);
+    follow(selectionMark_);
     Changed();
     return true;
 }
 
 void CEditableListCtrl::DeleteAllItems() {
     rows_.clear();
-    selectedRow_ = -1;
-    selectedRows_.clear();
+    selected_.clear();
+    focusedRow_ = -1;
+    selectionMark_ = -1;
     Changed();
 }
 
-void CEditableListCtrl::SetSelectedRow(int row) { SetSelectedRows({row}); }
-
-void CEditableListCtrl::SetMultiSelect(bool on) {
-    multiSelect_ = on;
-    if (!on) SetSelectedRows(selectedRows_);
+int CEditableListCtrl::SelectedRow() const {
+    const auto it = std::find(selected_.begin(), selected_.end(), 1);
+    return it == selected_.end() ? -1 : static_cast<int>(it - selected_.begin());
 }
 
-void CEditableListCtrl::SetSelectedRows(std::vector<int> rows) {
-    std::erase_if(rows, [this](int row) { return row < 0 || row >= GetItemCount(); });
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    if (!multiSelect_ && rows.size() > 1) rows.resize(1);
-    selectedRows_ = std::move(rows);
-    selectedRow_ = selectedRows_.empty() ? -1 : selectedRows_.front();
+void CEditableListCtrl::SetSelectedRow(int row) {
+    std::fill(selected_.begin(), selected_.end(), 0);
+    if (ValidRow(row)) {
+        selected_[row] = 1;
+        focusedRow_ = row;
+    }
+    Changed();
+}
+
+std::vector<int> CEditableListCtrl::SelectedRows() const {
+    std::vector<int> rows;
+    for (int r = 0; r < GetItemCount(); ++r) {
+        if (selected_[r]) rows.push_back(r);
+    }
+    return rows;
+}
+
+bool CEditableListCtrl::IsRowSelected(int row) const { return ValidRow(row) && selected_[row]; }
+
+void CEditableListCtrl::SetRowSelected(int row, bool selected) {
+    if (!ValidRow(row)) return;
+    // A single-selection list gives up its other selected row.
+    if (selected && !multipleSelection_) std::fill(selected_.begin(), selected_.end(), 0);
+    selected_[row] = selected ? 1 : 0;
+    Changed();
+}
+
+void CEditableListCtrl::SetSelectedRows(const std::vector<int>& rows) {
+    std::fill(selected_.begin(), selected_.end(), 0);
+    for (int row : rows) {
+        if (!ValidRow(row)) continue;
+        selected_[row] = 1;
+        if (!multipleSelection_) break;
+    }
+    Changed();
+}
+
+void CEditableListCtrl::SetFocusedRow(int row) {
+    focusedRow_ = ValidRow(row) ? row : -1;
+    Changed();
+}
+
+void CEditableListCtrl::SetSelectionMark(int row) {
+    selectionMark_ = ValidRow(row) ? row : -1;
+    Changed();
+}
+
+void CEditableListCtrl::SetMultipleSelection(bool on) {
+    multipleSelection_ = on;
+    Changed();
+}
+
+void CEditableListCtrl::EnsureVisible(int row) {
+    if (!ValidRow(row)) return;
+    scrollRow_ = row;
+    ++scrollRevision_;
     Changed();
 }
 

@@ -6,6 +6,12 @@
 //
 // Columns c with the drop-down mode on (flag set, modulus m > 0, c mod m == 0)
 // use the drop-down list; every other column uses the text box.
+//
+// Selection as a report list keeps it: each row is selected or not (several at
+// once when multiple selection is on), one row has the focus, and the selection
+// mark is the row a click or the page marked last (-1 none). Inserting and
+// deleting rows moves the focus and the mark with their rows; emptying the list
+// clears both.
 // User-interface thread only.
 
 #include <cstdint>
@@ -48,15 +54,25 @@ class CEditableListCtrl : public PageModel {
     int GetItemCount() const { return static_cast<int>(rows_.size()); }
     int ColumnCount() const { return static_cast<int>(columns_.size()); }
     const std::vector<Column>& Columns() const { return columns_; }
-    int SelectedRow() const { return selectedRow_; }
-    void SetSelectedRow(int row);
-    // Several selected rows at once (off on creation: one row at most).
-    void SetMultiSelect(bool on);
-    bool MultiSelect() const { return multiSelect_; }
-    // The selected rows in ascending order; the first one is SelectedRow().
-    const std::vector<int>& SelectedRows() const { return selectedRows_; }
-    // Rows outside the list are dropped; without multi-select only the first stays.
-    void SetSelectedRows(std::vector<int> rows);
+
+    // ---- selection ----
+    int SelectedRow() const;       // the first selected row, -1 none
+    void SetSelectedRow(int row);  // `row` alone selected and focused; -1 clears the selection
+    std::vector<int> SelectedRows() const;  // ascending
+    bool IsRowSelected(int row) const;
+    void SetRowSelected(int row, bool selected);
+    void SetSelectedRows(const std::vector<int>& rows);  // exactly these rows (the user's choice)
+    int FocusedRow() const { return focusedRow_; }
+    void SetFocusedRow(int row);
+    int SelectionMark() const { return selectionMark_; }
+    void SetSelectionMark(int row);
+    // Off on creation: one row at a time, as most pages' lists.
+    void SetMultipleSelection(bool on);
+    bool MultipleSelection() const { return multipleSelection_; }
+    // Asks the view to scroll `row` into view; the revision grows with every request.
+    void EnsureVisible(int row);
+    int ScrollRow() const { return scrollRow_; }
+    std::uint64_t ScrollRevision() const { return scrollRevision_; }
 
     // ---- editors and drawing ----
     void SetDropDownMode(bool flag, int modulus);
@@ -70,6 +86,7 @@ class CEditableListCtrl : public PageModel {
     const ChoiceField& DropDownList() const { return dropDown_; }
 
     void SetRowColour(std::uint32_t row, std::uint32_t colour) { rowColours_[row] = colour; }
+    void ClearRowColour(std::uint32_t row) { rowColours_.erase(row); }
     void ClearRowColours() { rowColours_.clear(); }
     std::optional<std::uint32_t> RowColour(std::uint32_t row) const;
     const RowColours& Colours() const { return rowColours_; }
@@ -92,12 +109,16 @@ class CEditableListCtrl : public PageModel {
 
   private:
     bool ValidCell(int row, int column) const;
+    bool ValidRow(int row) const { return row >= 0 && row < GetItemCount(); }
 
     std::vector<Column> columns_;
     std::vector<std::vector<std::string>> rows_;
-    int selectedRow_ = -1;
-    std::vector<int> selectedRows_;
-    bool multiSelect_ = false;
+    std::vector<char> selected_;  // one flag per row
+    int focusedRow_ = -1;
+    int selectionMark_ = -1;
+    bool multipleSelection_ = false;
+    int scrollRow_ = -1;
+    std::uint64_t scrollRevision_ = 0;
     bool dropDownFlag_ = false;
     int dropDownModulus_ = -1;
     TextField textBox_;

@@ -1,6 +1,7 @@
 #pragma once
 // Plain control fields of page models: what a widget shows, nothing of how.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,14 @@ struct ChoiceField {
     }
 };
 
+// An editable combo box: any text, and items to choose one from.
+struct ComboField {
+    std::vector<std::string> items;
+    std::string text;
+    bool enabled = true;
+    bool visible = true;
+};
+
 struct CheckField {
     bool checked = false;
     bool enabled = true;
@@ -34,6 +43,18 @@ struct ButtonField {
     std::string caption;
     bool enabled = true;
     bool visible = true;
+};
+
+// A handler's wish that a control take the keyboard focus. `control` names it by
+// its number; `revision` grows with every request, so a view honours each once.
+struct FocusRequest {
+    int control = 0;
+    std::uint64_t revision = 0;
+
+    void Request(int id) {
+        control = id;
+        ++revision;
+    }
 };
 
 }  // namespace velmor::ui

@@ -63,6 +63,30 @@ TEST_F(EditableListViewTest, DoubleClicksGoToTheModelAndEditNothingInPlace) {
     EXPECT_EQ(list.GetItemText(1, 1), "200");
 }
 
+TEST_F(EditableListViewTest, ClicksSelectRowsMarkTheClickedRowAndAreTold) {
+    list.SetMultipleSelection(true);
+    Settle();
+    int clicks = 0;
+    QObject::connect(&view, &EditableListView::Clicked, [&clicks] { ++clicks; });
+    const auto rowCentre = [this](int row) {
+        return view.visualItemRect(view.item(row, 0)).center();
+    };
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, rowCentre(0));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ControlModifier, rowCentre(1));
+    EXPECT_EQ(list.SelectedRows(), (std::vector<int>{0, 1}));
+    EXPECT_EQ(list.SelectionMark(), 1);
+    EXPECT_EQ(clicks, 2);
+
+    // The model's selection goes to the view.
+    list.SetSelectedRows({1});
+    list.SetSelectionMark(-1);
+    Settle();
+    ASSERT_EQ(view.selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(view.selectionModel()->selectedRows().front().row(), 1);
+    QTest::keyClick(&view, Qt::Key_Up);  // a move by key takes the mark along
+    EXPECT_EQ(list.SelectionMark(), 0);
+}
+
 TEST(ColourFromBgr, SplitsTheBgrValue) {
     EXPECT_EQ(ColourFromBgr(0x000000FF), QColor(255, 0, 0));
     EXPECT_EQ(ColourFromBgr(0x00FF0000), QColor(0, 0, 255));

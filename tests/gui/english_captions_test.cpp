@@ -14,10 +14,14 @@
 #include <QTranslator>
 
 #include "cleaning/clean_download_dlg.h"
+#include "commands/cmd_edit_dlg.h"
+#include "commands/cmd_sets_dlg.h"
 #include "controller/main_operation.h"
 #include "drivers/sim/sim_driver.h"
 #include "gui/about_dialog.h"
 #include "gui/clean_download_view.h"
+#include "gui/cmd_edit_view.h"
+#include "gui/cmd_sets_view.h"
 #include "gui/main_window.h"
 #include "shell/velmor_dlg.h"
 #include "support/fake_timer_service.h"
@@ -94,6 +98,19 @@ TEST_F(EnglishCaptionsTest, MainWindowPagesAndAboutBoxHaveNoChineseCaption) {
     AboutDialog about(model.about, &view);
     EXPECT_EQ(ChineseCaptions(&about), QStringList());
     EXPECT_EQ(about.windowTitle(), QStringLiteral("About VelmorTool"));
+}
+
+TEST_F(EnglishCaptionsTest, CommandSetDialogsHaveNoChineseCaption) {
+    operation.language = "eng";
+    commands::CCmdSetsDlg sets(operation, dialogs);
+    sets.OnInitDialog();
+    CmdSetsView setsView(sets, nullptr);
+    EXPECT_EQ(ChineseCaptions(&setsView), QStringList());
+    commands::CCmdEditDlg editor(operation, dialogs, "");
+    editor.OnInitDialog();
+    CmdEditView editView(editor, nullptr);
+    EXPECT_EQ(ChineseCaptions(&editView), QStringList());
+    EXPECT_EQ(editView.windowTitle(), QStringLiteral("Edit command set"));
 }
 
 // The cleaning page is hosted only in Chinese, but its captions are translated

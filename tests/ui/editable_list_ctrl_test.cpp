@@ -173,22 +173,38 @@ TEST_F(EditableListTest, CellsOutsideTheListAreRefused) {
     EXPECT_EQ(list.GetItemText(0, 0), "r1c0");
 }
 
-TEST_F(EditableListTest, SeveralRowsAreSelectedOnlyInMultiSelectModeAndFollowDeletes) {
-    using Rows = std::vector<int>;
-    list.SetSelectedRows({2, 1});
-    EXPECT_EQ(list.SelectedRows(), Rows{1});  // one row at most unless allowed
-    list.SetMultiSelect(true);
-    list.SetSelectedRows({2, 0, 7, -1, 2});
-    EXPECT_EQ(list.SelectedRows(), (Rows{0, 2}));
-    EXPECT_EQ(list.SelectedRow(), 0);
-    list.DeleteItem(1);  // the rows after it move up, still selected
-    EXPECT_EQ(list.SelectedRows(), (Rows{0, 1}));
+TEST_F(EditableListTest, SelectionFocusAndMarkStayWithTheirRows) {
+    list.SetSelectedRows({0, 2});  // one row at a time until multiple selection is on
+    EXPECT_EQ(list.SelectedRows(), std::vector<int>{0});
+    list.SetMultipleSelection(true);
+    list.SetSelectedRows({2, 0, 9});
+    EXPECT_EQ(list.SelectedRows(), (std::vector<int>{0, 2}));
+    list.SetFocusedRow(2);
+    list.SetSelectionMark(2);
+
+    list.InsertItem(1, "new");  // rows 0, new, 1, 2: the old row 2 is now 3
+    EXPECT_EQ(list.SelectedRows(), (std::vector<int>{0, 3}));
+    EXPECT_EQ(list.FocusedRow(), 3);
+    EXPECT_EQ(list.SelectionMark(), 3);
     list.DeleteItem(0);
-    EXPECT_EQ(list.SelectedRows(), Rows{0});
-    EXPECT_EQ(list.GetItemText(0, 0), "r2c0");
-    list.DeleteAllItems();
-    EXPECT_TRUE(list.SelectedRows().empty());
+    EXPECT_EQ(list.SelectedRows(), std::vector<int>{2});
+    EXPECT_EQ(list.SelectionMark(), 2);
+    list.DeleteItem(2);  // the marked row goes, and the mark with it
+    EXPECT_EQ(list.SelectionMark(), -1);
+    EXPECT_EQ(list.FocusedRow(), -1);
     EXPECT_EQ(list.SelectedRow(), -1);
+
+    list.SetSelectedRow(1);
+    EXPECT_EQ(list.FocusedRow(), 1);
+    list.SetSelectionMark(1);
+    list.EnsureVisible(1);
+    EXPECT_EQ(list.ScrollRow(), 1);
+    EXPECT_EQ(list.ScrollRevision(), 1u);
+    list.DeleteAllItems();
+    EXPECT_EQ(list.SelectionMark(), -1);
+    EXPECT_EQ(list.FocusedRow(), -1);
+    list.EnsureVisible(0);  // no such row: no request
+    EXPECT_EQ(list.ScrollRevision(), 1u);
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // Renders every window of the program offscreen to PNG files, in Chinese and in
 // English: the main window on each tab, both movement pages with rows in their
 // lists and a test move in progress, the version label, the About box, the
-// progress window, a message box, and the cleaning page alone for each machine
-// model and motor type. Used to check layouts and glyphs by eye.
+// command-set dialogs, the progress window, a message box, and the cleaning page
+// alone for each machine model and motor type. Used to check layouts and glyphs
+// by eye.
 //
 //   velmortool_screens --out DIR
 #include <QApplication>
@@ -19,10 +20,14 @@
 #include <optional>
 
 #include "cleaning/clean_download_dlg.h"
+#include "commands/cmd_edit_dlg.h"
+#include "commands/cmd_sets_dlg.h"
 #include "controller/main_operation.h"
 #include "drivers/sim/sim_driver.h"
 #include "gui/about_dialog.h"
 #include "gui/clean_download_view.h"
+#include "gui/cmd_edit_view.h"
+#include "gui/cmd_sets_view.h"
 #include "gui/main_window.h"
 #include "gui/progress_dialog.h"
 #include "gui/qt_dialog_service.h"
@@ -72,6 +77,39 @@ bool Save(QWidget& widget, const QString& folder, const QString& name) {
     }
     std::cout << path.toStdString() << "\n";
     return true;
+}
+
+// A few command sets, one command with a keyword that has no image code.
+void FillCommandSets(controller::CMainOperation& operation) {
+    operation.allCmdNames = {"InitDone", "HeadPower", "Fans"};
+    operation.cmdNames = {"InitDone", "HeadPower", "InitDone"};
+    operation.cmdList = {{"InitDone", "SYS_CTRL[7:0]", "RegWrite", 0x4002, 0xff},
+                         {"InitDone", "SYS_CTRL[15:8]", "RegWrite", 0x4003, 0x01},
+                         {"HeadPower", "HB_PWR[7:0]", "WriteOR", 0x4110, 0x80},
+                         {"HeadPower", "HB_STAT", "RegRead", 0x4111, 0x00},
+                         {"HeadPower", "HB_PWR[7:0]", "Wait", 0x4110, 0x10},
+                         {"Fans", "FAN_SPEED[7:0]", "RegWrite", 0x4030, 0x3c}};
+}
+
+bool RenderCommandSets(controller::CMainOperation& operation, gui::QtDialogService& dialogs,
+                       QWidget* parent, const QString& folder, const QString& lang) {
+    FillCommandSets(operation);
+    commands::CCmdSetsDlg sets(operation, dialogs);
+    sets.OnInitDialog();
+    sets.order.selected = 0;
+    sets.OnOrderSelChange();
+    gui::CmdSetsView setsView(sets, parent);
+    setsView.show();
+    bool ok = Save(setsView, folder, QStringLiteral("cmd_sets_%1").arg(lang));
+
+    commands::CCmdEditDlg editor(operation, dialogs, "HeadPower");
+    editor.OnInitDialog();
+    editor.list.SetSelectedRows({1});
+    editor.list.SetSelectionMark(1);
+    editor.OnListClick();
+    gui::CmdEditView editView(editor, parent);
+    editView.show();
+    return ok & Save(editView, folder, QStringLiteral("cmd_edit_%1").arg(lang));
 }
 
 // Dialogs that never show: the cleaning page's notice for "Dravik" must not stop
@@ -204,6 +242,7 @@ bool RenderLanguage(const std::string& language, const QString& folder) {
         gui::AboutDialog about(model.about, &view);
         about.show();
         ok &= Save(about, folder, QStringLiteral("about_%1").arg(lang));
+        ok &= RenderCommandSets(operation, dialogs, &view, folder, lang);
 
         ui::CMessageDown progressModel(operation);
         HoldingSleeper sleeper(8);

@@ -76,6 +76,10 @@
         <source>清洗设置</source>
         <translation>Cleaning setting</translation>
     </message>
+    <message>
+        <source>初始化动作设计</source>
+        <translation>Init action design</translation>
+    </message>
 </context>
 <context>
     <name>velmor::gui::PlaceholderPageView</name>
@@ -666,6 +670,118 @@
     <message>
         <source>删除 (测试表)</source>
         <translation>Delete (movetest)</translation>
+    </message>
+</context>
+<context>
+    <name>CCmdSetsDlg</name>
+    <message>
+        <source>添加</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>上移</source>
+        <translation>Up</translation>
+    </message>
+    <message>
+        <source>下移</source>
+        <translation>Down</translation>
+    </message>
+    <message>
+        <source>编辑命令集</source>
+        <translation>Edit command set</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>红色的命令没有映像代码，下载时会被拒绝。</source>
+        <translation>Commands in red have no image code; the download refuses them.</translation>
+    </message>
+</context>
+<context>
+    <name>velmor::gui::CmdSetsView</name>
+    <message>
+        <source>下载顺序</source>
+        <translation>Download order</translation>
+    </message>
+    <message>
+        <source>命令预览</source>
+        <translation>Command preview</translation>
+    </message>
+</context>
+<context>
+    <name>CCmdEditDlg</name>
+    <message>
+        <source>编辑命令集</source>
+        <translation>Edit command set</translation>
+    </message>
+    <message>
+        <source>增加</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>插入</source>
+        <translation>Insert</translation>
+    </message>
+    <message>
+        <source>修改</source>
+        <translation>Modify</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>删除全部</source>
+        <translation>Delete all</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>红色的命令没有映像代码，下载时会被拒绝。</source>
+        <translation>Commands in red have no image code; the download refuses them.</translation>
+    </message>
+</context>
+<context>
+    <name>velmor::gui::CmdEditView</name>
+    <message>
+        <source>序号</source>
+        <translation>Number</translation>
+    </message>
+    <message>
+        <source>命令</source>
+        <translation>Command</translation>
+    </message>
+    <message>
+        <source>目标寄存器名称</source>
+        <translation>Target register name</translation>
+    </message>
+    <message>
+        <source>目标地址</source>
+        <translation>Target address</translation>
+    </message>
+    <message>
+        <source>数据</source>
+        <translation>Data</translation>
+    </message>
+    <message>
+        <source>命令集名称:</source>
+        <translation>Command set name:</translation>
+    </message>
+    <message>
+        <source>现有命令集</source>
+        <translation>Existing command sets</translation>
     </message>
 </context>
 </TS>
