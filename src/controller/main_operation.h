@@ -154,6 +154,9 @@ class CMainOperation {
     std::vector<MotorListInfo> motionList;      // "InitMovement"
     std::vector<MotorListInfo> testMotionList;  // "InitMovetest"
     bool rebuildFlag = false;                   // set when a loaded document had no commands
+    // The groups "InitMovement" and "InitMovetest" were rebuilt from the lists for
+    // a save; the movement pages clear it whenever they change a list.
+    bool motionGenerated = false;
 
   private:
     bool DeviceIsOpen();

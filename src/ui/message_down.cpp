@@ -77,7 +77,8 @@ const std::atomic<std::uint32_t>* CMessageDown::WatchedFlag(
 }
 
 void CMessageDown::TickLoop(std::stop_token stop) {
-    const std::atomic<std::uint32_t>* flag = WatchedFlag(operation_, flagCode_);
+    const std::atomic<std::uint32_t>* flag =
+        ownFlag_ != nullptr ? ownFlag_ : WatchedFlag(operation_, flagCode_);
     std::string text = message_;
     for (int i = 0; i < tickLimit_; ++i) {
         if (stop.stop_requested()) return;  // closed early: nobody to ask any more

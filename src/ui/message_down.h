@@ -45,6 +45,10 @@ class CMessageDown : public PageModel {
 
     // Stores the three values; call before the window opens.
     void Setup(std::string message, std::uint8_t flagCode, int tickLimit);
+    // A completion flag of the caller's own, watched instead of the coded ones,
+    // for work the coded flags do not name (the cleaning page's panel exchanges).
+    // Null returns to the coded flag. Before OnInitDialog; it must outlive the window.
+    void WatchFlag(const std::atomic<std::uint32_t>* flag) { ownFlag_ = flag; }
     // The waiting between ticks (real time unless replaced); before OnInitDialog.
     void SetSleeper(Sleeper& sleeper) { sleeper_ = &sleeper; }
     // How the window is asked to close ("posting a close request"); called once
@@ -79,6 +83,7 @@ class CMessageDown : public PageModel {
     Sleeper* sleeper_ = &DefaultSleeper();
     std::string message_;
     std::uint8_t flagCode_ = kWatchNone;
+    const std::atomic<std::uint32_t>* ownFlag_ = nullptr;
     int tickLimit_ = 0;
 
     mutable std::mutex mutex_;  // guards text_, closeHandler_ and the close request

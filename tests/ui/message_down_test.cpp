@@ -130,6 +130,19 @@ TEST_F(MessageDownTest, WorkerFinishingDuringTheThirdPauseClosesAtTheFourthDot) 
     EXPECT_EQ(closeRequests, 1);
 }
 
+TEST_F(MessageDownTest, AFlagOfTheCallersOwnClosesTheWindowInsteadOfTheCodedOne) {
+    std::atomic<std::uint32_t> own{0};
+    operation.loadDone = 1;  // the coded flag no longer counts
+    sleeper.onSleep = [&own](int n) {
+        if (n == 2) own = 1;
+    };
+    CMessageDown dialog(operation);
+    dialog.Setup("Downloading", 1, 30);
+    dialog.WatchFlag(&own);
+    Run(dialog);
+    EXPECT_EQ(dialog.Text(), "Downloading...");
+}
+
 TEST_F(MessageDownTest, ClosingEarlyStopsTheTickThreadWithoutACloseRequest) {
     CMessageDown dialog(operation);
     dialog.Setup("Loading", 1, 1000);
