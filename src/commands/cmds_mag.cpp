@@ -225,7 +225,10 @@ void CCmdsMag::ReadCmdList(StoreDocument& doc) {
     auto& list = operation_.cmdList;
     list.clear();
     const int count = ReadCount(doc, "TotalCmdNumbers", "CmdNums");
-    if (count <= 0) operation_.rebuildFlag = true;  // a negative count holds none either
+    // The flag belongs to the list just loaded: a document with commands clears what
+    // an earlier empty one set, or the next list update would drop its "InitDone"
+    // and "default" commands. A negative count holds none either.
+    operation_.rebuildFlag = count <= 0;
     for (int k = 0; k < count; ++k) {
         const std::string section = Indexed("CmdInfo", k);
         CMD_INFO cmd;

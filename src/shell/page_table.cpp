@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "config/prt_config_dlg.h"
 #include "registers/read_write_reg_dlg.h"
 #include "ui/placeholder_page.h"
 #include "ui/window_messages.h"
@@ -29,7 +30,10 @@ const std::vector<PageRow>& PageTable() {
         {ui::kRegisterPageId, false, Make<registers::CReadWriteRegDlg>},
         {ui::kMainboardMovementPageId, false,
          Placeholder(ui::kMainboardMovementPageId, "初始化运动（主板）")},
-        {ui::kConfigPageId, false, Placeholder(ui::kConfigPageId, "固件设置")},
+        {ui::kConfigPageId, false,
+         [](PageContext& context) -> std::unique_ptr<ui::TabPage> {
+             return std::make_unique<config::CPrtConfigDlg>(context.operation, context.dialogs);
+         }},
         {ui::kCleaningPageId, true, Placeholder(ui::kCleaningPageId, "清洗设置")},
         {ui::kFiberMovementPageId, false,
          Placeholder(ui::kFiberMovementPageId, "初始化运动（光纤板）")},
