@@ -8,18 +8,28 @@
 #include <set>
 #include <string>
 
+#include "commands/cmds_mag.h"
 #include "controller/main_operation.h"
 #include "drivers/sim/sim_driver.h"
 #include "shell/velmor_dlg.h"
 #include "support/fake_timer_service.h"
 #include "support/scripted_dialog_service.h"
+#include "support/temp_dir.h"
 
 namespace velmor::shell {
 
 class MainWindowTest : public ::testing::Test {
   protected:
     // Builds and initialises the window with the language and board type given.
+    // The configuration page opens the document FirstConfig.cfg, whose motor
+    // settings carry the board type: one with that board type is there.
     void Open(const std::string& language = "chs", std::uint8_t boardType = 1) {
+        operation.programFolder = home.Path().string() + "/";
+        controller::CMainOperation first;
+        first.SetBoardType(boardType);
+        const std::string record = commands::CCmdsMag::RecordFolder(operation.programFolder);
+        std::filesystem::create_directories(record);
+        commands::CCmdsMag(first).SaveConfigDocument(record + "FirstConfig.cfg");
         operation.language = language;
         operation.SetBoardType(boardType);
         window = std::make_unique<CVelmorDlg>(operation, driver, dialogs);
@@ -37,6 +47,7 @@ class MainWindowTest : public ::testing::Test {
         return visible;
     }
 
+    testing::TempDir home;
     sim::SimDriver driver;
     controller::CMainOperation operation;
     testing::ScriptedDialogService dialogs;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "config/prt_config_dlg.h"
 #include "main_window_fixture.h"
 #include "registers/read_write_reg_dlg.h"
 #include "ui/placeholder_page.h"
@@ -15,6 +16,10 @@ std::vector<int> TemplateNumbers(const ui::CDlgTabCtrl& host) {
 
 ui::PlaceholderPage* Placeholder(CVelmorDlg& window, int number) {
     return dynamic_cast<ui::PlaceholderPage*>(window.TabHost().FindPage(number));
+}
+
+config::CPrtConfigDlg* ConfigPage(CVelmorDlg& window) {
+    return dynamic_cast<config::CPrtConfigDlg*>(window.TabHost().FindPage(130));
 }
 
 struct LanguageCase {
@@ -77,19 +82,19 @@ TEST_F(MainWindowTest, SelectorItemFollowsTheBoardTypeOnMessage2045) {
 
 TEST_F(MainWindowTest, Message2047ShowsTheMovementPageOfTheSelectorAndLinksTheConfigPage) {
     Open("chs", 0);
-    ui::PlaceholderPage* config = Placeholder(*window, 130);
+    config::CPrtConfigDlg* config = ConfigPage(*window);
     ASSERT_NE(config, nullptr);
-    EXPECT_EQ(config->linkedMovementPage, window->TabHost().FindPage(145));
+    EXPECT_EQ(config->LinkedMovementPage(), window->TabHost().FindPage(145));
 
     window->OnBoardTypeSelChange(1);  // DoubleFiber
     window->OnWindowMessage(ui::kMsgShowMovementPage);
     EXPECT_EQ(VisiblePages(), (std::set<int>{129, 148}));
-    EXPECT_EQ(config->linkedMovementPage, window->TabHost().FindPage(148));
+    EXPECT_EQ(config->LinkedMovementPage(), window->TabHost().FindPage(148));
 
     window->OnBoardTypeSelChange(0);  // Mainboard
     window->OnWindowMessage(ui::kMsgShowMovementPage);
     EXPECT_EQ(VisiblePages(), (std::set<int>{129, 145}));
-    EXPECT_EQ(config->linkedMovementPage, window->TabHost().FindPage(145));
+    EXPECT_EQ(config->LinkedMovementPage(), window->TabHost().FindPage(145));
 }
 
 TEST_F(MainWindowTest, Message2049LinksWithoutShowingOrHiding) {
@@ -97,7 +102,7 @@ TEST_F(MainWindowTest, Message2049LinksWithoutShowingOrHiding) {
     window->OnBoardTypeSelChange(2);
     window->OnWindowMessage(ui::kMsgLinkConfigPage);
     EXPECT_EQ(VisiblePages(), std::set<int>{129});
-    EXPECT_EQ(Placeholder(*window, 130)->linkedMovementPage, window->TabHost().FindPage(148));
+    EXPECT_EQ(ConfigPage(*window)->LinkedMovementPage(), window->TabHost().FindPage(148));
     EXPECT_EQ(window->LinkedMovementPage(), window->TabHost().FindPage(148));
 }
 
@@ -109,11 +114,13 @@ TEST_F(MainWindowTest, ClickingTheMovementTabOnAFibreBoardShowsPage148) {
     window->OnTabClick(2);  // leaving the movement tab
     EXPECT_EQ(VisiblePages(), std::set<int>{130});
     EXPECT_EQ(Placeholder(*window, 148)->takeListsCalls, 2);
-    EXPECT_EQ(Placeholder(*window, 130)->layoutMessages, 1);
     window->OnTabClick(0);
     window->OnBoardTypeSelChange(0);
     window->OnTabClick(1);
     EXPECT_EQ(VisiblePages(), std::set<int>{145});
+    // Leaving the movement tab tells the configuration page to follow the board type.
+    window->OnTabClick(2);
+    EXPECT_EQ(ConfigPage(*window)->ShownLayout(), config::Layout::SingleBoard);
 }
 
 TEST_F(MainWindowTest, ExitStopsTheStatusThreadOfTheMovementPageInUseAndClosesEveryPage) {
@@ -124,7 +131,7 @@ TEST_F(MainWindowTest, ExitStopsTheStatusThreadOfTheMovementPageInUseAndClosesEv
         EXPECT_TRUE(window->ended);
         EXPECT_EQ(Placeholder(*window, 145)->statusThreadStopped, type == 0);
         EXPECT_EQ(Placeholder(*window, 148)->statusThreadStopped, type != 0);
-        for (int number : {145, 130, 157, 148}) EXPECT_TRUE(Placeholder(*window, number)->closed);
+        for (int number : {145, 157, 148}) EXPECT_TRUE(Placeholder(*window, number)->closed);
         EXPECT_FALSE(timers.Running(CVelmorDlg::kConnectionTimerId));
     }
 }
