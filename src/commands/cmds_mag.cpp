@@ -127,6 +127,19 @@ CCmdsMag::CCmdsMag(controller::CMainOperation& operation, ini::FileOps& ops)
 
 CCmdsMag::~CCmdsMag() = default;
 
+std::vector<std::pair<std::string, std::int64_t>> CCmdsMag::MotorStateValues(
+    const controller::MotorSettings& settings) {
+    std::vector<std::pair<std::string, std::int64_t>> values;
+    for (const MotorSetting& setting : kMotorSettings) {
+        const std::int64_t value = std::visit(
+            [&settings](auto field) { return static_cast<std::int64_t>(settings.*field); },
+            setting.field);
+        values.emplace_back(setting.key, value);
+    }
+    values.emplace_back(kMultiplyKey, settings.Multiply);
+    return values;
+}
+
 std::string CCmdsMag::RecordFolder(const std::string& programFolder) {
     std::string folder = programFolder;
     if (!folder.empty() && folder.back() != '/') folder += '/';
