@@ -4,6 +4,7 @@
 #include <map>
 
 #include "gui/placeholder_page_view.h"
+#include "gui/prt_config_view.h"
 #include "gui/read_write_reg_view.h"
 #include "ui/dlg_tab_ctrl.h"
 #include "ui/placeholder_page.h"
@@ -28,6 +29,7 @@ ViewMaker Make() {
 const std::map<int, ViewMaker>& PageViews() {
     static const std::map<int, ViewMaker> views = {
         {ui::kRegisterPageId, Make<registers::CReadWriteRegDlg, ReadWriteRegView>()},
+        {ui::kConfigPageId, Make<config::CPrtConfigDlg, PrtConfigView>()},
     };
     return views;
 }

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTranslator>
 #include <condition_variable>
@@ -14,6 +15,7 @@
 #include <iostream>
 #include <mutex>
 
+#include "commands/cmds_mag.h"
 #include "controller/main_operation.h"
 #include "drivers/sim/sim_driver.h"
 #include "gui/about_dialog.h"
@@ -65,10 +67,25 @@ bool Save(QWidget& widget, const QString& folder, const QString& name) {
     return true;
 }
 
+// The document the configuration page opens: a DoubleFiber board with a few
+// settings, so the page shows more than its first entries.
+void WriteFirstConfig(const std::string& programFolder) {
+    controller::CMainOperation doc;
+    doc.SetBoardType(1);
+    doc.cmdList = {{"InitDone", "MB Ctrl1", "RegWrite", 0x4009, 0x91},
+                   {"InitDone", "HB Ctrl2", "RegWrite", 0x410A, 0xC3}};
+    const std::string record = commands::CCmdsMag::RecordFolder(programFolder);
+    QDir().mkpath(QString::fromStdString(record));
+    commands::CCmdsMag(doc).SaveConfigDocument(record + "FirstConfig.cfg");
+}
+
 bool RenderLanguage(const std::string& language, const QString& folder) {
     sim::SimDriver driver;
     driver.AddDevice();
+    QTemporaryDir home;
     controller::CMainOperation operation;
+    operation.programFolder = home.path().toStdString() + "/";
+    WriteFirstConfig(operation.programFolder);
     operation.language = language;
     operation.SetBoardType(1);
     gui::QtDialogService dialogs;
@@ -90,6 +107,12 @@ bool RenderLanguage(const std::string& language, const QString& folder) {
         model.OnBoardTypeSelChange(0);
         model.OnTabClick(1);
         ok &= Save(view, folder, QStringLiteral("main_%1_tab1_mainboard").arg(lang));
+        model.OnTabClick(2);  // the configuration page follows the board type
+        ok &= Save(view, folder, QStringLiteral("config_%1_single").arg(lang));
+        model.OnBoardTypeSelChange(1);
+        model.OnTabClick(0);
+        model.OnTabClick(2);
+        ok &= Save(view, folder, QStringLiteral("config_%1_fibre").arg(lang));
         model.OnTabClick(0);
         model.OnDeviceNameLabelClick();
         ok &= Save(view, folder, QStringLiteral("main_%1_version").arg(lang));
