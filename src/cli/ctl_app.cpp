@@ -9,6 +9,7 @@
 
 #include "cli/ctl_clean_commands.h"
 #include "cli/ctl_commands.h"
+#include "cli/ctl_image_commands.h"
 #include "cli/ctl_motion_commands.h"
 #include "cli/ctl_real_driver.h"
 
@@ -94,6 +95,22 @@ int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
         clean->add_subcommand("download", "Send the cleaning file FILE's frames to the panel");
     cleanDownload->add_option("FILE", file, "Cleaning file")->required();
     CLI::App* initSkip = clean->add_subcommand("init-skip", "Skip the panel's initialisation");
+    std::string outFile;
+    bool preverify = false;
+    CLI::App* image = app.add_subcommand("image", "The start-up image, offline");
+    image->require_subcommand(1);
+    CLI::App* imageBuild = image->add_subcommand("build", "The start-up image document DOC gives");
+    imageBuild->add_option("DOC", file, "Configuration document (.cfg)")->required();
+    imageBuild->add_option("-o", outFile, "Write the 4096-byte image to FILE")->type_name("FILE");
+    CLI::App* imageShow = image->add_subcommand("show", "Parse a 4096-byte image file");
+    imageShow->add_option("FILE", file, "Image file")->required();
+    CLI::App* download = app.add_subcommand(
+        "download", "Write the start-up image of DOC into the controller's flash and verify it");
+    download->add_option("DOC", file, "Configuration document (.cfg)")->required();
+    download->add_flag("--preverify", preverify,
+                       "Read the flash first; write nothing when it already holds the image");
+    CLI::App* readback = app.add_subcommand("readback", "Read the start-up image from the flash");
+    readback->add_option("-o", outFile, "Write the raw 4096 bytes to FILE")->type_name("FILE");
 
     // Messages always go to standard error; the JSON document (and the help) to
     // standard output.
@@ -127,12 +144,17 @@ int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
         if (cleanFrames->parsed()) return cleanCommands.Frames(file);
         if (cleanDownload->parsed()) return cleanCommands.Download(file);
         if (initSkip->parsed()) return cleanCommands.InitSkip();
+        CtlImageCommands imageCommands(session, output);
+        if (imageBuild->parsed()) return imageCommands.Build(file, outFile);
+        if (imageShow->parsed()) return imageCommands.Show(file);
+        if (download->parsed()) return imageCommands.Download(file, preverify);
+        if (readback->parsed()) return imageCommands.ReadBack(outFile);
     } catch (const std::exception& e) {
         return output.Fail(kExitIoErr, e.what());
     }
     return output.Fail(kExitUsage,
                        "a command is required: list, read, write, firmware, motion, move, stop, "
-                       "status or clean\n"
+                       "status, clean, image, download or readback\n"
                        "Run with --help for more information.");
 }
 

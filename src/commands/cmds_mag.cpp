@@ -127,6 +127,19 @@ CCmdsMag::CCmdsMag(controller::CMainOperation& operation, ini::FileOps& ops)
 
 CCmdsMag::~CCmdsMag() = default;
 
+std::vector<std::pair<std::string, std::int64_t>> CCmdsMag::MotorStateValues(
+    const controller::MotorSettings& settings) {
+    std::vector<std::pair<std::string, std::int64_t>> values;
+    for (const MotorSetting& setting : kMotorSettings) {
+        const std::int64_t value = std::visit(
+            [&settings](auto field) { return static_cast<std::int64_t>(settings.*field); },
+            setting.field);
+        values.emplace_back(setting.key, value);
+    }
+    values.emplace_back(kMultiplyKey, settings.Multiply);
+    return values;
+}
+
 std::string CCmdsMag::RecordFolder(const std::string& programFolder) {
     std::string folder = programFolder;
     if (!folder.empty() && folder.back() != '/') folder += '/';
@@ -225,7 +238,10 @@ void CCmdsMag::ReadCmdList(StoreDocument& doc) {
     auto& list = operation_.cmdList;
     list.clear();
     const int count = ReadCount(doc, "TotalCmdNumbers", "CmdNums");
-    if (count <= 0) operation_.rebuildFlag = true;  // a negative count holds none either
+    // The flag belongs to the list just loaded: a document with commands clears what
+    // an earlier empty one set, or the next list update would drop its "InitDone"
+    // and "default" commands. A negative count holds none either.
+    operation_.rebuildFlag = count <= 0;
     for (int k = 0; k < count; ++k) {
         const std::string section = Indexed("CmdInfo", k);
         CMD_INFO cmd;

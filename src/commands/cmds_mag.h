@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "commands/checksum_buffer.h"
@@ -68,6 +69,11 @@ class CCmdsMag {
     bool CountClamped() const { return countClamped_; }
     // True when the last load's checksum was accepted.
     bool ChecksumAccepted() const { return checksumAccepted_; }
+
+    // The motor settings under their [MotorState] keys, in write order ("Multiply"
+    // last), for tools that show them.
+    static std::vector<std::pair<std::string, std::int64_t>> MotorStateValues(
+        const controller::MotorSettings& settings);
 
     // ---- where the documents live ----
     // "<program folder>CmdsRecord/".

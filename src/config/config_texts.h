@@ -27,6 +27,15 @@ inline constexpr BilingualText kDownloadFailedText{"Download failed", "下载失
 inline constexpr BilingualText kReadFailedText{"Read Failed!", "读取失败!"};
 inline constexpr BilingualText kReadCompleteText{"Read complete!", "读取完成!"};
 
+// The configuration page's file messages.
+inline constexpr BilingualText kLoadSucceedText{"Loading succeed!", "加载成功!"};
+inline constexpr BilingualText kLoadFailedText{
+    "Loading failed, please check if the file is correct!", "加载失败，请检查文件是否正确!"};
+inline constexpr BilingualText kSaveCompleteText{"Save complete!", "保存成功!"};
+inline constexpr BilingualText kSaveFailText{"Save Fail!", "保存失败!"};
+inline constexpr BilingualText kSystemDiskText{"Cannot be saved in the system disk!",
+                                               "不能保存在系统盘里!"};
+
 // Why a download or a read failed; shown on a second line under the failure text.
 inline constexpr BilingualText kVerifyFailedDetail{
     "The flash still differs from the image after the last retry; the log lists the first "

@@ -63,6 +63,7 @@ CImageDownload::~CImageDownload() { Wait(); }
 void CImageDownload::SetStage(TransferStage stage, int round) {
     round_.store(round);
     stage_.store(stage);
+    if (listener_) listener_();
 }
 
 DownloadResult CImageDownload::Download(const StartImage& image, int records) {
@@ -133,7 +134,10 @@ ReadBackResult CImageDownload::ReadBack() {
     StartImage block{};
     result.transferOk =
         flash_.Read(block.data(), kImageFlashAddress, static_cast<int>(kImageSize), percent_);
-    if (result.transferOk) result.image = ParseStartImage(block);
+    if (result.transferOk) {
+        result.bytes = block;
+        result.image = ParseStartImage(block);
+    }
     percent_ = 0;
     SetStage(TransferStage::Done, 0);
     return result;
@@ -149,6 +153,7 @@ bool CImageDownload::Start(std::function<void()> job) {
     worker_ = std::thread([this, job = std::move(job)] {
         job();
         finished_.store(true, std::memory_order_release);
+        if (listener_) listener_();
     });
     return true;
 }
@@ -164,6 +169,22 @@ bool CImageDownload::StartReadBack() {
 void CImageDownload::Wait() {
     std::lock_guard lock(startMutex_);
     if (worker_.joinable()) worker_.join();
+}
+
+int OverallPercent(const TransferProgress& progress) {
+    const int within = std::clamp(progress.percent, 0, 100);
+    switch (progress.stage) {
+        case TransferStage::Idle:
+        case TransferStage::ControlByte:
+            return 0;
+        case TransferStage::Writing:
+            return 5 + within * 45 / 100;
+        case TransferStage::Reading:
+            return 50 + within / 2;
+        case TransferStage::Done:
+            return 100;
+    }
+    return 0;
 }
 
 TransferProgress CImageDownload::Progress() const {

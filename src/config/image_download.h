@@ -53,6 +53,7 @@ struct DownloadResult {
 
 struct ReadBackResult {
     bool transferOk = false;  // the 4096 bytes were read
+    StartImage bytes{};       // what the flash returned (zeros when the transfer failed)
     ImageReadBack image;      // parsed when the transfer succeeded
 
     bool Success() const { return transferOk && image.Ok(); }
@@ -65,6 +66,11 @@ struct TransferProgress {
     int round = 0;    // 0 for the first write, 1..5 for the retries
     int percent = 0;  // the flash transfer's progress counter
 };
+
+// One figure for a progress bar: the control byte at 0, a write from 5 to 50, its
+// read-back from 50 to 100 (a retry starts again at 5), 100 when done. A busy
+// time-out's counter (1000) counts as a full stage.
+int OverallPercent(const TransferProgress& progress);
 
 struct UserMessage {
     std::string text;
@@ -107,6 +113,9 @@ class CImageDownload {
 
     // Safe to call from any thread while a job runs.
     TransferProgress Progress() const;
+    // Called on the thread that runs the steps whenever the stage changes, and when
+    // a worker has finished. Set it before the steps start.
+    void SetProgressListener(std::function<void()> listener) { listener_ = std::move(listener); }
 
   private:
     bool Start(std::function<void()> job);
@@ -118,6 +127,7 @@ class CImageDownload {
     std::atomic<TransferStage> stage_{TransferStage::Idle};
     std::atomic<int> round_{0};
     std::atomic<bool> finished_{false};
+    std::function<void()> listener_;
     std::mutex startMutex_;
     std::thread worker_;
     DownloadResult lastDownload_;

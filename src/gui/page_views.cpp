@@ -6,12 +6,11 @@
 #include "gui/clean_download_view.h"
 #include "gui/initial_double_fiber_view.h"
 #include "gui/initial_move_ment_view.h"
-#include "gui/placeholder_page_view.h"
+#include "gui/prt_config_view.h"
 #include "gui/read_write_reg_view.h"
 #include "motion/initial_double_fiber_dlg.h"
 #include "motion/initial_move_ment_dlg.h"
 #include "ui/dlg_tab_ctrl.h"
-#include "ui/placeholder_page.h"
 #include "ui/window_messages.h"
 
 namespace velmor::gui {
@@ -28,14 +27,14 @@ ViewMaker Make() {
     };
 }
 
-// The view of each page, by template number. A page still to come is a
-// placeholder model, which gets the placeholder view whatever its number.
+// The view of each page, by template number.
 const std::map<int, ViewMaker>& PageViews() {
     static const std::map<int, ViewMaker> views = {
         {ui::kRegisterPageId, Make<registers::CReadWriteRegDlg, ReadWriteRegView>()},
         {ui::kCleaningPageId, Make<cleaning::CCleanDownloadDlg, CleanDownloadView>()},
         {ui::kMainboardMovementPageId, Make<motion::CInitialMoveMentDlg, InitialMoveMentView>()},
         {ui::kFiberMovementPageId, Make<motion::CInitialDoubleFiberDlg, InitialDoubleFiberView>()},
+        {ui::kConfigPageId, Make<config::CPrtConfigDlg, PrtConfigView>()},
     };
     return views;
 }
@@ -43,8 +42,6 @@ const std::map<int, ViewMaker>& PageViews() {
 }  // namespace
 
 QWidget* CreatePageView(const ui::CWnd_ITEM& item, QWidget* parent) {
-    if (auto* placeholder = dynamic_cast<ui::PlaceholderPage*>(item.page))
-        return new PlaceholderPageView(*placeholder, parent);
     const auto it = PageViews().find(item.templateNumber);
     QWidget* view = it != PageViews().end() ? it->second(*item.page, parent) : nullptr;
     // A page model without a view: an empty area keeps the tab order intact.

@@ -5,6 +5,7 @@
 
 #include "controller/hex_text.h"
 #include "controller/main_operation.h"
+#include "registers/board_reset.h"
 #include "ui/field_number.h"
 
 namespace velmor::registers {
@@ -12,8 +13,6 @@ namespace velmor::registers {
 namespace {
 
 constexpr std::uint16_t kMainBoardBase = 0x4000;
-constexpr std::uint16_t kMainBoardReset = 0x4008;
-constexpr std::uint16_t kHeadBoardReset = 0x4108;
 constexpr std::uint16_t kMainBoardVersion = 0x40F0;
 constexpr std::uint16_t kHeadBoardVersion = 0x41F0;
 constexpr std::uint16_t kInkSupplyTime = 0x4071;
@@ -216,22 +215,15 @@ void CReadWriteRegDlg::ClosePage() {
 
 // ---- resets and versions ----
 
-// Bit 7 pulses high once; the other bits keep the value read.
 void CReadWriteRegDlg::PulseReset(std::uint16_t reg, const std::string& text) {
-    std::uint8_t value = 0;
-    if (!op_.ReadRegsRetry(reg, &value, 1)) value = 0;
-    const std::uint8_t low = value & 0x7F;
-    const std::uint8_t high = low | 0x80;
-    op_.WriteRegs(reg, &low, 1);
-    op_.WriteRegs(reg, &high, 1);
-    op_.WriteRegs(reg, &low, 1);
+    PulseBoardReset(op_, reg);
     Append(text + kNewLine);
     ShowLog();
 }
 
-void CReadWriteRegDlg::OnMbReset() { PulseReset(kMainBoardReset, "Main Board Reset!"); }
+void CReadWriteRegDlg::OnMbReset() { PulseReset(kMainBoardResetReg, "Main Board Reset!"); }
 
-void CReadWriteRegDlg::OnHbReset() { PulseReset(kHeadBoardReset, "Head Board Reset!"); }
+void CReadWriteRegDlg::OnHbReset() { PulseReset(kHeadBoardResetReg, "Head Board Reset!"); }
 
 void CReadWriteRegDlg::OnFirmwareReset() {
     OnHbReset();

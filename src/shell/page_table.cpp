@@ -4,11 +4,11 @@
 
 #include "cleaning/clean_download_dlg.h"
 #include "commands/cmd_sets_dlg.h"
+#include "config/prt_config_dlg.h"
 #include "motion/initial_double_fiber_dlg.h"
 #include "motion/initial_move_ment_dlg.h"
 #include "registers/read_write_reg_dlg.h"
 #include "ui/dialog_service.h"
-#include "ui/placeholder_page.h"
 #include "ui/window_messages.h"
 
 namespace velmor::shell {
@@ -26,22 +26,16 @@ std::unique_ptr<ui::TabPage> MakeMovementPage(PageContext& context) {
     return std::make_unique<Page>(context.operation, context.dialogs, context.mainWindow);
 }
 
-// A page whose model comes in a later release.
-auto Placeholder(int number, const char* title) {
-    return [number, title](PageContext&) -> std::unique_ptr<ui::TabPage> {
-        return std::make_unique<ui::PlaceholderPage>(number, title);
+// The configuration page opens the command sets from "初始化动作设计".
+std::unique_ptr<ui::TabPage> MakeConfigPage(PageContext& context) {
+    auto commandSets = [&op = context.operation,
+                        &dialogs = context.dialogs](controller::CmdNameInfo entry) {
+        auto sets = std::make_unique<commands::CCmdSetsDlg>(op, dialogs);
+        sets->AddNameInfo(std::move(entry));
+        return std::unique_ptr<ui::ModalDialog>(std::move(sets));
     };
-}
-
-// The configuration page to come opens the command sets from "初始化动作设计";
-// its placeholder offers the same button meanwhile.
-std::unique_ptr<ui::TabPage> ConfigPlaceholder(PageContext& context) {
-    auto page = std::make_unique<ui::PlaceholderPage>(ui::kConfigPageId, "固件设置");
-    page->AddAction("初始化动作设计", [&op = context.operation, &dialogs = context.dialogs] {
-        commands::CCmdSetsDlg sets(op, dialogs);
-        dialogs.RunModal(sets);
-    });
-    return page;
+    return std::make_unique<config::CPrtConfigDlg>(context.operation, context.dialogs,
+                                                   std::move(commandSets));
 }
 
 }  // namespace
@@ -50,7 +44,7 @@ const std::vector<PageRow>& PageTable() {
     static const std::vector<PageRow> rows = {
         {ui::kRegisterPageId, false, Make<registers::CReadWriteRegDlg>},
         {ui::kMainboardMovementPageId, false, MakeMovementPage<motion::CInitialMoveMentDlg>},
-        {ui::kConfigPageId, false, ConfigPlaceholder},
+        {ui::kConfigPageId, false, MakeConfigPage},
         {ui::kCleaningPageId, true,
          [](PageContext& context) -> std::unique_ptr<ui::TabPage> {
              return std::make_unique<cleaning::CCleanDownloadDlg>(context.operation,

@@ -33,6 +33,12 @@ TEST_F(StoreTest, SavedDocumentLoadsBackEqualWithAcceptedChecksum) {
     EXPECT_EQ(loaded.motorSettings, op_.motorSettings);
     EXPECT_EQ(loader.Checksum().Bytes(), expected);
     EXPECT_FALSE(loaded.rebuildFlag);
+    // The flag follows the document loaded last: an empty one sets it, the next one
+    // with commands clears it again.
+    CCmdsMag(loaded).LoadConfigDocument(Record("absent.cfg"));
+    EXPECT_TRUE(loaded.rebuildFlag);
+    CCmdsMag(loaded).LoadConfigDocument(path);
+    EXPECT_FALSE(loaded.rebuildFlag);
 
     const std::string text = ReadBytes(path);
     EXPECT_NE(text.find("\r\n[AllCmdInfo]\r\nCRC16 = " + std::to_string(OracleCrc16(expected)) +

@@ -23,6 +23,7 @@
 #include "gui/cmd_edit_view.h"
 #include "gui/cmd_sets_view.h"
 #include "gui/main_window.h"
+#include "gui/prt_config_view.h"
 #include "shell/velmor_dlg.h"
 #include "support/fake_timer_service.h"
 #include "support/scripted_dialog_service.h"
@@ -71,12 +72,14 @@ QStringList ChineseCaptions(QWidget* root) {
 class EnglishCaptionsTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        operation.programFolder = home.Path().string() + "/";  // the pages keep files there
         ASSERT_TRUE(english.load(QStringLiteral(VELMOR_QM_FILE))) << VELMOR_QM_FILE;
         QApplication::installTranslator(&english);
     }
     void TearDown() override { QApplication::removeTranslator(&english); }
 
     QTranslator english;
+    testing::TempDir home;
     sim::SimDriver driver;
     controller::CMainOperation operation;
     testing::ScriptedDialogService dialogs;
@@ -94,6 +97,12 @@ TEST_F(EnglishCaptionsTest, MainWindowPagesAndAboutBoxHaveNoChineseCaption) {
     ASSERT_NE(view.findChild<QWidget*>("InitialMoveMentView"), nullptr);
     ASSERT_NE(view.findChild<QWidget*>("InitialDoubleFiberView"), nullptr);
     EXPECT_EQ(ChineseCaptions(&view), QStringList());
+    // The configuration page is among them, in both of its layouts.
+    auto* config = view.findChild<PrtConfigView*>();
+    ASSERT_NE(config, nullptr);
+    model.OnBoardTypeSelChange(0);
+    model.OnTabClick(2);
+    EXPECT_EQ(ChineseCaptions(config), QStringList());
 
     AboutDialog about(model.about, &view);
     EXPECT_EQ(ChineseCaptions(&about), QStringList());

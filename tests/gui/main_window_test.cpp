@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "commands/cmds_mag.h"
 #include "controller/main_operation.h"
 #include "drivers/sim/sim_driver.h"
 #include "gui/about_dialog.h"
@@ -17,7 +18,9 @@
 #include "gui/qt_timer_service.h"
 #include "shell/velmor_dlg.h"
 #include "support/fake_timer_service.h"
+#include "support/program_home.h"
 #include "support/scripted_dialog_service.h"
+#include "support/temp_dir.h"
 #include "support/view_test.h"
 
 namespace velmor::gui {
@@ -26,8 +29,11 @@ namespace {
 class MainWindowViewTest : public ::testing::Test {
   protected:
     // `service`: the dialogs the window's model uses; the scripted ones by default.
+    // The configuration page opens FirstConfig.cfg, which carries the board type.
     void Open(const std::string& language, std::uint8_t boardType,
               ui::DialogService* service = nullptr) {
+        operation.programFolder = home.Path().string() + "/";
+        testing::WriteFirstConfig(operation.programFolder, boardType);
         operation.language = language;
         operation.SetBoardType(boardType);
         model =
@@ -47,6 +53,7 @@ class MainWindowViewTest : public ::testing::Test {
         Settle();
     }
 
+    testing::TempDir home;
     sim::SimDriver driver;
     controller::CMainOperation operation;
     testing::ScriptedDialogService dialogs;

@@ -19,6 +19,8 @@
 #include "motion/initial_move_ment_dlg.h"
 #include "motion/motion_rig.h"
 #include "shell/velmor_dlg.h"
+#include "support/program_home.h"
+#include "support/temp_dir.h"
 #include "support/fake_timer_service.h"
 #include "support/scripted_dialog_service.h"
 #include "support/view_test.h"
@@ -147,6 +149,9 @@ TEST(MovementPageViews, SimulatorFollowsTheBoardTypeOfTheMainWindow) {
     sim::SimDriver driver;
     sim::SimDevice& device = driver.AddDevice();
     controller::CMainOperation operation;
+    velmor::testing::TempDir home;
+    operation.programFolder = home.Path().string() + "/";
+    velmor::testing::WriteFirstConfig(operation.programFolder, 1);
     operation.SetBoardType(1);
     velmor::testing::ScriptedDialogService dialogs;
     velmor::testing::NoWaitSleeper sleeper;

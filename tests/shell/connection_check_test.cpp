@@ -93,6 +93,7 @@ TEST_F(MainWindowTest, DevicesWithTwoInterfacesOrAnAlternateSettingAreSkipped) {
         SCOPED_TRACE(c.name);
         sim::SimDriver localDriver;
         controller::CMainOperation localOperation;
+        localOperation.programFolder = home.Path().string() + "/";  // the pages keep files there
         for (const auto& options : c.devices) localDriver.AddDevice(options);
         CVelmorDlg dlg(localOperation, localDriver, dialogs);
         dlg.SetSleeper(sleeper);

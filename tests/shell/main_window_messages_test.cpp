@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "config/prt_config_dlg.h"
 #include "main_window_fixture.h"
 #include "motion/movement_page.h"
 #include "registers/read_write_reg_dlg.h"
-#include "ui/placeholder_page.h"
 
 namespace velmor::shell {
 namespace {
@@ -14,12 +14,12 @@ std::vector<int> TemplateNumbers(const ui::CDlgTabCtrl& host) {
     return numbers;
 }
 
-ui::PlaceholderPage* Placeholder(CVelmorDlg& window, int number) {
-    return dynamic_cast<ui::PlaceholderPage*>(window.TabHost().FindPage(number));
-}
-
 motion::MovementPage* Movement(CVelmorDlg& window, int number) {
     return dynamic_cast<motion::MovementPage*>(window.TabHost().FindPage(number));
+}
+
+config::CPrtConfigDlg* ConfigPage(CVelmorDlg& window) {
+    return dynamic_cast<config::CPrtConfigDlg*>(window.TabHost().FindPage(130));
 }
 
 struct LanguageCase {
@@ -82,19 +82,19 @@ TEST_F(MainWindowTest, SelectorItemFollowsTheBoardTypeOnMessage2045) {
 
 TEST_F(MainWindowTest, Message2047ShowsTheMovementPageOfTheSelectorAndLinksTheConfigPage) {
     Open("chs", 0);
-    ui::PlaceholderPage* config = Placeholder(*window, 130);
+    config::CPrtConfigDlg* config = ConfigPage(*window);
     ASSERT_NE(config, nullptr);
-    EXPECT_EQ(config->linkedMovementPage, window->TabHost().FindPage(145));
+    EXPECT_EQ(config->LinkedMovementPage(), window->TabHost().FindPage(145));
 
     window->OnBoardTypeSelChange(1);  // DoubleFiber
     window->OnWindowMessage(ui::kMsgShowMovementPage);
     EXPECT_EQ(VisiblePages(), (std::set<int>{129, 148}));
-    EXPECT_EQ(config->linkedMovementPage, window->TabHost().FindPage(148));
+    EXPECT_EQ(config->LinkedMovementPage(), window->TabHost().FindPage(148));
 
     window->OnBoardTypeSelChange(0);  // Mainboard
     window->OnWindowMessage(ui::kMsgShowMovementPage);
     EXPECT_EQ(VisiblePages(), (std::set<int>{129, 145}));
-    EXPECT_EQ(config->linkedMovementPage, window->TabHost().FindPage(145));
+    EXPECT_EQ(config->LinkedMovementPage(), window->TabHost().FindPage(145));
 }
 
 TEST_F(MainWindowTest, Message2049LinksWithoutShowingOrHiding) {
@@ -102,7 +102,7 @@ TEST_F(MainWindowTest, Message2049LinksWithoutShowingOrHiding) {
     window->OnBoardTypeSelChange(2);
     window->OnWindowMessage(ui::kMsgLinkConfigPage);
     EXPECT_EQ(VisiblePages(), std::set<int>{129});
-    EXPECT_EQ(Placeholder(*window, 130)->linkedMovementPage, window->TabHost().FindPage(148));
+    EXPECT_EQ(ConfigPage(*window)->LinkedMovementPage(), window->TabHost().FindPage(148));
     EXPECT_EQ(window->LinkedMovementPage(), window->TabHost().FindPage(148));
 }
 
@@ -120,11 +120,14 @@ TEST_F(MainWindowTest, ClickingTheMovementTabOnAFibreBoardShowsPage148) {
     window->OnTabClick(2);  // leaving the movement tab: the page stores its lists
     EXPECT_EQ(VisiblePages(), std::set<int>{130});
     EXPECT_EQ(operation.testMotionList.at(0).MotonnnMoveLenth[1], 250);
-    EXPECT_EQ(Placeholder(*window, 130)->layoutMessages, 1);
+    EXPECT_EQ(ConfigPage(*window)->ShownLayout(), config::Layout::Fiber);
     window->OnTabClick(0);
     window->OnBoardTypeSelChange(0);
     window->OnTabClick(1);
     EXPECT_EQ(VisiblePages(), std::set<int>{145});
+    // Leaving the movement tab tells the configuration page to follow the board type.
+    window->OnTabClick(2);
+    EXPECT_EQ(ConfigPage(*window)->ShownLayout(), config::Layout::SingleBoard);
 }
 
 TEST_F(MainWindowTest, ExitStopsTheMovementPagesStatusThreadsAndClosesEveryPage) {
@@ -137,7 +140,6 @@ TEST_F(MainWindowTest, ExitStopsTheMovementPagesStatusThreadsAndClosesEveryPage)
         EXPECT_TRUE(window->ended);
         for (int number : {145, 148})
             EXPECT_FALSE(Movement(*window, number)->Tester().StatusThreadRunning());
-        for (int number : {130}) EXPECT_TRUE(Placeholder(*window, number)->closed);
         EXPECT_FALSE(timers.Running(CVelmorDlg::kConnectionTimerId));
     }
 }

@@ -5,10 +5,10 @@
 
 #include <vector>
 
+#include "config/prt_config_dlg.h"
 #include "main_window_fixture.h"
 #include "motion/movement_page.h"
 #include "ui/page_hooks.h"
-#include "ui/placeholder_page.h"
 
 namespace velmor::shell {
 namespace {
@@ -59,9 +59,9 @@ TEST_F(MainWindowTest, ConfigurationPageRefreshReachesTheMovementPageOfTheBoardT
     Open("chs", 0);
     window->OnBoardTypeSelChange(2);
     window->OnWindowMessage(ui::kMsgLinkConfigPage);
-    auto* config = dynamic_cast<ui::PlaceholderPage*>(window->TabHost().FindPage(130));
+    auto* config = dynamic_cast<config::CPrtConfigDlg*>(window->TabHost().FindPage(130));
     ASSERT_NE(config, nullptr);
-    auto* linked = ui::PageHooks<ui::MovementPageHooks>(config->linkedMovementPage);
+    auto* linked = ui::PageHooks<ui::MovementPageHooks>(config->LinkedMovementPage());
     ASSERT_NE(linked, nullptr);
 
     // What a document load leaves in the controller object.
@@ -76,6 +76,7 @@ TEST_F(MainWindowTest, ConfigurationPageRefreshReachesTheMovementPageOfTheBoardT
 
 TEST_F(MainWindowTest, BoardTypeObserverHearsInitialisationAndEverySetting) {
     std::vector<int> heard;
+    PrepareHome(2);
     operation.SetBoardType(2);
     window = std::make_unique<CVelmorDlg>(operation, driver, dialogs);
     window->SetSleeper(sleeper);

@@ -22,6 +22,7 @@
 #include "cleaning/clean_download_dlg.h"
 #include "commands/cmd_edit_dlg.h"
 #include "commands/cmd_sets_dlg.h"
+#include "commands/cmds_mag.h"
 #include "controller/main_operation.h"
 #include "drivers/sim/sim_driver.h"
 #include "gui/about_dialog.h"
@@ -197,14 +198,26 @@ bool RenderMovementPage(shell::CVelmorDlg& model, gui::MainWindow& view, sim::Si
     return ok;
 }
 
+// The document the configuration page opens: a DoubleFiber board with a few
+// settings, so the page shows more than its first entries.
+void WriteFirstConfig(const std::string& programFolder) {
+    controller::CMainOperation doc;
+    doc.SetBoardType(1);
+    doc.cmdList = {{"InitDone", "MB Ctrl1", "RegWrite", 0x4009, 0x91},
+                   {"InitDone", "HB Ctrl2", "RegWrite", 0x410A, 0xC3}};
+    const std::string record = commands::CCmdsMag::RecordFolder(programFolder);
+    QDir().mkpath(QString::fromStdString(record));
+    commands::CCmdsMag(doc).SaveConfigDocument(record + "FirstConfig.cfg");
+}
+
 bool RenderLanguage(const std::string& language, const QString& folder) {
     sim::SimDriver driver;
     driver.AddDevice();
-    controller::CMainOperation operation;
-    operation.language = language;
-    // The cleaning page makes its record folder and reads its file there.
     QTemporaryDir home;
+    controller::CMainOperation operation;
     operation.programFolder = home.path().toStdString() + "/";
+    WriteFirstConfig(operation.programFolder);
+    operation.language = language;
     operation.SetBoardType(1);
     gui::QtDialogService dialogs;
     const QString lang = QString::fromStdString(language);
@@ -226,6 +239,12 @@ bool RenderLanguage(const std::string& language, const QString& folder) {
         model.OnBoardTypeSelChange(0);
         model.OnTabClick(1);
         ok &= Save(view, folder, QStringLiteral("main_%1_tab1_mainboard").arg(lang));
+        model.OnTabClick(2);  // the configuration page follows the board type
+        ok &= Save(view, folder, QStringLiteral("config_%1_single").arg(lang));
+        model.OnBoardTypeSelChange(1);
+        model.OnTabClick(0);
+        model.OnTabClick(2);
+        ok &= Save(view, folder, QStringLiteral("config_%1_fibre").arg(lang));
 
         model.OnTabClick(0);  // leaving the movement tab stores its (empty) lists first
         operation.motionList = {Step(0b00001, "1"), Step(0b00110, "2"), Step(0b00001, "3", 5000),

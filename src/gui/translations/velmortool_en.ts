@@ -59,36 +59,6 @@
     </message>
 </context>
 <context>
-    <name>PlaceholderPage</name>
-    <message>
-        <source>初始化运动（主板）</source>
-        <translation>Initialization movement (main board)</translation>
-    </message>
-    <message>
-        <source>初始化运动（光纤板）</source>
-        <translation>Initialization movement (fibre boards)</translation>
-    </message>
-    <message>
-        <source>固件设置</source>
-        <translation>Firmware setting</translation>
-    </message>
-    <message>
-        <source>清洗设置</source>
-        <translation>Cleaning setting</translation>
-    </message>
-    <message>
-        <source>初始化动作设计</source>
-        <translation>Init action design</translation>
-    </message>
-</context>
-<context>
-    <name>velmor::gui::PlaceholderPageView</name>
-    <message>
-        <source>该页面将在后续版本中提供。</source>
-        <translation>This page comes in a later release.</translation>
-    </message>
-</context>
-<context>
     <name>velmor::gui::ReadWriteRegView</name>
     <message>
         <source>地址(0x)</source>
@@ -782,6 +752,88 @@
     <message>
         <source>现有命令集</source>
         <translation>Existing command sets</translation>
+    </message>
+</context>
+<context>
+    <name>velmor::gui::PrtConfigView</name>
+    <message>
+        <source>打印设置</source>
+        <translation>Print settings</translation>
+    </message>
+    <message>
+        <source>供墨时间</source>
+        <translation>Ink supply time</translation>
+    </message>
+    <message>
+        <source>点数</source>
+        <translation>Dot size</translation>
+    </message>
+    <message>
+        <source>光纤通道</source>
+        <translation>Fibre channels</translation>
+    </message>
+    <message>
+        <source>主板</source>
+        <translation>Main board</translation>
+    </message>
+    <message>
+        <source>喷车板</source>
+        <translation>Head board</translation>
+    </message>
+    <message>
+        <source>主喷车板</source>
+        <translation>Main carriage</translation>
+    </message>
+    <message>
+        <source>副喷车板</source>
+        <translation>Second carriage</translation>
+    </message>
+</context>
+<context>
+    <name>CPrtConfigDlg</name>
+    <message>
+        <source>开闪喷</source>
+        <translation>Flash spit</translation>
+    </message>
+    <message>
+        <source>通道1</source>
+        <translation>CH1</translation>
+    </message>
+    <message>
+        <source>通道2</source>
+        <translation>CH2</translation>
+    </message>
+    <message>
+        <source>通道3</source>
+        <translation>CH3</translation>
+    </message>
+    <message>
+        <source>通道4</source>
+        <translation>CH4</translation>
+    </message>
+    <message>
+        <source>读取参数</source>
+        <translation>Read params</translation>
+    </message>
+    <message>
+        <source>初始化动作设计</source>
+        <translation>Init motion design</translation>
+    </message>
+    <message>
+        <source>加载文件</source>
+        <translation>Load file</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>另存为</source>
+        <translation>Save as</translation>
+    </message>
+    <message>
+        <source>清空</source>
+        <translation>Clear</translation>
     </message>
 </context>
 </TS>

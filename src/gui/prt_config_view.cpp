@@ -1,0 +1,260 @@
+#include "gui/prt_config_view.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <array>
+
+#include "gui/log_pane.h"
+#include "gui/model_binding.h"
+
+namespace velmor::gui {
+
+namespace {
+
+using Dlg = config::CPrtConfigDlg;
+using config::HeadColumnFields;
+
+// Translation context of the captions the binder makes.
+constexpr const char* kCaptionContext = "CPrtConfigDlg";
+// "[1B0000-1B000F]: " and sixteen bytes with their separators, and room for the
+// vertical scroll bar and the text margins.
+constexpr int kDumpLineChars = 71;
+constexpr int kLogSlack = 24;
+
+constexpr std::array<const char*, config::kInkChannels> kInkCaptions{
+    "Ink-k Pol",  "Ink-C Pol",  "Ink-M Pol",  "Ink-Y Pol",
+    "Ink-LK Pol", "Ink-LC Pol", "Ink-LM Pol", "Ink-LY Pol"};
+
+struct ColumnCaption {
+    ui::ChoiceField HeadColumnFields::*field;
+    const char* caption;
+    const char* name;
+};
+
+constexpr ColumnCaption kColumnCaptions[] = {
+    {&HeadColumnFields::hLLeftPol, "H-LLeft Pol", "hLLeftPol"},
+    {&HeadColumnFields::hLRightPol, "H-LRight Pol", "hLRightPol"},
+    {&HeadColumnFields::hRasterPol, "H-Raster Pol", "hRasterPol"},
+    {&HeadColumnFields::inkSafePol, "Ink-Safe Pol", "inkSafePol"},
+    {&HeadColumnFields::jetOriental, "Jet-Oriental", "jetOriental"},
+    {&HeadColumnFields::prnLimitSel, "Prn-Limit Sel", "prnLimitSel"},
+    {&HeadColumnFields::prnRasterSel, "Prn-Raster Sel", "prnRasterSel"},
+};
+
+QGroupBox* Group(const QString& title, QLayout* layout) {
+    auto* box = new QGroupBox(title);
+    box->setLayout(layout);
+    return box;
+}
+
+}  // namespace
+
+PrtConfigView::PrtConfigView(config::CPrtConfigDlg& model, QWidget* parent)
+    : QWidget(parent), model_(model), fields_(this, kCaptionContext, [this] { Refresh(); }) {
+    setObjectName(QStringLiteral("PrtConfigView"));
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(BuildPrintGroup());
+    left->addWidget(BuildMainBoardGroup());
+    left->addStretch(1);
+    left->addWidget(BuildHiddenControls());
+
+    auto* middle = new QVBoxLayout;
+    middle->addWidget(BuildHeadBoardGroup());
+    middle->addStretch(1);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left);
+    layout->addLayout(middle);
+    layout->addWidget(BuildRightColumn(), 1);
+
+    // Transfers announce their stages from a worker; the binding hands them to the
+    // GUI thread as one queued refresh per burst.
+    binding_ = new ModelBinding(
+        model_, [this] { Refresh(); }, this);
+    Refresh();
+}
+
+PrtConfigView::~PrtConfigView() {
+    delete binding_;  // the model no longer reaches this view
+}
+
+void PrtConfigView::ChoiceRow(QGridLayout* grid, int row, int column, const char* caption,
+                              ui::ChoiceField& field, const char* name) {
+    auto* label = new QLabel(tr(caption));
+    grid->addWidget(label, row, column);
+    grid->addWidget(fields_.Choice(field, name), row, column + 1);
+    fields_.OnRefresh([label, &field] { label->setVisible(field.visible); });
+}
+
+QWidget* PrtConfigView::BuildPrintGroup() {
+    config::ConfigPageFields& c = model_.controls;
+    auto* grid = new QGridLayout;
+    ChoiceRow(grid, 0, 0, "Orignal At", c.orignalAt, "orignalAt");
+    auto* jetType = new QLabel(tr("JetType"));
+    grid->addWidget(jetType, 1, 0);
+    grid->addWidget(fields_.Choice(c.jetType, "jetType", false,
+                                   [this](int index) { model_.OnJetTypeSelChange(index); }),
+                    1, 1);
+    ChoiceRow(grid, 2, 0, "RasterRes", c.rasterRes, "rasterRes");
+
+    grid->addWidget(new QLabel(tr("供墨时间")), 3, 0);
+    auto* ink = new QHBoxLayout;
+    ink->addWidget(fields_.Text(c.inkSupplyTime, "inkSupplyTime", 3));
+    ink->addWidget(new QLabel(tr("*100ms")));
+    ink->addStretch(1);
+    grid->addLayout(ink, 3, 1);
+    ChoiceRow(grid, 4, 0, "点数", c.dotSize, "dotSize");
+    grid->addWidget(fields_.Check(c.flashSpitOn, "flashSpitOn", "开闪喷"), 5, 0);
+    grid->addWidget(fields_.Choice(c.flashFrequency, "flashFrequency"), 5, 1);
+
+    auto* channels = new QGridLayout;
+    const char* names[] = {"channel1", "channel2", "channel3", "channel4"};
+    const char* captions[] = {"通道1", "通道2", "通道3", "通道4"};
+    for (int i = 0; i < config::kFiberChannels; ++i)
+        channels->addWidget(
+            fields_.Check(c.channels[static_cast<std::size_t>(i)], names[i], captions[i]), i / 2,
+            i % 2);
+    auto* channelBox = Group(tr("光纤通道"), channels);
+    grid->addWidget(channelBox, 6, 0, 1, 2);
+    return Group(tr("打印设置"), grid);
+}
+
+QWidget* PrtConfigView::BuildMainBoardGroup() {
+    config::ConfigPageFields& c = model_.controls;
+    auto* grid = new QGridLayout;
+    // "M-LLeft Pol" (single-board layout) and "Double-Y Sel" (fibre layout) share
+    // a row; the motor directions' rows fold away in the fibre layout.
+    ChoiceRow(grid, 0, 0, "M-LLeft Pol", c.mLLeftPol, "mLLeftPol");
+    ChoiceRow(grid, 0, 0, "Double-Y Sel", c.doubleYSel, "doubleYSel");
+    ChoiceRow(grid, 1, 0, "M-LRight", c.mLRight, "mLRight");
+    ChoiceRow(grid, 2, 0, "M-Raster", c.mRaster, "mRaster");
+    ChoiceRow(grid, 3, 0, "MotoX-Dir", c.motoXDir, "motoXDir");
+    ChoiceRow(grid, 4, 0, "MotoY-Dir", c.motoYDir, "motoYDir");
+    ChoiceRow(grid, 5, 0, "Ink-Auto En", c.inkAutoEn, "inkAutoEn");
+    ChoiceRow(grid, 6, 0, "X-Limit Sel", c.xLimitSel, "xLimitSel");
+    ChoiceRow(grid, 7, 0, "Y-Limit Sel", c.yLimitSel, "yLimitSel");
+    ChoiceRow(grid, 8, 0, "X-Raster", c.xRaster, "xRaster");
+    ChoiceRow(grid, 9, 0, "Y-Raster", c.yRaster, "yRaster");
+    ChoiceRow(grid, 10, 0, "M_Pol_Waste", c.mPolWaste, "mPolWaste");
+    return Group(tr("主板"), grid);
+}
+
+QWidget* PrtConfigView::BuildHeadBoardGroup() {
+    config::ConfigPageFields& c = model_.controls;
+    auto* grid = new QGridLayout;
+    auto* mainTitle = new QLabel(tr("主喷车板"));
+    auto* secondTitle = new QLabel(tr("副喷车板"));
+    grid->addWidget(mainTitle, 0, 1);
+    grid->addWidget(secondTitle, 0, 2);
+    // The column titles only mean something while there are two columns.
+    fields_.OnRefresh([this, mainTitle, secondTitle] {
+        const bool fiber = model_.ShownLayout() == config::Layout::Fiber;
+        mainTitle->setVisible(fiber);
+        secondTitle->setVisible(fiber);
+    });
+
+    int row = 1;
+    const auto addRow = [&](const char* caption, ui::ChoiceField& main, ui::ChoiceField& second,
+                            const std::string& name) {
+        grid->addWidget(new QLabel(tr(caption)), row, 0);
+        grid->addWidget(fields_.Choice(main, ("main_" + name).c_str()), row, 1);
+        grid->addWidget(fields_.Choice(second, ("second_" + name).c_str()), row, 2);
+        ++row;
+    };
+    for (const ColumnCaption& column : kColumnCaptions)
+        addRow(column.caption, c.mainColumn.*column.field, c.secondColumn.*column.field,
+               column.name);
+    for (std::size_t i = 0; i < kInkCaptions.size(); ++i)
+        addRow(kInkCaptions[i], c.mainColumn.inkPol[i], c.secondColumn.inkPol[i],
+               "inkPol" + std::to_string(i));
+    // The carriage limit polarities: shown, never editable, one column only.
+    ChoiceRow(grid, row, 0, "P-LLeft pol", c.pLLeftPol, "pLLeftPol");
+    ChoiceRow(grid, row + 1, 0, "P-LRight pol", c.pLRightPol, "pLRightPol");
+    return Group(tr("喷车板"), grid);
+}
+
+// The controls that carry no parameter: made, bound and hidden, as the page keeps them.
+QWidget* PrtConfigView::BuildHiddenControls() {
+    config::ConfigPageFields& c = model_.controls;
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(fields_.Choice(c.clearAt, "clearAt"));
+    row->addWidget(fields_.Choice(c.autoInitEn, "autoInitEn"));
+    row->addWidget(fields_.Choice(c.memSize, "memSize"));
+    row->addWidget(fields_.Choice(c.motorZDir, "motorZDir"));
+    row->addWidget(fields_.Choice(c.drop10, "drop10"));
+    row->addWidget(fields_.Choice(c.drop32, "drop32"));
+    row->addWidget(fields_.Choice(c.dropTick, "dropTick"));
+    row->addWidget(fields_.Text(c.cfg, "cfg", 4));
+    row->addWidget(
+        fields_.Button(model_.defaultButton, "defaultButton", Call(model_, &Dlg::OnDefault)));
+    row->addWidget(fields_.Button(model_.openFileButton, "openFileButton", {}));
+    row->addWidget(fields_.Button(model_.saveFileButton, "saveFileButton", {}));
+    auto* box = new QWidget;
+    box->setLayout(row);
+    return box;
+}
+
+QWidget* PrtConfigView::BuildRightColumn() {
+    auto* buttons = new QGridLayout;
+    buttons->addWidget(
+        fields_.Button(model_.downFirmButton, "downFirmButton", Call(model_, &Dlg::OnDownFirm)), 0,
+        0);
+    buttons->addWidget(fields_.Button(model_.readParamsButton, "readParamsButton",
+                                      Call(model_, &Dlg::OnReadParams)),
+                       0, 1);
+    buttons->addWidget(fields_.Button(model_.initMotionButton, "initMotionButton",
+                                      Call(model_, &Dlg::OnInitMovementDesign)),
+                       0, 2);
+    buttons->addWidget(
+        fields_.Button(model_.loadButton, "loadButton", Call(model_, &Dlg::OnLoadFile)), 1, 0);
+    buttons->addWidget(fields_.Button(model_.saveButton, "saveButton", Call(model_, &Dlg::OnSave)),
+                       1, 1);
+    buttons->addWidget(
+        fields_.Button(model_.saveAsButton, "saveAsButton", Call(model_, &Dlg::OnSaveAs)), 1, 2);
+
+    QLabel* path = fields_.Label(model_.path, "path");
+    path->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    path->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    path->setWordWrap(true);
+
+    log_ = new LogPane(model_.Log(), model_.LogFontSpec());
+    // Wide enough for a flash dump line with six-digit addresses, which must not wrap.
+    const int dumpLine = log_->fontMetrics().horizontalAdvance(QString(kDumpLineChars, '0'));
+    log_->setMinimumWidth(dumpLine + 2 * log_->frameWidth() + kLogSlack);
+    progress_ = new QProgressBar;
+    progress_->setObjectName(QStringLiteral("progress"));
+    progress_->setRange(0, 100);
+    fields_.OnRefresh([this] { progress_->setValue(model_.TransferPercent()); });
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(progress_, 1);
+    bottom->addWidget(
+        fields_.Button(model_.clearButton, "clearButton", Call(model_, &Dlg::OnClearLog)));
+
+    auto* column = new QVBoxLayout;
+    column->addLayout(buttons);
+    column->addWidget(path);
+    column->addWidget(log_, 1);
+    column->addLayout(bottom);
+    auto* box = new QWidget;
+    box->setLayout(column);
+    return box;
+}
+
+void PrtConfigView::Refresh() {
+    fields_.Refresh();
+    log_->Refresh();
+}
+
+}  // namespace velmor::gui

@@ -1,0 +1,47 @@
+#pragma once
+// The configuration page's widgets over CPrtConfigDlg: the print settings, the
+// main-board group and the head-board group (a second column in the fibre
+// layout), the buttons, the current file, the log and the transfer's progress.
+// The controls of the other layout are hidden, and the head-board group grows
+// or shrinks with its second column.
+
+#include <QWidget>
+
+#include "config/prt_config_dlg.h"
+#include "gui/field_binder.h"
+
+class QGridLayout;
+class QProgressBar;
+
+namespace velmor::gui {
+
+class LogPane;
+class ModelBinding;
+
+class PrtConfigView : public QWidget {
+    Q_OBJECT
+  public:
+    explicit PrtConfigView(config::CPrtConfigDlg& model, QWidget* parent = nullptr);
+    ~PrtConfigView() override;
+
+    // Copies every field of the model to its widget (GUI thread).
+    void Refresh();
+
+  private:
+    QWidget* BuildPrintGroup();
+    QWidget* BuildMainBoardGroup();
+    QWidget* BuildHeadBoardGroup();
+    QWidget* BuildHiddenControls();
+    QWidget* BuildRightColumn();
+    // A caption and a choice in one grid row; the caption hides with the choice.
+    void ChoiceRow(QGridLayout* grid, int row, int column, const char* caption,
+                   ui::ChoiceField& field, const char* name);
+
+    config::CPrtConfigDlg& model_;
+    FieldBinder fields_;
+    ModelBinding* binding_ = nullptr;
+    LogPane* log_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+};
+
+}  // namespace velmor::gui

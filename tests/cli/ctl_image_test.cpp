@@ -1,0 +1,191 @@
+// velmorctl's image commands: offline build and show, and the download and read
+// back on the simulated controller, with their exit codes and JSON documents.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "cli/ctl_commands.h"
+#include "cli/ctl_image_commands.h"
+#include "commands/cmds_mag.h"
+#include "controller/main_operation.h"
+#include "drivers/sim/sim_controller.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
+
+namespace velmor::cli {
+namespace {
+
+using testing::ReadBytes;
+using testing::WriteBytes;
+
+struct CtlRun {
+    int code = -1;
+    std::string out;
+    std::string err;
+    nlohmann::json Json() const { return nlohmann::json::parse(out); }
+};
+
+class CtlImageTest : public ::testing::Test {
+  protected:
+    // A FourFiber document: the "Orignal At" bit in "MB Ctrl1" and one X step.
+    CtlImageTest() {
+        controller::CMainOperation op;
+        op.SetBoardType(2);
+        op.cmdNames = {"InitDone", "InitMovement"};
+        op.cmdList = {{"InitDone", "MB Ctrl1", "RegWrite", 0x4009, 0x80}};
+        controller::MotorListInfo step;
+        step.nMotorNums = 1;
+        step.motorIndex = 1;
+        step.MotonTabLen[0] = 512;
+        step.MotonnMaxSpeed[0] = 4000;
+        step.MotonnnMoveLenth[0] = 1000;
+        step.MotonnnstrDir[0] = "End";
+        step.strLedIndx = "5";
+        op.motionList = {step};
+        EXPECT_TRUE(commands::CCmdsMag(op).SaveConfigDocument(doc));
+    }
+
+    CtlRun Ctl(std::vector<std::string> args) {
+        args.insert(args.begin(), {"velmorctl", "--simulate", "--state", state});
+        std::ostringstream out;
+        std::ostringstream err;
+        CtlRun run;
+        run.code = RunCtl(args, out, err);
+        run.out = out.str();
+        run.err = err.str();
+        return run;
+    }
+
+    velmor::testing::TempDir dir;
+    std::string state = dir.File("sim.state");
+    std::string doc = dir.File("four.cfg");
+};
+
+std::vector<std::uint8_t> Bytes(const std::string& path) {
+    const std::string text = ReadBytes(path);
+    return {text.begin(), text.end()};
+}
+
+TEST_F(CtlImageTest, BuildWritesTheImageAndShowParsesIt) {
+    const std::string image = dir.File("four.img");
+    const CtlRun build = Ctl({"--json", "image", "build", doc, "-o", image});
+    ASSERT_EQ(build.code, kExitOk) << build.err;
+    const nlohmann::json built = build.Json();
+    EXPECT_EQ(built["board_type"], 2);
+    const std::vector<std::uint8_t> bytes = Bytes(image);
+    ASSERT_EQ(bytes.size(), 4096u);
+    const std::vector<std::uint8_t> covered(bytes.begin(), bytes.begin() + 0xFFA);
+    EXPECT_EQ(built["crc"], testing::OracleCrc16(covered));
+    EXPECT_EQ(bytes[0xFFA] << 8 | bytes[0xFFB], built["crc"]);
+    // The document's own command first, then the parameter rows the list update
+    // added for FourFiber, all before the motion groups.
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 8),
+              (std::vector<std::uint8_t>{0x10, 0x40, 0x09, 0x80, 0x10, 0x40, 0x0B, 0x00}));
+    int records = 0;
+    for (const auto& command : built["commands"]) {
+        if (command["group"] == "InitDone" || command["group"] == "InitMovement" ||
+            command["group"] == "InitEnd")
+            ++records;
+    }
+    EXPECT_EQ(built["records"], records);
+    EXPECT_EQ(
+        std::vector<std::uint8_t>(bytes.begin() + 4 * records - 4, bytes.begin() + 4 * records),
+        (std::vector<std::uint8_t>{0x31, 0x4E, 0x00, 0x00}));
+
+    const CtlRun show = Ctl({"--json", "--board-type", "2", "image", "show", image});
+    ASSERT_EQ(show.code, kExitOk) << show.err;
+    const nlohmann::json shown = show.Json();
+    EXPECT_TRUE(shown["crc_ok"]);
+    EXPECT_EQ(shown["stored_crc"], built["crc"]);
+    EXPECT_EQ(shown["computed_crc"], built["crc"]);
+    EXPECT_EQ(shown["commands"].size(), 1024u);
+    EXPECT_EQ(shown["commands"][0]["op"], "RegWrite");
+    EXPECT_EQ(shown["commands"][0]["address"], 0x4009);
+    ASSERT_EQ(shown["movement"].size(), 1u);
+    EXPECT_EQ(shown["movement"][0]["MotonnnMoveLenth"][0], 1000);
+    EXPECT_EQ(shown["movement"][0]["MotonnnstrDir"][0], "End");
+    EXPECT_EQ(shown["movement"][0]["strLedIndx"], "5");
+    EXPECT_EQ(shown["settings"]["BoardType"], 2);
+    EXPECT_TRUE(shown["settings"].contains("Multiply"));
+
+    // A damaged image is shown with its CRC failing; a short file is bad data.
+    std::string damaged = ReadBytes(image);
+    damaged[5] ^= 0x40;
+    WriteBytes(dir.File("damaged.img"), damaged);
+    const CtlRun bad = Ctl({"--json", "image", "show", dir.File("damaged.img")});
+    EXPECT_EQ(bad.code, kExitOk);
+    EXPECT_FALSE(bad.Json()["crc_ok"]);
+    EXPECT_EQ(bad.Json()["state"], "bad_crc");
+    EXPECT_NE(bad.err.find("not a valid start-up image"), std::string::npos);
+    WriteBytes(dir.File("short.img"), damaged.substr(0, 100));
+    EXPECT_EQ(Ctl({"image", "show", dir.File("short.img")}).code, kExitDataErr);
+    EXPECT_EQ(Ctl({"image", "show", dir.File("none.img")}).code, kExitNoInput);
+}
+
+TEST_F(CtlImageTest, DownloadThenReadbackRoundTripsTheDocument) {
+    const std::string image = dir.File("four.img");
+    ASSERT_EQ(Ctl({"image", "build", doc, "-o", image}).code, kExitOk);
+
+    const CtlRun download = Ctl({"--json", "download", doc});
+    ASSERT_EQ(download.code, kExitOk) << download.err;
+    EXPECT_EQ(download.Json()["outcome"], "verified");
+    EXPECT_EQ(download.Json()["written"], true);
+
+    // The simulated board was reset after the download and runs the image.
+    const CtlRun reg = Ctl({"read", "4009", "1"});
+    EXPECT_EQ(reg.out.rfind("[4009-4018]: 80 ", 0), 0u) << reg.out;
+
+    const std::string back = dir.File("back.img");
+    const CtlRun readback = Ctl({"--json", "--board-type", "2", "readback", "-o", back});
+    ASSERT_EQ(readback.code, kExitOk) << readback.err;
+    EXPECT_EQ(Bytes(back), Bytes(image));
+    const nlohmann::json shown = readback.Json();
+    EXPECT_TRUE(shown["crc_ok"]);
+    ASSERT_EQ(shown["movement"].size(), 1u);
+    EXPECT_EQ(shown["movement"][0]["MotonTabLen"][0], 512);
+    EXPECT_EQ(shown["movement"][0]["MotonnMaxSpeed"][0], 4000);
+
+    const CtlRun again = Ctl({"--json", "download", "--preverify", doc});
+    EXPECT_EQ(again.code, kExitOk) << again.err;
+    EXPECT_EQ(again.Json()["written"], false);
+    EXPECT_NE(again.err.find("already holds this image"), std::string::npos);
+}
+
+// The commands on a simulated controller whose flash a test spoils.
+struct FaultyFlash {
+    FaultyFlash() {
+        auto driver = std::make_unique<sim::SimDriver>();
+        controller = &driver->AddDevice().Controller();
+        CtlOptions options;
+        options.simulate = true;
+        options.json = true;
+        runner = std::make_unique<CtlRunner>(options, out, err, std::move(driver));
+    }
+    CtlImageCommands Image() { return {runner->Session(), runner->Output()}; }
+
+    std::ostringstream out;
+    std::ostringstream err;
+    sim::SimController* controller = nullptr;
+    std::unique_ptr<CtlRunner> runner;
+};
+
+TEST_F(CtlImageTest, AFlashThatDiffersIsOneATransferThatFailsIs74) {
+    FaultyFlash flipping;
+    flipping.controller->FlashFaults().flipWrites = sim::SimFlashFaults::kAlways;
+    EXPECT_EQ(flipping.Image().Download(doc, false), kExitFailed);
+    EXPECT_NE(flipping.out.str().find("first differing offsets"), std::string::npos);
+
+    FaultyFlash unplugged;
+    unplugged.controller->FlashFaults().unplugAfterWindowWrites = 10;
+    EXPECT_EQ(unplugged.Image().Download(doc, false), kExitIoErr);
+    EXPECT_EQ(unplugged.Image().ReadBack(""), kExitIoErr);
+
+    FaultyFlash busy;
+    busy.controller->FlashFaults().stuckBusy = true;
+    EXPECT_EQ(busy.Image().Download(doc, true), kExitIoErr);
+}
+
+}  // namespace
+}  // namespace velmor::cli
