@@ -24,17 +24,18 @@ std::string Limit(std::string_view v) {
 
 }  // namespace
 
-const std::string* ProfileDocument::FindLine(std::string_view section, std::string_view key) const {
+std::optional<std::string_view> ProfileDocument::FindLine(std::string_view section,
+                                                          std::string_view key) const {
     const std::size_t s = lines_.FindSection(section, IniRules::Profile);
-    if (s == IniLines::npos) return nullptr;
+    if (s == IniLines::npos) return std::nullopt;
     const std::size_t k = lines_.FindKey(s, key, IniRules::Profile);
-    if (k == IniLines::npos) return nullptr;
-    return &lines_.Body(s)[k];
+    if (k == IniLines::npos) return std::nullopt;
+    return lines_.Body(s)[k];
 }
 
 std::string ProfileDocument::GetString(std::string_view section, std::string_view key,
                                        std::string_view defaultText) const {
-    const std::string* line = FindLine(section, key);
+    const auto line = FindLine(section, key);
     if (!line) {
         while (!defaultText.empty() && defaultText.back() == ' ') defaultText.remove_suffix(1);
         return Limit(defaultText);
@@ -44,7 +45,7 @@ std::string ProfileDocument::GetString(std::string_view section, std::string_vie
 
 int ProfileDocument::GetInt(std::string_view section, std::string_view key,
                             int defaultValue) const {
-    const std::string* line = FindLine(section, key);
+    const auto line = FindLine(section, key);
     if (!line) return defaultValue;
     return ParseInt(Limit(StripQuotes(IniLines::EntryValue(*line, IniRules::Profile))),
                     defaultValue);

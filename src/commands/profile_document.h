@@ -13,6 +13,7 @@
 //   section at the end; every other line stays as it is.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -36,8 +37,8 @@ class ProfileDocument {
     static int ParseInt(std::string_view text, int defaultValue);
 
   private:
-    // The stored value of the key, or nothing when the section or key is missing.
-    const std::string* FindLine(std::string_view section, std::string_view key) const;
+    // The line holding the key, or nothing when the section or key is missing.
+    std::optional<std::string_view> FindLine(std::string_view section, std::string_view key) const;
 
     ini::IniLines& lines_;
 };
