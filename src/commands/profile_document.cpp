@@ -1,5 +1,6 @@
 #include "commands/profile_document.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "ini/text_codec.h"
@@ -22,6 +23,29 @@ std::string Limit(std::string_view v) {
     return std::string(ini::TruncateToGbkBytes(v, ProfileDocument::kMaxString));
 }
 
+// The k of a name "<prefix><k>", when the rest of the name is k as the store writes it.
+std::optional<long long> NumberAfter(std::string_view name, std::string_view prefix) {
+    if (name.size() <= prefix.size() ||
+        !IniLines::NamesEqual(name.substr(0, prefix.size()), prefix, IniRules::Profile)) {
+        return std::nullopt;
+    }
+    const std::string_view digits = name.substr(prefix.size());
+    if (digits.size() > 10 || (digits.size() > 1 && digits.front() == '0')) return std::nullopt;
+    long long k = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return std::nullopt;
+        k = k * 10 + (c - '0');
+    }
+    // The store numbers entries with an int below a count that is itself an int.
+    if (k >= 0x7FFFFFFF) return std::nullopt;
+    return k;
+}
+
+void Note(ProfileDocument::Numbered& held, long long k) {
+    ++held.count;
+    held.highest = std::max(held.highest, k);
+}
+
 }  // namespace
 
 std::optional<std::string_view> ProfileDocument::FindLine(std::string_view section,
@@ -31,6 +55,31 @@ std::optional<std::string_view> ProfileDocument::FindLine(std::string_view secti
     const std::size_t k = lines_.FindKey(s, key, IniRules::Profile);
     if (k == IniLines::npos) return std::nullopt;
     return lines_.Body(s)[k];
+}
+
+std::vector<ProfileDocument::Numbered> ProfileDocument::NumberedSections(
+    const std::vector<std::string_view>& prefixes) const {
+    std::vector<Numbered> held(prefixes.size());
+    for (std::size_t s = 0; s < lines_.SectionCount(); ++s) {
+        const std::string_view name = IniLines::SectionName(lines_.Header(s), IniRules::Profile);
+        for (std::size_t f = 0; f < prefixes.size(); ++f) {
+            if (const auto k = NumberAfter(name, prefixes[f])) Note(held[f], *k);
+        }
+    }
+    return held;
+}
+
+ProfileDocument::Numbered ProfileDocument::NumberedKeys(std::string_view section,
+                                                        std::string_view prefix) const {
+    Numbered held;
+    const std::size_t s = lines_.FindSection(section, IniRules::Profile);
+    if (s == IniLines::npos) return held;
+    for (std::string_view line : lines_.Body(s)) {
+        const auto key = IniLines::EntryKey(line, IniRules::Profile);
+        if (!key) continue;
+        if (const auto k = NumberAfter(*key, prefix)) Note(held, *k);
+    }
+    return held;
 }
 
 std::string ProfileDocument::GetString(std::string_view section, std::string_view key,
