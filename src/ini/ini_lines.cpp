@@ -518,13 +518,24 @@ std::size_t IniLines::FindKey(std::size_t section, std::string_view key, IniRule
 }
 
 std::size_t IniLines::EndOfKeys(std::size_t section) const {
-    std::size_t end = 0;
-    std::size_t i = 0;
-    for (std::string_view line : Body(section)) {
-        ++i;
-        if (EntryKey(line, IniRules::Profile)) end = i;
+    // From the end backwards: new keys go to the end of a section, one after another.
+    const std::size_t block = BlockOf(section);
+    const std::size_t n = Lines(block);
+    if (n == 0) return 0;
+    const std::uint32_t start = Scattered(block) ? 0 : BodyStart(block);
+    std::uint32_t offset = LineOffset(block, n - 1);
+    for (std::size_t i = n; i > 0; --i) {
+        if (EntryKey(LineAt(offset), IniRules::Profile)) return i;
+        if (i == 1) break;
+        if (Scattered(block)) {
+            offset = LineOffset(block, i - 2);
+        } else {
+            // The line before ends just before this one starts.
+            offset -= 1;
+            while (offset > start && text_[offset - 1] != '\n') --offset;
+        }
     }
-    return end;
+    return 0;
 }
 
 // ---- changes ----

@@ -42,6 +42,13 @@ struct Model {
         }
         return IniLines::npos;
     }
+    std::size_t EndOfKeys(std::size_t s) const {
+        const auto& body = sections[s].second;
+        for (std::size_t i = body.size(); i > 0; --i) {
+            if (IniLines::EntryKey(body[i - 1], IniRules::Profile)) return i;
+        }
+        return 0;
+    }
 };
 
 TEST(IniLinesModel, LoadedAndChangedLinesAgreeWithAPlainModel) {
@@ -118,6 +125,7 @@ TEST(IniLinesModel, LoadedAndChangedLinesAgreeWithAPlainModel) {
             model.sections.push_back({header, {line}});
         }
         ASSERT_EQ(lines.Body(s), model.sections[s].second) << "step " << step;
+        ASSERT_EQ(lines.EndOfKeys(s), model.EndOfKeys(s)) << "step " << step;
         const std::string name = pick(names);
         const std::string key = pick(keys);
         for (IniRules rules : {IniRules::Exact, IniRules::Profile}) {
