@@ -141,19 +141,5 @@ TEST(IniLinesModel, LoadedAndChangedLinesAgreeWithAPlainModel) {
     EXPECT_EQ(lines.Join(), model.Join());
 }
 
-TEST(IniLinesModel, AMillionBlankLinesAreReadInPlace) {
-    IniLines lines;
-    lines.Assign("[S]\nk=1\n" + std::string(1000000, '\n') + "last=2\n");
-    ASSERT_EQ(lines.Body(0).size(), 1000002u);
-    EXPECT_EQ(lines.Body(0)[999999], "");
-    EXPECT_EQ(lines.Body(0)[1000001], "last=2");
-    EXPECT_EQ(lines.FindKey(0, "last", IniRules::Profile), 1000001u);
-    lines.InsertLine(0, 1, "mid=3");  // a change in the middle
-    EXPECT_EQ(lines.FindKey(0, "last", IniRules::Profile), 1000002u);
-    std::string expected = "[S]\r\nk=1\r\nmid=3\r\n";
-    for (int i = 0; i < 1000000; ++i) expected += "\r\n";
-    EXPECT_EQ(lines.Join(), expected + "last=2\r\n");
-}
-
 }  // namespace
 }  // namespace velmor::ini
