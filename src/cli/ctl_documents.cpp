@@ -17,6 +17,8 @@ int LoadDocument(CtlOutput& output, controller::CMainOperation& op, const std::s
         return output.Fail(kExitNoInput, "cannot read the document " + path);
     commands::CCmdsMag store(op);
     store.LoadConfigDocument(path);
+    if (store.DocumentTooLarge())
+        return output.Fail(kExitDataErr, path + ": the file is too large for a document");
     if (store.CountClamped())
         return output.Fail(kExitDataErr,
                            path + ": a list count runs past the entries the document holds");

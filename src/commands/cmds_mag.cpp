@@ -87,6 +87,8 @@ MotionNames MotionSections(int mode) {
                      : MotionNames{"nTestMotorcmdtotalNums", "TestMotoCmdInfo"};
 }
 
+constexpr const char* kCommandPrefix = "CmdInfo";
+
 std::vector<MotorListInfo>& MotionList(controller::CMainOperation& op, int mode) {
     return mode == 0 ? op.motionList : op.testMotionList;
 }
@@ -158,17 +160,30 @@ bool CCmdsMag::LoadConfigDocument(const std::string& path) {
     StoreDocument doc(ops_);
     doc.Open(path);
     countClamped_ = false;
+    documentTooLarge_ = doc.Ini().TooLarge();
     operation_.allCmdNames.clear();
     operation_.cmdNames.clear();
     operation_.cmdList.clear();
     operation_.motionList.clear();
     operation_.testMotionList.clear();
 
+    // The entry sections of the three lists are counted in one pass, when a count first
+    // needs them.
+    std::vector<ProfileDocument::Numbered> sections;
+    auto held = [&](std::size_t family) -> Held {
+        return [&, family] {
+            if (sections.empty()) {
+                sections = doc.Profile().NumberedSections(
+                    {kCommandPrefix, MotionSections(0).entryPrefix, MotionSections(1).entryPrefix});
+            }
+            return sections[family];
+        };
+    };
     ReadNameList(doc, "AllCommandName", operation_.allCmdNames);
     ReadNameList(doc, "CommandName", operation_.cmdNames);
-    ReadCmdList(doc);
-    const bool movementRead = ReadMotionList(doc, 0);
-    ReadMotionList(doc, 1);
+    ReadCmdList(doc, held(0));
+    const bool movementRead = ReadMotionList(doc, 0, held(1));
+    ReadMotionList(doc, 1, held(2));
     const bool checksumAccepted = ReadMotorState(doc);
     checksumAccepted_ = checksumAccepted;
 
@@ -195,23 +210,24 @@ bool CCmdsMag::SaveConfigDocument(const std::string& path) {
     return doc.Commit() && written;
 }
 
-int CCmdsMag::ReadCount(StoreDocument& doc, const std::string& section, const std::string& key) {
+int CCmdsMag::ReadCount(StoreDocument& doc, const std::string& section, const std::string& key,
+                        const Held& held, int ceiling) {
     const int count = doc.Profile().GetInt(section, key, 0);
-    const std::size_t lines = doc.Ini().Lines().LineCount();
-    const int limit = lines > static_cast<std::size_t>(kMaxEntries)
-                          ? static_cast<int>(std::min<std::size_t>(lines, 0x7FFFFFFF))
-                          : kMaxEntries;
-    if (count > limit) {
-        countClamped_ = true;
-        return limit;
-    }
-    return count;
+    if (count <= kMaxEntries) return count;
+    const ProfileDocument::Numbered present = held();
+    const long long holds = std::min(present.highest + 1, present.count + kMaxEntries);
+    const long long limit = std::min<long long>(std::max<long long>(kMaxEntries, holds), ceiling);
+    if (count <= limit) return count;
+    countClamped_ = true;
+    return static_cast<int>(std::min<long long>(holds, ceiling));
 }
 
 bool CCmdsMag::ReadNameList(StoreDocument& doc, const std::string& section,
                             std::vector<std::string>& list) {
     ProfileDocument& profile = doc.Profile();
-    const int count = ReadCount(doc, section, "TotalNums");
+    const int count = ReadCount(
+        doc, section, "TotalNums", [&] { return profile.NumberedKeys(section, "KeyName"); },
+        kMaxListEntries);
     for (int k = 0; k < count; ++k) {
         std::string name = profile.GetString(section, Indexed("KeyName", k), "");
         if (!name.empty()) list.push_back(std::move(name));
@@ -227,23 +243,28 @@ bool CCmdsMag::WriteNameList(StoreDocument& doc, const std::string& section,
         written = profile.WriteString(section, Indexed("KeyName", static_cast<int>(k)), list[k]) ||
                   written;
     }
-    written = profile.WriteString(section, "TotalNums",
-                                  ini::FormatInt(static_cast<int>(list.size()))) ||
-              written;
+    written =
+        profile.WriteString(section, "TotalNums", ini::FormatInt(static_cast<int>(list.size()))) ||
+        written;
     return written;
 }
 
 void CCmdsMag::ReadCmdList(StoreDocument& doc) {
+    ReadCmdList(doc, [&doc] { return doc.Profile().NumberedSections({kCommandPrefix})[0]; });
+}
+
+void CCmdsMag::ReadCmdList(StoreDocument& doc, const Held& held) {
     ProfileDocument& profile = doc.Profile();
     auto& list = operation_.cmdList;
     list.clear();
-    const int count = ReadCount(doc, "TotalCmdNumbers", "CmdNums");
+    const int count = ReadCount(doc, "TotalCmdNumbers", "CmdNums", held, kMaxListEntries);
     // The flag belongs to the list just loaded: a document with commands clears what
     // an earlier empty one set, or the next list update would drop its "InitDone"
     // and "default" commands. A negative count holds none either.
     operation_.rebuildFlag = count <= 0;
+    list.reserve(static_cast<std::size_t>(std::max(count, 0)));
     for (int k = 0; k < count; ++k) {
-        const std::string section = Indexed("CmdInfo", k);
+        const std::string section = Indexed(kCommandPrefix, k);
         CMD_INFO cmd;
         cmd.KeyName = profile.GetString(section, "KeyName", "");
         cmd.OptType = profile.GetString(section, "OptType", "");
@@ -264,7 +285,7 @@ bool CCmdsMag::WriteCmdList(StoreDocument& doc) {
                                        ini::FormatInt(static_cast<int>(list.size())));
     for (std::size_t k = 0; k < list.size(); ++k) {
         const CMD_INFO& cmd = list[k];
-        const std::string section = Indexed("CmdInfo", static_cast<int>(k));
+        const std::string section = Indexed(kCommandPrefix, static_cast<int>(k));
         written = profile.WriteString(section, "KeyName", cmd.KeyName) || written;
         written = profile.WriteString(section, "OptType", cmd.OptType) || written;
         written = profile.WriteString(section, "RegName", cmd.RegName) || written;
@@ -276,11 +297,18 @@ bool CCmdsMag::WriteCmdList(StoreDocument& doc) {
 }
 
 bool CCmdsMag::ReadMotionList(StoreDocument& doc, int mode) {
+    const char* prefix = MotionSections(mode).entryPrefix;
+    return ReadMotionList(doc, mode,
+                          [&doc, prefix] { return doc.Profile().NumberedSections({prefix})[0]; });
+}
+
+bool CCmdsMag::ReadMotionList(StoreDocument& doc, int mode, const Held& held) {
     ProfileDocument& profile = doc.Profile();
     const MotionNames names = MotionSections(mode);
     auto& list = MotionList(operation_, mode);
     list.clear();
-    const int count = ReadCount(doc, names.countSection, names.countSection);
+    const int count =
+        ReadCount(doc, names.countSection, names.countSection, held, kMaxMotionEntries);
     for (int k = 0; k < count; ++k) {
         const std::string section = Indexed(names.entryPrefix, k);
         MotorListInfo e;
@@ -416,6 +444,7 @@ void CCmdsMag::LoadLanguage(const std::string& path) {
 bool CCmdsMag::LoadCleanParams(const std::string& path) {
     StoreDocument doc(ops_);
     doc.Open(path);
+    documentTooLarge_ = doc.Ini().TooLarge();
     return CleanFile::Load(doc.Ini(), operation_.cleanParams, checksum_);
 }
 

@@ -8,6 +8,7 @@
 // untouched and reports failure.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,12 +25,22 @@ class CCmdsMag {
     // Which stored path: the configuration document or the cleaning file.
     enum class PathKind { Configuration, Cleaning };
 
-    // A count read from a document is trusted up to this or up to the number of lines
-    // the document holds, whichever is larger. A larger count is corrupt: the list is
-    // read up to the limit and the load reports failure (a count of two billion must not
-    // take hours or all memory; a real list of that length needs at least a line per
-    // entry: a key for a name, a section for a command or a motion step).
+    // Counts up to this are read as the document states them; entries it lacks read as
+    // empty, as in a count with gaps. A larger count must be backed by entries: the keys
+    // "KeyName<k>" of a name list, the sections "CmdInfo<k>", "MotoCmdInfo<k>" or
+    // "TestMotoCmdInfo<k>" of the other lists. It is good up to the highest k present
+    // + 1, with at most kMaxEntries of the entries below it missing (one far-off k must
+    // not stretch it). A count above that is corrupt: the list is read as far as the
+    // entries go and the load reports failure. Reading thus costs what the document
+    // holds, not what it claims.
     static constexpr int kMaxEntries = 10000;
+    // No list is read past its ceiling, whatever the document holds: 100,000 names or
+    // commands (forty times the 2,500 commands of the 10,000-byte checksum), 10,000 steps
+    // per motion list (350,000 checksum bytes; a controller image takes 1,022 records).
+    // In memory a step costs some 260 bytes and a command some 100, against a few bytes
+    // of a hand-made document: the ceilings keep any load within tens of megabytes.
+    static constexpr int kMaxListEntries = 100000;
+    static constexpr int kMaxMotionEntries = kMaxEntries;
 
     explicit CCmdsMag(controller::CMainOperation& operation,
                       ini::FileOps& ops = ini::DefaultFileOps());
@@ -75,6 +86,10 @@ class CCmdsMag {
     static std::vector<std::pair<std::string, std::int64_t>> MotorStateValues(
         const controller::MotorSettings& settings);
 
+    // True when the last load refused its file for its size (ini::CIniFile::TooLarge):
+    // it then loaded as a missing file does, and reported failure.
+    bool DocumentTooLarge() const { return documentTooLarge_; }
+
     // ---- where the documents live ----
     // "<program folder>CmdsRecord/".
     static std::string RecordFolder(const std::string& programFolder);
@@ -82,7 +97,14 @@ class CCmdsMag {
     static std::string DefaultDocumentPath(const std::string& programFolder);
 
   private:
-    int ReadCount(StoreDocument& doc, const std::string& section, const std::string& key);
+    using Held = std::function<ProfileDocument::Numbered()>;
+
+    // The count of a list, bounded by what `held` says the document holds (asked only
+    // for a count above kMaxEntries) and by the list's ceiling.
+    int ReadCount(StoreDocument& doc, const std::string& section, const std::string& key,
+                  const Held& held, int ceiling);
+    void ReadCmdList(StoreDocument& doc, const Held& held);
+    bool ReadMotionList(StoreDocument& doc, int mode, const Held& held);
     bool WriteSingle(const std::string& path, const char* section, const char* key,
                      const std::string& value);
 
@@ -91,6 +113,7 @@ class CCmdsMag {
     ChecksumBuffer checksum_;
     bool countClamped_ = false;
     bool checksumAccepted_ = false;
+    bool documentTooLarge_ = false;
 };
 
 }  // namespace velmor::commands

@@ -1,5 +1,6 @@
 #include "commands/profile_document.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "ini/text_codec.h"
@@ -22,19 +23,68 @@ std::string Limit(std::string_view v) {
     return std::string(ini::TruncateToGbkBytes(v, ProfileDocument::kMaxString));
 }
 
+// The k of a name "<prefix><k>", when the rest of the name is k as the store writes it.
+std::optional<long long> NumberAfter(std::string_view name, std::string_view prefix) {
+    if (name.size() <= prefix.size() ||
+        !IniLines::NamesEqual(name.substr(0, prefix.size()), prefix, IniRules::Profile)) {
+        return std::nullopt;
+    }
+    const std::string_view digits = name.substr(prefix.size());
+    if (digits.size() > 10 || (digits.size() > 1 && digits.front() == '0')) return std::nullopt;
+    long long k = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return std::nullopt;
+        k = k * 10 + (c - '0');
+    }
+    // The store numbers entries with an int below a count that is itself an int.
+    if (k >= 0x7FFFFFFF) return std::nullopt;
+    return k;
+}
+
+void Note(ProfileDocument::Numbered& held, long long k) {
+    ++held.count;
+    held.highest = std::max(held.highest, k);
+}
+
 }  // namespace
 
-const std::string* ProfileDocument::FindLine(std::string_view section, std::string_view key) const {
+std::optional<std::string_view> ProfileDocument::FindLine(std::string_view section,
+                                                          std::string_view key) const {
     const std::size_t s = lines_.FindSection(section, IniRules::Profile);
-    if (s == IniLines::npos) return nullptr;
+    if (s == IniLines::npos) return std::nullopt;
     const std::size_t k = lines_.FindKey(s, key, IniRules::Profile);
-    if (k == IniLines::npos) return nullptr;
-    return &lines_.Body(s)[k];
+    if (k == IniLines::npos) return std::nullopt;
+    return lines_.Body(s)[k];
+}
+
+std::vector<ProfileDocument::Numbered> ProfileDocument::NumberedSections(
+    const std::vector<std::string_view>& prefixes) const {
+    std::vector<Numbered> held(prefixes.size());
+    for (std::size_t s = 0; s < lines_.SectionCount(); ++s) {
+        const std::string_view name = IniLines::SectionName(lines_.Header(s), IniRules::Profile);
+        for (std::size_t f = 0; f < prefixes.size(); ++f) {
+            if (const auto k = NumberAfter(name, prefixes[f])) Note(held[f], *k);
+        }
+    }
+    return held;
+}
+
+ProfileDocument::Numbered ProfileDocument::NumberedKeys(std::string_view section,
+                                                        std::string_view prefix) const {
+    Numbered held;
+    const std::size_t s = lines_.FindSection(section, IniRules::Profile);
+    if (s == IniLines::npos) return held;
+    for (std::string_view line : lines_.Body(s)) {
+        const auto key = IniLines::EntryKey(line, IniRules::Profile);
+        if (!key) continue;
+        if (const auto k = NumberAfter(*key, prefix)) Note(held, *k);
+    }
+    return held;
 }
 
 std::string ProfileDocument::GetString(std::string_view section, std::string_view key,
                                        std::string_view defaultText) const {
-    const std::string* line = FindLine(section, key);
+    const auto line = FindLine(section, key);
     if (!line) {
         while (!defaultText.empty() && defaultText.back() == ' ') defaultText.remove_suffix(1);
         return Limit(defaultText);
@@ -44,7 +94,7 @@ std::string ProfileDocument::GetString(std::string_view section, std::string_vie
 
 int ProfileDocument::GetInt(std::string_view section, std::string_view key,
                             int defaultValue) const {
-    const std::string* line = FindLine(section, key);
+    const auto line = FindLine(section, key);
     if (!line) return defaultValue;
     return ParseInt(Limit(StripQuotes(IniLines::EntryValue(*line, IniRules::Profile))),
                     defaultValue);

@@ -13,8 +13,10 @@
 //   section at the end; every other line stays as it is.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ini/ini_lines.h"
 
@@ -35,9 +37,21 @@ class ProfileDocument {
     // The integer rule on its own: decimal with wrap; `defaultValue` for an empty text.
     static int ParseInt(std::string_view text, int defaultValue);
 
+    // What the document holds of a numbered family of names "<prefix><k>", with k in
+    // decimal as the store writes it (no sign, no leading zero, below 2^31 - 1): how many
+    // such names and the highest k (-1 when none). Names match as reads match them.
+    struct Numbered {
+        long long count = 0;
+        long long highest = -1;
+    };
+    // Sections of each family, in one pass over the sections.
+    std::vector<Numbered> NumberedSections(const std::vector<std::string_view>& prefixes) const;
+    // Keys in the section that reads of `section` find.
+    Numbered NumberedKeys(std::string_view section, std::string_view prefix) const;
+
   private:
-    // The stored value of the key, or nothing when the section or key is missing.
-    const std::string* FindLine(std::string_view section, std::string_view key) const;
+    // The line holding the key, or nothing when the section or key is missing.
+    std::optional<std::string_view> FindLine(std::string_view section, std::string_view key) const;
 
     ini::IniLines& lines_;
 };

@@ -1,5 +1,9 @@
 #include "ini/ini_file.h"
 
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
 #include "ini/text_codec.h"
 #include "ini/text_file_writer.h"
 #include "ini/text_number.h"
@@ -11,12 +15,23 @@ CIniFile::CIniFile(FileOps& ops) : ops_(ops) {}
 CIniFile::~CIniFile() = default;
 
 bool CIniFile::Load() {
-    std::string bytes;
-    if (!ops_.ReadAll(path_, bytes)) {
+    std::string text;
+    tooLarge_ = false;
+    if (!ops_.ReadAll(path_, text)) {
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(path_, ec);
+        tooLarge_ = !ec && size > static_cast<std::uintmax_t>(FileOps::kMaxReadBytes);
         loaded_ = false;
         return false;
     }
-    lines_.Assign(DecodeGbk(bytes));
+    // The lines are made in the decoded buffer itself: the file's bytes are not kept
+    // beside a copy of them.
+    if (!DecodeGbkInPlace(text, kMaxTextBytes)) {
+        tooLarge_ = true;
+        loaded_ = false;
+        return false;
+    }
+    lines_.Adopt(std::move(text));
     loaded_ = true;
     return true;
 }

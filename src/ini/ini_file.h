@@ -8,6 +8,7 @@
 // memory it is UTF-8. A save replaces the file atomically, so a failed save leaves the
 // previous file as it was.
 
+#include <cstddef>
 #include <string>
 
 #include "ini/ini_lines.h"
@@ -17,6 +18,13 @@ namespace velmor::ini {
 
 class CIniFile {
   public:
+    // The text of a document in memory is at most this long. In memory a two-byte GBK
+    // character takes three bytes and ASCII one, so every file of such text within
+    // FileOps::kMaxReadBytes fits. Only single high bytes take three each: the euro sign
+    // 0x80, and bytes that are no text at all (kept as characters of their own so that a
+    // save writes them back); a file made mostly of those is refused.
+    static constexpr std::size_t kMaxTextBytes = 24u * 1024 * 1024;
+
     explicit CIniFile(FileOps& ops = DefaultFileOps());
     virtual ~CIniFile();
     CIniFile(const CIniFile&) = delete;
@@ -25,7 +33,8 @@ class CIniFile {
     void SetPath(const std::string& path) { path_ = path; }
     const std::string& Path() const { return path_; }
 
-    // False when the file cannot be read; the lines in memory then stay as they were.
+    // False when the file cannot be read, or is refused for its size (see TooLarge); the
+    // lines in memory then stay as they were.
     bool Load();
     // False when the file cannot be replaced; the file on disk is then unchanged.
     bool Save();
@@ -42,6 +51,10 @@ class CIniFile {
 
     // Result of the last load or save (reads give their defaults while it is false).
     bool Loaded() const { return loaded_; }
+    // True when the last Load refused the file because it is larger than
+    // FileOps::kMaxReadBytes or its text larger than kMaxTextBytes: no document of the
+    // program comes near either, so such a file is bad input, not a document.
+    bool TooLarge() const { return tooLarge_; }
     // Starts from no content, as after deleting the file: nothing to read, all to write.
     void Reset();
 
@@ -53,6 +66,7 @@ class CIniFile {
     FileOps& ops_;
     std::string path_;
     bool loaded_ = false;
+    bool tooLarge_ = false;
     IniLines lines_;
 };
 

@@ -6,20 +6,113 @@
 // the profile rules (ASCII letter case ignored, trimmed of blanks and tabs, only lines
 // holding '=' are keys). Both need "the first section of this name" and "the first key
 // of this name in it"; on a document of thousands of sections a scan per look-up would
-// cost seconds, so sections are found through a map and large sections get a key map.
-// Every change keeps the lines otherwise exactly as they were.
+// cost seconds, so sections are found through a hash table and large sections get a
+// key table. Every change keeps the lines otherwise exactly as they were.
+//
+// What a document costs in memory follows its content, not its line count: all line
+// text lives in one buffer, each line followed by '\n' (a line never holds a line end).
+// A section whose lines lie one after another in the buffer, as all lines of a loaded
+// file do, is kept as the position of its header and its number of lines, so a blank
+// line costs its one byte and a section eight bytes more than its text. A long section
+// read by position gets the position of every 32nd line; only a section changed in its
+// middle gets a table with the position of each line. The hash tables compare names in
+// the buffer rather than holding copies of them.
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace velmor::ini {
 
 enum class IniRules { Exact, Profile };
+
+class IniLines;
+
+// Where the line at `offset` of a buffer of lines ends (its '\n'). Most lines are short,
+// many empty: a plain loop looks first, memchr then takes over.
+inline std::size_t LineEndIn(const char* data, std::size_t size, std::size_t offset) {
+    for (std::size_t i = offset; i < offset + 16 && i < size; ++i) {
+        if (data[i] == '\n') return i;
+    }
+    const std::size_t from = std::min(offset + 16, size);
+    return static_cast<std::size_t>(
+        static_cast<const char*>(std::memchr(data + from, '\n', size - from)) - data);
+}
+
+// The preamble or the body of one section, read in place. Valid until the lines change.
+class LineRange {
+  public:
+    class const_iterator {
+      public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = std::string_view;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const std::string_view*;
+        using reference = std::string_view;
+
+        const_iterator() = default;
+        std::string_view operator*() const {
+            return scattered_ ? ScatteredLine() : std::string_view(data_ + offset_, end_ - offset_);
+        }
+        const_iterator& operator++() {
+            if (++index_ < count_ && !scattered_) FindEnd(end_ + 1);
+            return *this;
+        }
+        const_iterator operator++(int) {
+            const_iterator before = *this;
+            ++*this;
+            return before;
+        }
+        friend bool operator==(const const_iterator& a, const const_iterator& b) {
+            return a.index_ == b.index_;
+        }
+
+      private:
+        friend class LineRange;
+        const_iterator(const IniLines* lines, std::size_t block, std::size_t index);
+        std::string_view ScatteredLine() const;
+        void FindEnd(std::size_t offset) {
+            offset_ = offset;
+            end_ = LineEndIn(data_, size_, offset);
+        }
+
+        const IniLines* lines_ = nullptr;
+        std::size_t block_ = 0;
+        std::size_t index_ = 0;
+        std::size_t count_ = 0;
+        bool scattered_ = false;
+        // The buffer, and the current line while the body is in the buffer's order.
+        const char* data_ = nullptr;
+        std::size_t size_ = 0;
+        std::size_t offset_ = 0;
+        std::size_t end_ = 0;
+    };
+    using iterator = const_iterator;
+    using value_type = std::string_view;
+    using size_type = std::size_t;
+
+    std::size_t size() const;
+    bool empty() const { return size() == 0; }
+    std::string_view operator[](std::size_t i) const;
+    const_iterator begin() const { return const_iterator(lines_, block_, 0); }
+    const_iterator end() const { return const_iterator(lines_, block_, size()); }
+
+    friend bool operator==(const LineRange& range, const std::vector<std::string>& lines);
+
+  private:
+    friend class IniLines;
+    LineRange(const IniLines& lines, std::size_t block) : lines_(&lines), block_(block) {}
+
+    const IniLines* lines_;
+    std::size_t block_;
+};
 
 class IniLines {
   public:
@@ -34,16 +127,18 @@ class IniLines {
 
     // Splits text at CRLF, LF and lone CR; a final line end adds no empty line.
     void Assign(std::string_view text);
+    // The same, working in the buffer of `text` instead of a copy of it.
+    void Adopt(std::string text);
     void Clear();
     // Every line followed by CRLF.
     std::string Join() const;
-    std::size_t LineCount() const;
+    std::size_t LineCount() const { return lineCount_; }
 
     // Lines before the first section header: no rules read them.
-    const std::vector<std::string>& Preamble() const { return preamble_; }
-    std::size_t SectionCount() const { return blocks_.size(); }
-    const std::string& Header(std::size_t section) const;
-    const std::vector<std::string>& Body(std::size_t section) const;
+    LineRange Preamble() const { return LineRange(*this, 0); }
+    std::size_t SectionCount() const { return sections_.size(); }
+    std::string_view Header(std::size_t section) const;
+    LineRange Body(std::size_t section) const;
 
     // The first section of that name, or npos.
     std::size_t FindSection(std::string_view name, IniRules rules) const;
@@ -70,34 +165,43 @@ class IniLines {
     static bool NamesEqual(std::string_view a, std::string_view b, IniRules rules);
 
   private:
-    // The first body position of each key, built on the first look-up in a long section
-    // and kept current by the changes.
-    struct KeyIndex {
-        bool built = false;
-        std::unordered_map<std::string, std::size_t> first;
-        std::size_t maxPos = 0;  // the largest position held in `first`
-
-        void Reset() {
-            built = false;
-            first.clear();
-            maxPos = 0;
-        }
-    };
+    friend class LineRange;
+    friend class LineRange::const_iterator;
+    // The preamble is block 0 (it has no header); section s is block s + 1.
     struct Block {
-        std::string header;
-        std::vector<std::string> body;
-        mutable KeyIndex exact;
-        mutable KeyIndex profile;
+        std::uint32_t header;  // buffer position of the header line
+        std::uint32_t count;   // body lines; the top bit marks a body with its own table
     };
+    struct Tables;  // line tables of changed sections, and the look-up tables
 
-    static std::string MapKey(std::string_view name, IniRules rules);
-    void IndexSections(IniRules rules) const;
-    KeyIndex& Index(const Block& block, IniRules rules) const;
+    Tables& T() const;
+    const Block& B(std::size_t block) const {
+        return block == 0 ? preamble_ : sections_[block - 1];
+    }
+    Block& B(std::size_t block) { return block == 0 ? preamble_ : sections_[block - 1]; }
+    std::size_t BlockOf(std::size_t section) const;
+    std::size_t Lines(std::size_t block) const;
+    bool Scattered(std::size_t block) const;
+    std::uint32_t BodyStart(std::size_t block) const;
+    std::uint32_t LineOffset(std::size_t block, std::size_t pos) const;
+    std::string_view LineAt(std::uint32_t offset) const;
+    std::uint32_t LineEnd(std::uint32_t offset) const;  // the '\n' after the line
+    std::uint32_t NextLine(std::uint32_t offset) const { return LineEnd(offset) + 1; }
+    std::uint32_t Store(std::string_view line);
+    std::vector<std::uint32_t>& Scatter(std::size_t block);
+    void AddToSectionTables(std::size_t section) const;
+    std::size_t FindSectionIn(Tables& tables, std::string_view wanted, IniRules rules) const;
+    // Notes the key of `line`, at `pos` of the block's body, in the block's key table.
+    void AddKey(std::size_t block, IniRules rules, std::size_t pos, std::string_view line) const;
 
-    std::vector<std::string> preamble_;
-    std::vector<Block> blocks_;
-    mutable std::unique_ptr<std::unordered_map<std::string, std::size_t>> exactSections_;
-    mutable std::unique_ptr<std::unordered_map<std::string, std::size_t>> profileSections_;
+    std::string text_;
+    Block preamble_;
+    std::vector<Block> sections_;
+    std::size_t lineCount_ = 0;
+    // The block whose lines run in order up to the end of the buffer: a line added at its
+    // end is simply appended. npos when there is none.
+    std::size_t tail_ = 0;
+    mutable std::unique_ptr<Tables> tables_;
 };
 
 }  // namespace velmor::ini

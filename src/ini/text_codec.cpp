@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -160,20 +161,19 @@ std::uint16_t EncodeOne(char32_t cp, int& len) {
     return '?';
 }
 
-}  // namespace
-
-std::string DecodeGbk(std::string_view gbk) {
+// Decodes into `out`; false as soon as it would pass `maxBytes`.
+bool DecodeInto(std::string_view gbk, std::string& out, std::size_t maxBytes) {
     const GbkTables& t = Tables();
-    std::string out;
-    out.reserve(gbk.size() + gbk.size() / 2);
     std::size_t i = 0;
     const std::size_t n = gbk.size();
     while (i < n) {
+        if (out.size() > maxBytes) return false;
         const auto b = static_cast<unsigned char>(gbk[i]);
         if (b < 0x80) {
             // Runs of ASCII are the bulk of every document: copy them in one go.
             std::size_t j = i + 1;
             while (j < n && static_cast<unsigned char>(gbk[j]) < 0x80) ++j;
+            if (j - i > maxBytes - out.size()) return false;
             out.append(gbk.data() + i, j - i);
             i = j;
             continue;
@@ -193,7 +193,29 @@ std::string DecodeGbk(std::string_view gbk) {
         }
         ++i;
     }
+    return out.size() <= maxBytes;
+}
+
+}  // namespace
+
+std::string DecodeGbk(std::string_view gbk) {
+    std::string out;
+    out.reserve(gbk.size() + gbk.size() / 2);
+    DecodeInto(gbk, out, static_cast<std::size_t>(-1));
     return out;
+}
+
+bool DecodeGbkInPlace(std::string& text, std::size_t maxBytes) {
+    const bool ascii = std::all_of(text.begin(), text.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) return text.size() <= maxBytes;
+    // A byte decodes to at most three: reserving that (address space, not memory until
+    // written) means the text is never copied while it grows.
+    std::string out;
+    out.reserve(std::min(maxBytes, text.size() * 3) + 4);
+    if (!DecodeInto(text, out, maxBytes)) return false;
+    text = std::move(out);
+    return true;
 }
 
 std::string EncodeGbk(std::string_view utf8) {

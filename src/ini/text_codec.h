@@ -18,6 +18,9 @@ inline constexpr char32_t kRawByteFirst = 0xF780;
 inline constexpr char32_t kRawByteLast = 0xF7FF;
 
 std::string DecodeGbk(std::string_view gbk);
+// Replaces the GBK bytes of `text` by their UTF-8 form, reusing the buffer when they are
+// all ASCII. False, and `text` unchanged, when the UTF-8 form would exceed `maxBytes`.
+bool DecodeGbkInPlace(std::string& text, std::size_t maxBytes);
 std::string EncodeGbk(std::string_view utf8);
 
 // Number of bytes the UTF-8 text takes once encoded as GBK.

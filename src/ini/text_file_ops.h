@@ -12,9 +12,11 @@ class FileOps {
   public:
     virtual ~FileOps() = default;
 
-    // Files above this size are not read: no document comes near it, and reading one
-    // whole could exhaust memory.
-    static constexpr long long kMaxReadBytes = 256LL * 1024 * 1024;
+    // Files above this size are not read. The largest document the store can use is far
+    // below 1 MiB (the 10,000-byte checksum holds 2,500 commands or fewer, a controller
+    // image 1,022 records); the limit leaves room for anything made by hand while any
+    // file within it loads in well under a second and 64 MiB.
+    static constexpr long long kMaxReadBytes = 16LL * 1024 * 1024;
 
     // Reads the whole regular file. False when it cannot be opened or read, is not a
     // regular file (a pipe would block forever) or is larger than kMaxReadBytes; `bytes`
