@@ -210,6 +210,7 @@ int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     app.add_option("--device", options.device, "Index of the device to use (default 0)")
         ->type_name("N")
         ->check(CLI::NonNegativeNumber);
+    app.set_version_flag("--version", std::string("velmorctl ") + VELMOR_VERSION);
     app.footer(
         "Exit codes: 0 success, 1 no such device or a transfer failed, 2 bad command "
         "line, 3 no USB backend for real devices in this build.");
