@@ -484,7 +484,7 @@ std::vector<std::string> LibusbDriver::EnumerateInterfaces(const usb::Guid& guid
         }
         paths.push_back(path);
     }
-    if (count > 0) libusb_free_device_list(list, 1);
+    if (list != nullptr) libusb_free_device_list(list, 1);
     // libusb lists the newest device first; the program opens by index, which
     // stays put in bus and address order.
     std::sort(paths.begin(), paths.end());
@@ -508,7 +508,7 @@ usb::DriverHandle LibusbDriver::Open(const std::string& path, std::uint32_t& las
             device = libusb_ref_device(list[i]);
         }
     }
-    if (count > 0) libusb_free_device_list(list, 1);
+    if (list != nullptr) libusb_free_device_list(list, 1);
 
     auto fail = [&](int libusbError) {
         const Failure failure = OpenFailure(libusbError, path, bus, address);
