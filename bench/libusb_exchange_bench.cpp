@@ -36,8 +36,7 @@ velmor::testing::UsbfsMock& Mock() {
 void StackExchange(benchmark::State& state) {
     Mock();
     std::string error;
-    auto driver =
-        velmor::libusb::LibusbDriver::Create(velmor::libusb::BuiltInDeviceIds(), error);
+    auto driver = velmor::libusb::LibusbDriver::Create(velmor::libusb::BuiltInDeviceIds(), error);
     if (!driver) {
         state.SkipWithError(error.c_str());
         return;

@@ -17,8 +17,8 @@
 #include "usb/null_usb_driver.h"
 
 #ifdef VELMOR_HAVE_LIBUSB
-#include "drivers/libusb/device_id_sources.h"
 #include "drivers/libusb/libusb_driver.h"
+#include "drivers/libusb/program_backend.h"
 #endif
 
 namespace {
@@ -44,20 +44,17 @@ velmor::usb::UsbDriver& MakeDriver(const velmor::shell::CommandLine& line,
         return *drivers.simulator;
     }
 #ifdef VELMOR_HAVE_LIBUSB
-    velmor::libusb::DeviceIdSources sources;
-    sources.executableFolder = executableFolder;
-    sources.environment = std::getenv(velmor::libusb::kMatchEnvironment);
-    std::vector<velmor::libusb::DeviceId> ids;
-    std::string error;
-    if (!velmor::libusb::LoadDeviceIds(sources, ids, error)) {
-        std::cerr << "velmortool: " << error << "; using the built-in controller IDs.\n";
-        ids = velmor::libusb::BuiltInDeviceIds();
+    velmor::libusb::ProgramBackend backend = velmor::libusb::StartProgramBackend(
+        executableFolder, std::getenv(velmor::libusb::kMatchEnvironment), {});
+    if (backend.failure == velmor::libusb::BackendFailure::kBadIds) {
+        std::cerr << "velmortool: " << backend.error << "; using the built-in controller IDs.\n";
+        backend = velmor::libusb::StartProgramBackend({}, nullptr, {});
     }
-    if (auto driver = velmor::libusb::LibusbDriver::Create(std::move(ids), error)) {
-        drivers.real = driver.release();
+    if (backend.driver) {
+        drivers.real = backend.driver.release();
         return *drivers.real;
     }
-    std::cerr << "velmortool: " << error << " Running disconnected.\n";
+    std::cerr << "velmortool: " << backend.error << " Running disconnected.\n";
 #else
     (void)executableFolder;
     // This build has no backend for real devices: the program runs disconnected
@@ -109,8 +106,7 @@ int main(int argc, char** argv) {
     if (!velmorApp.InitInstance()) return 1;
 
     Drivers drivers;
-    shell::CVelmorDlg window(operation, MakeDriver(line, setup.executableFolder, drivers),
-                             dialogs);
+    shell::CVelmorDlg window(operation, MakeDriver(line, setup.executableFolder, drivers), dialogs);
     gui::MainWindow view(window);
     dialogs.SetParent(&view);
 #ifdef VELMOR_HAVE_LIBUSB

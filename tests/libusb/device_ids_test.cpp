@@ -10,6 +10,7 @@
 
 #include "drivers/libusb/device_id_sources.h"
 #include "drivers/libusb/libusb_texts.h"
+#include "drivers/libusb/program_backend.h"
 #include "support/temp_dir.h"
 #include "usb/usb_driver.h"
 
@@ -42,8 +43,8 @@ TEST(DeviceIds, FileSkipsCommentsAndNamesBadLines) {
     std::vector<std::size_t> bad;
     const auto ids = ParseDeviceIdFile(
         "# comment\n\n5a17:00f1\r\n1234:5678 Board # trailing comment\nnonsense\n  \n9:9", &bad);
-    EXPECT_EQ(ids, (std::vector<DeviceId>{
-                       {0x5A17, 0x00F1, ""}, {0x1234, 0x5678, "Board"}, {9, 9, ""}}));
+    EXPECT_EQ(ids,
+              (std::vector<DeviceId>{{0x5A17, 0x00F1, ""}, {0x1234, 0x5678, "Board"}, {9, 9, ""}}));
     EXPECT_EQ(bad, (std::vector<std::size_t>{5}));
 }
 
@@ -71,6 +72,19 @@ TEST(DeviceIds, BuiltInListIsThePackagedFile) {
     EXPECT_EQ(BuiltInDeviceIds(), (std::vector<DeviceId>{{0x5A17, 0x00F1, ""}}));
 }
 
+TEST(DeviceIds, TheUdevRuleIsGeneratedFromTheSameList) {
+    std::ifstream in(VELMOR_UDEV_RULE);
+    ASSERT_TRUE(in) << VELMOR_UDEV_RULE;
+    std::vector<std::string> rules;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line[0] != '#') rules.push_back(line);
+    }
+    EXPECT_EQ(rules,
+              (std::vector<std::string>{
+                  "SUBSYSTEM==\"usb\", ENV{DEVTYPE}==\"usb_device\", ATTR{idVendor}==\"5a17\", "
+                  "ATTR{idProduct}==\"00f1\", TAG+=\"uaccess\""}));
+}
+
 TEST(DeviceIds, SourcesAddUpInOrderAndBadInputIsNamed) {
     testing::TempDir dir;
     std::filesystem::create_directories(dir.Path() / "bin");
@@ -86,10 +100,8 @@ TEST(DeviceIds, SourcesAddUpInOrderAndBadInputIsNamed) {
     std::vector<DeviceId> ids;
     std::string error;
     ASSERT_TRUE(LoadDeviceIds(sources, ids, error)) << error;
-    EXPECT_EQ(ids, (std::vector<DeviceId>{{0xAAAA, 1, ""},
-                                          {0xBBBB, 2, "Board"},
-                                          {0xCCCC, 3, ""},
-                                          {0xDDDD, 4, ""}}));
+    EXPECT_EQ(ids, (std::vector<DeviceId>{
+                       {0xAAAA, 1, ""}, {0xBBBB, 2, "Board"}, {0xCCCC, 3, ""}, {0xDDDD, 4, ""}}));
 
     // Without the packaged file beside the program, the built-in copy stands in.
     sources = {};
@@ -106,15 +118,32 @@ TEST(DeviceIds, SourcesAddUpInOrderAndBadInputIsNamed) {
     sources.matches.clear();
     sources.environment = "x";
     EXPECT_FALSE(LoadDeviceIds(sources, ids, error));
-    EXPECT_EQ(error, "VELMOR_USB_MATCH=x: not a list of device IDs (expected VVVV:PPPP, separated "
-                     "by commas)");
+    EXPECT_EQ(error,
+              "VELMOR_USB_MATCH=x: not a list of device IDs (expected VVVV:PPPP, separated "
+              "by commas)");
 
     std::ofstream(dir.File("local")) << "bbbb:0002\noops\n";
     sources.environment = nullptr;
     sources.localFile = dir.File("local");
     EXPECT_FALSE(LoadDeviceIds(sources, ids, error));
-    EXPECT_EQ(error, dir.File("local") + " line 2: not a device ID (expected VVVV:PPPP in "
-                                         "hexadecimal, then an optional product string)");
+    EXPECT_EQ(error, dir.File("local") +
+                         " line 2: not a device ID (expected VVVV:PPPP in "
+                         "hexadecimal, then an optional product string)");
+}
+
+TEST(ProgramBackend, StartsWithEveryIdOrSaysWhichIdIsBad) {
+    ProgramBackend bad = StartProgramBackend("", nullptr, {"5a17"});
+    EXPECT_EQ(bad.failure, BackendFailure::kBadIds);
+    EXPECT_FALSE(bad.driver);
+    EXPECT_EQ(bad.error, "--match 5a17: not a device ID (expected VVVV:PPPP in hexadecimal)");
+
+    ProgramBackend good = StartProgramBackend("", "1111:2222", {"3333:4444"});
+    ASSERT_EQ(good.failure, BackendFailure::kNone) << good.error;
+    ASSERT_TRUE(good.driver);
+    std::vector<DeviceId> expected = BuiltInDeviceIds();
+    expected.push_back({0x1111, 0x2222, ""});
+    expected.push_back({0x3333, 0x4444, ""});
+    EXPECT_EQ(good.driver->Ids(), expected);
 }
 
 TEST(LibusbTexts, OpenFailuresNameTheCauseAndTheRemedy) {

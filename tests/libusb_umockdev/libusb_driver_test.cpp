@@ -176,7 +176,8 @@ TEST(LibusbController, StartImageDownloadVerifiesAndReadsBack) {
     const config::DownloadResult result = download.Download(build.image, build.records);
     EXPECT_TRUE(result.Success());
     EXPECT_EQ(result.rounds, 1);
-    const Bytes inFlash = rig.Controller().ReadFlash(config::kImageFlashAddress, config::kImageSize);
+    const Bytes inFlash =
+        rig.Controller().ReadFlash(config::kImageFlashAddress, config::kImageSize);
     EXPECT_TRUE(std::equal(inFlash.begin(), inFlash.end(), build.image.begin()));
     EXPECT_TRUE(download.ReadBack().Success());
 }
@@ -252,9 +253,9 @@ TEST_F(LibusbPort, UnplugDuringATransferEndsItWith1167AndSaysSo) {
     // Later requests fail at once instead of hanging.
     Bytes next = BufferedBlock(0x02, Bytes{1, 2, 3, 4});
     usb::Overlapped second;
-    EXPECT_EQ(driver->IoControl(handle, usb::ioctl::kSendBufferedTransfer, next, next, bytes,
-                                &second),
-              usb::error::kDeviceNotConnected);
+    EXPECT_EQ(
+        driver->IoControl(handle, usb::ioctl::kSendBufferedTransfer, next, next, bytes, &second),
+        usb::error::kDeviceNotConnected);
     EXPECT_EQ(driver->Close(handle), usb::error::kSuccess);
     handle = usb::kInvalidHandle;
 }
@@ -270,9 +271,9 @@ TEST_F(LibusbPort, AStalledRequestFailsWithTheStallStatusAndTheEndpointRecovers)
     h.bufferLength = 4;
     Bytes block = usb::MakeRequestBlock(h, 0, 4);
     std::uint32_t bytes = 0;
-    EXPECT_EQ(driver->IoControl(handle, usb::ioctl::kSendControlTransfer, block, block, bytes,
-                                nullptr),
-              usb::error::kGenFailure);
+    EXPECT_EQ(
+        driver->IoControl(handle, usb::ioctl::kSendControlTransfer, block, block, bytes, nullptr),
+        usb::error::kGenFailure);
     EXPECT_EQ(usb::GetLe32(block.data() + usb::kXferUsbdStatusOffset), usb::status::kUsbdStall);
     EXPECT_NE(driver->LastErrorText().find("stalled"), std::string::npos);
 
@@ -282,9 +283,9 @@ TEST_F(LibusbPort, AStalledRequestFailsWithTheStallStatusAndTheEndpointRecovers)
     h.wLength = 2;
     h.bufferLength = 2;
     block = usb::MakeRequestBlock(h, 0, 2);
-    EXPECT_EQ(driver->IoControl(handle, usb::ioctl::kSendControlTransfer, block, block, bytes,
-                                nullptr),
-              usb::error::kSuccess);
+    EXPECT_EQ(
+        driver->IoControl(handle, usb::ioctl::kSendControlTransfer, block, block, bytes, nullptr),
+        usb::error::kSuccess);
     EXPECT_EQ(bytes, usb::kXferHeaderSize + 2);
 }
 
@@ -307,9 +308,9 @@ TEST_F(LibusbPort, MalformedAndIsochronousBlocksAreRefusedWithoutSubmitting) {
               usb::error::kInvalidParameter);
     Bytes iso = BufferedBlock(0x82, Bytes(8));
     usb::PutLe32(iso.data() + 26, 8);  // one packet descriptor
-    EXPECT_EQ(driver->IoControl(handle, usb::ioctl::kSendBufferedTransfer, iso, iso, bytes,
-                                &overlapped),
-              error::kNotSupported);
+    EXPECT_EQ(
+        driver->IoControl(handle, usb::ioctl::kSendBufferedTransfer, iso, iso, bytes, &overlapped),
+        error::kNotSupported);
     EXPECT_NE(driver->LastErrorText().find("isochronous"), std::string::npos);
     EXPECT_FALSE(overlapped.Done());
     EXPECT_EQ(mock.Submitted(0), before);

@@ -8,10 +8,10 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
-#include <optional>
 #include <deque>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 
 #include "drivers/sim/sim_descriptors.h"
@@ -176,9 +176,9 @@ struct UsbfsMock::MockDevice {
         const std::size_t length = urb->buffer_length > 0 ? std::size_t(urb->buffer_length) : 0;
         GError* error = nullptr;
         UMockdevIoctlData* buffer =
-            length > 0 ? umockdev_ioctl_data_resolve(data, offsetof(usbdevfs_urb, buffer), length,
-                                                     &error)
-                       : nullptr;
+            length > 0
+                ? umockdev_ioctl_data_resolve(data, offsetof(usbdevfs_urb, buffer), length, &error)
+                : nullptr;
         if (error != nullptr) g_error_free(error);
         // The URB keeps its buffer as a child: one reference is enough.
         Unref(buffer);
@@ -208,8 +208,7 @@ struct UsbfsMock::MockDevice {
     // The transfer of a URB as the simulated device takes it, or none for an
     // endpoint the device does not have.
     static std::optional<sim::SimTransfer> Transfer(const usbdevfs_urb& urb,
-                                                    const std::uint8_t* bytes,
-                                                    std::size_t length) {
+                                                    const std::uint8_t* bytes, std::size_t length) {
         sim::SimTransfer t;
         t.endpoint = urb.endpoint;
         t.in = (urb.endpoint & 0x80) != 0;
@@ -318,7 +317,8 @@ sim::SimUsbDevice& UsbfsMock::AddDevice(const sim::SimDeviceOptions& options) {
     // The handler must be in place before the device appears: libusb may open it
     // as soon as it is announced.
     device->handler = umockdev_ioctl_base_new();
-    g_signal_connect(device->handler, "handle-ioctl", G_CALLBACK(&MockDevice::OnIoctl), device.get());
+    g_signal_connect(device->handler, "handle-ioctl", G_CALLBACK(&MockDevice::OnIoctl),
+                     device.get());
     GError* error = nullptr;
     umockdev_testbed_attach_ioctl(testbed, node, device->handler, &error);
     if (error != nullptr) {
@@ -359,8 +359,7 @@ void UsbfsMock::Unplug(std::size_t index) {
     device.Unplug();
     umockdev_testbed_uevent(static_cast<UMockdevTestbed*>(testbed_), device.sysPath.c_str(),
                             "remove");
-    umockdev_testbed_remove_device(static_cast<UMockdevTestbed*>(testbed_),
-                                   device.sysPath.c_str());
+    umockdev_testbed_remove_device(static_cast<UMockdevTestbed*>(testbed_), device.sysPath.c_str());
 }
 
 void UsbfsMock::SetInterfaceBusy(std::size_t index, bool busy) {

@@ -14,7 +14,7 @@ inline constexpr const char* kPackagedIdFile = "../share/velmortool/device-ids";
 inline constexpr const char* kLocalIdFile = "/etc/velmortool/device-ids";
 
 struct DeviceIdSources {
-    std::string executableFolder;       // where the packaged list is looked for
+    std::string executableFolder;  // where the packaged list is looked for
     std::string localFile = kLocalIdFile;
     const char* environment = nullptr;  // the value of VELMOR_USB_MATCH, if set
     std::vector<std::string> matches;   // --match values

@@ -99,8 +99,7 @@ std::map<std::uint8_t, std::uint8_t> EndpointTypes(libusb_device* device) {
             if (alt.bInterfaceNumber != kInterface) continue;
             for (int e = 0; e < alt.bNumEndpoints; ++e) {
                 const libusb_endpoint_descriptor& ep = alt.endpoint[e];
-                types.emplace(ep.bEndpointAddress,
-                              static_cast<std::uint8_t>(ep.bmAttributes & 3));
+                types.emplace(ep.bEndpointAddress, static_cast<std::uint8_t>(ep.bmAttributes & 3));
             }
         }
     }
@@ -239,7 +238,9 @@ struct LibusbDriver::Impl {
         {
             std::lock_guard lock(mutex);
             inFlight.erase(x);
-            if (t->status == LIBUSB_TRANSFER_STALL) x->device->halted.insert(x->endpoint);
+            // The control endpoint clears its own stall with the next setup packet.
+            if (t->status == LIBUSB_TRANSFER_STALL && x->endpoint != 0)
+                x->device->halted.insert(x->endpoint);
             if (!failure.text.empty() && t->status != LIBUSB_TRANSFER_CANCELLED)
                 lastError = failure.text;
         }
@@ -314,8 +315,9 @@ std::uint32_t LibusbDriver::Impl::Submit(usb::DriverHandle handle,
         type = it->second;
     }
     if (layout.header.isoPacketLength != 0 || type == LIBUSB_TRANSFER_TYPE_ISOCHRONOUS) {
-        SetLastError("Endpoint " + std::to_string(layout.endpoint) + " of the controller at " +
-                     device->path +
+        char endpoint[8];
+        std::snprintf(endpoint, sizeof endpoint, "0x%02X", layout.endpoint);
+        SetLastError(std::string("Endpoint ") + endpoint + " of the controller at " + device->path +
                      " is isochronous: isochronous transfers are not supported over libusb.");
         return error::kNotSupported;
     }
@@ -364,8 +366,8 @@ std::uint32_t LibusbDriver::Impl::Submit(usb::DriverHandle handle,
         libusb_fill_control_transfer(x->transfer, device->handle, x->controlBuffer.data(),
                                      &Impl::OnTransferDone, x.get(), timeoutMs);
     } else if (type == LIBUSB_TRANSFER_TYPE_INTERRUPT) {
-        libusb_fill_interrupt_transfer(x->transfer, device->handle, layout.endpoint, buffer,
-                                       length, &Impl::OnTransferDone, x.get(), timeoutMs);
+        libusb_fill_interrupt_transfer(x->transfer, device->handle, layout.endpoint, buffer, length,
+                                       &Impl::OnTransferDone, x.get(), timeoutMs);
     } else {
         libusb_fill_bulk_transfer(x->transfer, device->handle, layout.endpoint, buffer, length,
                                   &Impl::OnTransferDone, x.get(), timeoutMs);
@@ -502,7 +504,8 @@ usb::DriverHandle LibusbDriver::Open(const std::string& path, std::uint32_t& las
     libusb_device* device = nullptr;
     for (ssize_t i = 0; i < count; ++i) {
         libusb_device_descriptor descriptor{};
-        if (libusb_get_bus_number(list[i]) == bus && libusb_get_device_address(list[i]) == address &&
+        if (libusb_get_bus_number(list[i]) == bus &&
+            libusb_get_device_address(list[i]) == address &&
             libusb_get_device_descriptor(list[i], &descriptor) == 0 &&
             MatchesIds(impl_->ids, descriptor.idVendor, descriptor.idProduct)) {
             device = libusb_ref_device(list[i]);
@@ -558,8 +561,8 @@ std::uint32_t LibusbDriver::Close(usb::DriverHandle handle) {
 
 std::uint32_t LibusbDriver::IoControl(usb::DriverHandle handle, std::uint32_t code,
                                       std::span<const std::uint8_t> input,
-                                      std::span<std::uint8_t> output,
-                                      std::uint32_t& bytesReturned, usb::Overlapped* overlapped) {
+                                      std::span<std::uint8_t> output, std::uint32_t& bytesReturned,
+                                      usb::Overlapped* overlapped) {
     bytesReturned = 0;
     const std::shared_ptr<Impl::Opened> device = impl_->Find(handle);
     if (!device) return usb::error::kInvalidHandle;
@@ -573,9 +576,8 @@ std::uint32_t LibusbDriver::IoControl(usb::DriverHandle handle, std::uint32_t co
     if (code == usb::ioctl::kAbortPipe) {
         if (input.empty()) return usb::error::kInvalidParameter;
         const std::uint8_t endpoint = input[0];
-        impl_->CancelWhere([&](const Impl::Xfer* x) {
-            return x->handle == handle && x->endpoint == endpoint;
-        });
+        impl_->CancelWhere(
+            [&](const Impl::Xfer* x) { return x->handle == handle && x->endpoint == endpoint; });
         return done(0);
     }
     if (!usb::IsTransferCode(code)) {
@@ -586,11 +588,11 @@ std::uint32_t LibusbDriver::IoControl(usb::DriverHandle handle, std::uint32_t co
 
     const auto layout = usb::LayoutTransfer(code, input, output);
     if (!layout) return usb::error::kInvalidParameter;
-    unsigned timeoutMs = layout->kind == usb::XferKind::Control
-                             ? static_cast<unsigned>(std::min<std::uint32_t>(
-                                   layout->header.timeOutSeconds, 3600)) *
-                                   1000
-                             : 0;
+    unsigned timeoutMs =
+        layout->kind == usb::XferKind::Control
+            ? static_cast<unsigned>(std::min<std::uint32_t>(layout->header.timeOutSeconds, 3600)) *
+                  1000
+            : 0;
     if (overlapped != nullptr) {
         return impl_->Submit(handle, device, *layout, input, output, timeoutMs, *overlapped);
     }
@@ -647,8 +649,8 @@ usb::NotificationHandle LibusbDriver::RegisterInterfaceNotification(usb::WindowI
             std::lock_guard lock(impl->mutex);
             listener = impl->listener;
             if (event == LIBUSB_HOTPLUG_EVENT_DEVICE_LEFT) {
-                impl->products.erase(PathOf(libusb_get_bus_number(device),
-                                            libusb_get_device_address(device)));
+                impl->products.erase(
+                    PathOf(libusb_get_bus_number(device), libusb_get_device_address(device)));
             }
         }
         if (listener) listener(event == LIBUSB_HOTPLUG_EVENT_DEVICE_ARRIVED);

@@ -76,7 +76,8 @@ class LibusbDriver final : public usb::UsbDriver {
     std::uint32_t IoControl(usb::DriverHandle handle, std::uint32_t code,
                             std::span<const std::uint8_t> input, std::span<std::uint8_t> output,
                             std::uint32_t& bytesReturned, usb::Overlapped* overlapped) override;
-    usb::WaitResult WaitForCompletion(usb::Overlapped& overlapped, std::uint32_t timeoutMs) override;
+    usb::WaitResult WaitForCompletion(usb::Overlapped& overlapped,
+                                      std::uint32_t timeoutMs) override;
     bool GetOverlappedResult(usb::DriverHandle handle, usb::Overlapped& overlapped,
                              std::uint32_t& bytes, std::uint32_t& lastError) override;
     usb::NotificationHandle RegisterInterfaceNotification(usb::WindowId window,

@@ -44,8 +44,8 @@ Failure OpenFailure(int libusbError, const std::string& path, int bus, int addre
             return {};
         case LIBUSB_ERROR_ACCESS:
             return {error::kAccessDenied,
-                    "Permission denied opening " + where +
-                        ". Install the package's udev rule (" + kUdevRulePath +
+                    "Permission denied opening " + where + ". Install the package's udev rule (" +
+                        kUdevRulePath +
                         "), then unplug the controller and plug it in again; or have your user "
                         "added to the group that owns the device node."};
         case LIBUSB_ERROR_BUSY:
@@ -60,8 +60,8 @@ Failure OpenFailure(int libusbError, const std::string& path, int bus, int addre
                         " is no longer connected: it was unplugged or switched off. Plug it in "
                         "again."};
         default:
-            return {usb::error::kGenFailure, "Opening " + where + " failed: " +
-                                                 libusb_strerror(libusbError) + "."};
+            return {usb::error::kGenFailure,
+                    "Opening " + where + " failed: " + libusb_strerror(libusbError) + "."};
     }
 }
 
@@ -90,9 +90,8 @@ Failure TransferFailure(int transferStatus, int submitError, std::uint8_t endpoi
                         " is no longer connected: it was unplugged or switched off. Plug it in "
                         "again and reconnect."};
         }
-        return {usb::error::kGenFailure,
-                "A transfer on " + where + " could not be started: " +
-                    libusb_strerror(submitError) + "."};
+        return {usb::error::kGenFailure, "A transfer on " + where + " could not be started: " +
+                                             libusb_strerror(submitError) + "."};
     }
     const std::uint32_t code = TransferError(transferStatus);
     switch (transferStatus) {

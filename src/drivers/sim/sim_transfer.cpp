@@ -2,8 +2,8 @@
 
 #include "drivers/sim/sim_descriptors.h"
 #include "usb/ioctl_codes.h"
-#include "usb/xfer_layout.h"
 #include "usb/usb_driver.h"
+#include "usb/xfer_layout.h"
 
 namespace velmor::sim {
 
