@@ -28,7 +28,7 @@ for f in ./usr/bin/velmorctl ./usr/bin/velmortool ./usr/lib/udev/rules.d/60-velm
 done
 [ "$(dpkg-deb --field "$deb" Section)" = electronics ] || { echo "package: wrong section" >&2; exit 1; }
 
-lintian --fail-on error --suppress-tags running-with-root-privileges "$deb"
+lintian --fail-on error "$deb"
 
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get install -y -q "$deb"

@@ -77,6 +77,7 @@ struct UsbfsMock::MockDevice {
     bool gone = false;
     bool busy = false;
     std::size_t submitted = 0;
+    std::size_t requests = 0;
 
     static gboolean OnIoctl(UMockdevIoctlBase* /*handler*/, UMockdevIoctlClient* client,
                             gpointer self) {
@@ -101,6 +102,7 @@ struct UsbfsMock::MockDevice {
         const gulong request = umockdev_ioctl_client_get_request(client);
         {
             std::lock_guard lock(mutex);
+            ++requests;
             if (gone) {
                 if (request == USBDEVFS_REAPURB || request == USBDEVFS_REAPURBNDELAY) {
                     Reap(client);  // URBs completed by the unplug are still handed out
@@ -372,6 +374,16 @@ std::size_t UsbfsMock::Submitted(std::size_t index) const {
     const MockDevice& device = *devices_.at(index);
     std::lock_guard lock(device.mutex);
     return device.submitted;
+}
+
+}  // namespace velmor::testing
+
+namespace velmor::testing {
+
+std::size_t UsbfsMock::Requests(std::size_t index) const {
+    const MockDevice& device = *devices_.at(index);
+    std::lock_guard lock(device.mutex);
+    return device.requests;
 }
 
 }  // namespace velmor::testing

@@ -50,6 +50,8 @@ class UsbfsMock {
     void SetInterfaceBusy(std::size_t index, bool busy);
     // URBs submitted to the device so far.
     std::size_t Submitted(std::size_t index) const;
+    // Every usbfs ioctl the device has answered so far (reaps that found nothing too).
+    std::size_t Requests(std::size_t index) const;
 
     struct MockDevice;
 
