@@ -612,17 +612,23 @@ usb::WaitResult LibusbDriver::WaitForCompletion(usb::Overlapped& overlapped,
                                                 std::uint32_t timeoutMs) {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        if (overlapped.Wait(0) == usb::WaitResult::Signalled) return usb::WaitResult::Signalled;
+    const auto left = [&] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    };
+    // Done() costs no system call, where a wait that times out does: the event
+    // is taken only once the request has completed.
+    while (!overlapped.Done()) {
         auto slice = std::chrono::milliseconds(kEventSlice);
         if (timeoutMs != usb::kInfinite) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            if (left.count() <= 0) return usb::WaitResult::TimedOut;
-            slice = std::min(slice, left);
+            if (left().count() <= 0) return usb::WaitResult::TimedOut;
+            slice = std::min(slice, left());
         }
         impl_->HandleEvents(slice);
     }
+    // Signalled at once, unless a wait before took the event: then this waits as
+    // the plain event would.
+    if (timeoutMs == usb::kInfinite) return overlapped.Wait(usb::kInfinite);
+    return overlapped.Wait(static_cast<std::uint32_t>(std::max<std::int64_t>(left().count(), 0)));
 }
 
 bool LibusbDriver::GetOverlappedResult(usb::DriverHandle /*handle*/, usb::Overlapped& overlapped,
