@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages needed to build, test and benchmark VelmorTool.
+# Installs the Debian packages needed to build, test, benchmark and package VelmorTool
+# (umockdev emulates controllers for the libusb backend's tests; dpkg-dev and file
+# serve cpack, lintian checks the package).
 # Safe to run again: packages already present are left alone. Needs root (or sudo).
 set -euo pipefail
 
@@ -9,6 +11,8 @@ packages=(
   qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
   libinih-dev libsimpleini-dev
   libusb-1.0-0-dev libcli11-dev nlohmann-json3-dev
+  umockdev libumockdev-dev
+  dpkg-dev file lintian
   fonts-wqy-microhei xauth xvfb
 )
 

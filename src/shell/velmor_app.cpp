@@ -24,6 +24,11 @@ std::vector<std::string> CVelmorApp::EnglishFileCandidates() const {
     if (!setup_.executableFolder.empty() && setup_.executableFolder != setup_.programFolder) {
         candidates.push_back(setup_.executableFolder + kEnglishFileName);
     }
+    // Where the package installs it: /usr/bin/../share/velmortool/translations/.
+    if (!setup_.executableFolder.empty()) {
+        candidates.push_back(setup_.executableFolder + kInstalledTranslationFolder +
+                             kEnglishFileName);
+    }
     return candidates;
 }
 

@@ -24,6 +24,8 @@ class CVelmorApp {
   public:
     static constexpr const char* kAlreadyRunningText = "软件已打开!";
     static constexpr const char* kEnglishFileName = "velmortool_en.qm";
+    // Relative to the program's folder, where the package puts the translation.
+    static constexpr const char* kInstalledTranslationFolder = "../share/velmortool/translations/";
 
     // Reads the language of the document at `path` into the controller object.
     using LanguageLoader =

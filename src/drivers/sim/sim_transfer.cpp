@@ -3,6 +3,7 @@
 #include "drivers/sim/sim_descriptors.h"
 #include "usb/ioctl_codes.h"
 #include "usb/usb_driver.h"
+#include "usb/xfer_layout.h"
 
 namespace velmor::sim {
 
@@ -12,61 +13,39 @@ bool KnownBulkEndpoint(std::uint8_t address) {
     return address == kRegisterOutEndpoint || address == kRegisterInEndpoint;
 }
 
-// The data of a control or buffered block must lie after the header and inside
-// both buffers. Sums are taken in 64 bits so no field can wrap them.
-bool DataFits(const usb::XferRequest& h, std::span<const std::uint8_t> input,
-              std::span<const std::uint8_t> output) {
-    if (h.bufferOffset < usb::kXferHeaderSize) return false;
-    const std::uint64_t end = std::uint64_t{h.bufferOffset} + h.bufferLength;
-    return end <= input.size() && end <= output.size();
+SimTransferKind KindOf(usb::XferKind kind) {
+    switch (kind) {
+        case usb::XferKind::Buffered:
+            return SimTransferKind::Buffered;
+        case usb::XferKind::Direct:
+            return SimTransferKind::Direct;
+        default:
+            return SimTransferKind::Control;
+    }
 }
 
 }  // namespace
 
-bool SimTransfer::IsTransferCode(std::uint32_t code) {
-    return code == usb::ioctl::kSendControlTransfer || code == usb::ioctl::kSendBufferedTransfer ||
-           code == usb::ioctl::kDirectTransfer;
-}
+bool SimTransfer::IsTransferCode(std::uint32_t code) { return usb::IsTransferCode(code); }
 
 std::optional<SimTransfer> SimTransfer::Parse(std::uint32_t code,
                                               std::span<const std::uint8_t> input,
                                               std::span<const std::uint8_t> output) {
-    SimTransfer t;
-    if (!usb::XferRequest::DecodeFrom(input, t.header)) return std::nullopt;
-    const usb::XferRequest& h = t.header;
+    const auto layout = usb::LayoutTransfer(code, input, output);
+    if (!layout) return std::nullopt;
     // No endpoint of these devices is isochronous: packet descriptors are refused.
-    if (h.isoPacketLength != 0) return std::nullopt;
-    t.endpoint = h.endpointAddress;
-
-    switch (code) {
-        case usb::ioctl::kSendControlTransfer:
-            if (h.endpointAddress != 0 || !DataFits(h, input, output)) return std::nullopt;
-            if (h.wLength > h.bufferLength) return std::nullopt;  // the answer would not fit
-            t.kind = SimTransferKind::Control;
-            t.in = (h.bmRequestType & 0x80) != 0;
-            t.dataOffset = h.bufferOffset;
-            t.dataLength = h.wLength;
-            t.blockLength = std::size_t{h.bufferOffset} + h.bufferLength;
-            return t;
-        case usb::ioctl::kSendBufferedTransfer:
-            if (!KnownBulkEndpoint(h.endpointAddress) || !DataFits(h, input, output))
-                return std::nullopt;
-            t.kind = SimTransferKind::Buffered;
-            t.in = (h.endpointAddress & 0x80) != 0;
-            t.dataOffset = h.bufferOffset;
-            t.dataLength = h.bufferLength;
-            t.blockLength = std::size_t{h.bufferOffset} + h.bufferLength;
-            return t;
-        case usb::ioctl::kDirectTransfer:
-            if (!KnownBulkEndpoint(h.endpointAddress)) return std::nullopt;
-            t.kind = SimTransferKind::Direct;
-            t.in = (h.endpointAddress & 0x80) != 0;
-            t.dataLength = output.size();
-            t.blockLength = usb::kXferHeaderSize;
-            return t;
-        default:
-            return std::nullopt;
-    }
+    if (layout->header.isoPacketLength != 0) return std::nullopt;
+    if (layout->kind != usb::XferKind::Control && !KnownBulkEndpoint(layout->endpoint))
+        return std::nullopt;
+    SimTransfer t;
+    t.kind = KindOf(layout->kind);
+    t.header = layout->header;
+    t.endpoint = layout->endpoint;
+    t.in = layout->in;
+    t.dataOffset = layout->dataOffset;
+    t.dataLength = layout->dataLength;
+    t.blockLength = layout->blockLength;
+    return t;
 }
 
 SimOutcome SimOutcome::Failed(std::uint32_t usbdStatus) {
@@ -75,9 +54,7 @@ SimOutcome SimOutcome::Failed(std::uint32_t usbdStatus) {
 
 void WriteBlockStatus(std::span<std::uint8_t> block, std::uint32_t ntStatus,
                       std::uint32_t usbdStatus) {
-    if (block.size() < usb::kXferHeaderSize) return;
-    usb::PutLe32(block.data() + usb::kXferNtStatusOffset, ntStatus);
-    usb::PutLe32(block.data() + usb::kXferUsbdStatusOffset, usbdStatus);
+    usb::WriteXferStatus(block, ntStatus, usbdStatus);
 }
 
 }  // namespace velmor::sim

@@ -9,17 +9,18 @@
 #include <optional>
 #include <span>
 
+#include "usb/xfer_layout.h"
 #include "usb/xfer_request.h"
 
 namespace velmor::sim {
 
 // NT and USBD status words the simulated driver writes into request blocks.
 namespace status {
-inline constexpr std::uint32_t kNtUnsuccessful = 0xC0000001;
-inline constexpr std::uint32_t kNtCancelled = 0xC0000120;
-inline constexpr std::uint32_t kUsbdStall = 0xC0000004;  // request not supported
-inline constexpr std::uint32_t kUsbdDevNotResponding = 0xC0000005;
-inline constexpr std::uint32_t kUsbdCanceled = 0xC0010000;
+inline constexpr std::uint32_t kNtUnsuccessful = usb::status::kNtUnsuccessful;
+inline constexpr std::uint32_t kNtCancelled = usb::status::kNtCancelled;
+inline constexpr std::uint32_t kUsbdStall = usb::status::kUsbdStall;  // request not supported
+inline constexpr std::uint32_t kUsbdDevNotResponding = usb::status::kUsbdDevNotResponding;
+inline constexpr std::uint32_t kUsbdCanceled = usb::status::kUsbdCanceled;
 }  // namespace status
 
 enum class SimTransferKind { Control, Buffered, Direct };
