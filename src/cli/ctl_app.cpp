@@ -9,9 +9,11 @@
 
 #include "cli/ctl_clean_commands.h"
 #include "cli/ctl_commands.h"
+#include "cli/ctl_every_device.h"
 #include "cli/ctl_image_commands.h"
 #include "cli/ctl_motion_commands.h"
 #include "cli/ctl_real_driver.h"
+#include "shell/program_folder.h"
 
 namespace velmor::cli {
 
@@ -43,9 +45,16 @@ int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
                    "(default: $XDG_RUNTIME_DIR/velmor-sim.state, else /tmp/velmor-sim-<uid>.state)")
         ->type_name("FILE")
         ->needs(simulate);
-    app.add_option("--device", options.device, "Index of the device to use (default 0)")
-        ->type_name("N")
-        ->check(CLI::NonNegativeNumber);
+    std::string device = "0";
+    app.add_option("--device", device,
+                   "Index of the device to use (default 0); \"all\": download, readback and "
+                   "firmware on every controller at once")
+        ->type_name("N|all")
+        ->check(CLI::NonNegativeNumber | CLI::IsMember({"all"}));
+    app.add_option("--match", options.matches,
+                   "Also treat USB devices with this vendor:product ID (hex) as controllers")
+        ->type_name("VID:PID");
+    app.set_version_flag("--version", std::string("velmorctl ") + VELMOR_VERSION);
     app.add_option("--board-type", options.boardType,
                    "Controller layout: 0 Mainboard, 1 DoubleFiber, 2 FourFiber (default 1)")
         ->type_name("N")
@@ -122,14 +131,33 @@ int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     } catch (const CLI::CallForHelp& e) {
         app.exit(e, out, err);
         return kExitOk;
+    } catch (const CLI::CallForVersion& e) {
+        app.exit(e, out, err);
+        return kExitOk;
     } catch (const CLI::ParseError& e) {
         std::string message = e.what();
         return parseOutput.Fail(kExitUsage, message + "\nRun with --help for more information.");
     }
 
+    options.allDevices = device == "all";
+    if (!options.allDevices) options.device = std::stoi(device);
+    if (!args.empty()) options.executableFolder = shell::ExecutableFolder(args.front().c_str());
     CtlOutput output(out, err, options.json, ::isatty(STDERR_FILENO) == 1 && &err == &std::cerr);
+    if (options.allDevices && !firmware->parsed() && !download->parsed() && !readback->parsed())
+        return output.Fail(kExitUsage, "--device all goes with download, readback and firmware");
     try {
         CtlSession session(options, output, nullptr, DefaultRealDriverFactory());
+        if (options.allDevices) {
+            return RunOnEveryDevice(session, output, [&](CtlSession& one, CtlOutput& result) {
+                if (firmware->parsed()) return CtlCommands(one, result).Firmware();
+                CtlImageCommands image(one, result);
+                if (download->parsed()) return image.Download(file, preverify);
+                // Each controller's image goes to a file of its own.
+                return image.ReadBack(outFile.empty()
+                                          ? outFile
+                                          : outFile + "." + std::to_string(one.Options().device));
+            });
+        }
         CtlCommands commands(session, output);
         if (list->parsed()) return commands.List();
         if (read->parsed()) return commands.Read(address, count);

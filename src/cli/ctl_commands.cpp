@@ -71,7 +71,7 @@ int CtlCommands::List() {
     if (const int code = session_.Driver(driver); code != kExitOk) return code;
     usb::CUsbLink link(*driver, usb::WindowId{0}, usb::kVendorInterfaceClass, false);
     const int count = link.CountDevices();
-    if (count == 0) return output_.Fail(kExitUnavailable, "no devices found");
+    if (count == 0) return output_.Fail(kExitUnavailable, session_.NoDeviceText());
     std::string text;
     nlohmann::json devices = nlohmann::json::array();
     for (int i = 0; i < count; ++i) {

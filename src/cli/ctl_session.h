@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "drivers/sim/sim_driver.h"
 
@@ -21,16 +22,27 @@ struct CtlOptions {
     bool simulate = false;
     std::string stateFile;  // empty: sim::DefaultStateFile()
     int device = 0;
+    bool allDevices = false;  // --device all
     bool json = false;
     // The controller layout the commands assume (0 "Mainboard", 1 "DoubleFiber",
     // 2 "FourFiber"); a new controller object assumes 1. The simulated
     // controller's motors follow it.
     int boardType = 1;
+    std::vector<std::string> matches;  // --match VID:PID, further controller IDs
+    std::string executableFolder;      // where the packaged ID list is found from
 };
 
-// Makes the driver for real devices, or null with the reason in `error` (no
-// backend in this build, the backend could not start).
-using RealDriverFactory = std::function<std::unique_ptr<usb::UsbDriver>(std::string& error)>;
+// The driver for real devices, or why there is none.
+struct RealDriver {
+    std::unique_ptr<usb::UsbDriver> driver;
+    int failureCode = 0;  // the exit code when there is no driver
+    std::string error;
+    // What to say when no controller was found, or one did not open (the backend
+    // knows the cause: permissions, another program, unplugged).
+    std::function<std::string()> noDevice;
+    std::function<std::string()> openFailure;
+};
+using RealDriverFactory = std::function<RealDriver(const CtlOptions& options)>;
 
 class CtlSession {
   public:
@@ -38,6 +50,9 @@ class CtlSession {
     CtlSession(CtlOptions options, CtlOutput& output,
                std::unique_ptr<sim::SimDriver> simDriver = nullptr,
                RealDriverFactory realDriver = {});
+    // A session on another device of `owner`'s driver, which must be made already
+    // and outlive this session (one session per device of --device all).
+    CtlSession(CtlOptions options, CtlOutput& output, CtlSession& owner);
     ~CtlSession();
     CtlSession(const CtlSession&) = delete;
     CtlSession& operator=(const CtlSession&) = delete;
@@ -46,6 +61,10 @@ class CtlSession {
     // The driver, made on first use; kExitOk or the exit code of a failure already
     // reported.
     int Driver(usb::UsbDriver*& driver);
+    // How many controllers the driver finds.
+    int CountDevices(int& count);
+    // What to say when the driver found none.
+    std::string NoDeviceText() const;
     // A controller object connected to the chosen device.
     int Connect(controller::CMainOperation*& operation);
     // With the simulator: its state written to the state file (a change that
@@ -56,10 +75,11 @@ class CtlSession {
   private:
     CtlOptions options_;
     CtlOutput& output_;
+    CtlSession* owner_ = nullptr;
     RealDriverFactory realDriver_;
     // The drivers outlive the controller object that holds a device on them.
     std::unique_ptr<sim::SimDriver> sim_;
-    std::unique_ptr<usb::UsbDriver> real_;
+    RealDriver real_;
     std::unique_ptr<controller::CMainOperation> operation_;
 };
 

@@ -116,6 +116,9 @@ class CMainOperation {
     static std::uint16_t Crc16(const std::uint8_t* bytes, int length);
 
     const std::string& PatternFile() const { return patternFile_; }
+
+    // Held for a whole flash transfer (all its steps) to this controller.
+    std::mutex& FlashTransferMutex() { return flashTransferMutex_; }
     void SetPatternFile(std::string path) { patternFile_ = std::move(path); }
 
     // ---- shared state ----
@@ -163,6 +166,7 @@ class CMainOperation {
 
     std::unique_ptr<usb::CUsbLink> device_;
     std::recursive_mutex exchangeMutex_;
+    std::mutex flashTransferMutex_;
     std::string patternFile_ = "E:\\USB3Data.bin";
 };
 

@@ -9,15 +9,6 @@ namespace velmor::registers {
 
 namespace {
 
-// One flash transfer at a time in the whole process: two transfers share the one
-// control block and data window, so their steps must never interleave. The
-// controller object keeps single exchanges apart; this keeps whole transfers
-// apart (the register page's workers and the configuration download).
-std::mutex& TransferMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
 std::uint8_t CommandByte(bool write, bool alternate) {
     std::uint8_t command = 0;
     if (write) {
@@ -84,7 +75,12 @@ bool CFlashReg::Transfer(std::uint8_t* readInto, const std::uint8_t* writeFrom,
     const bool write = writeFrom != nullptr;
     if (length <= 0 || (write ? writeFrom == nullptr : readInto == nullptr)) return false;
 
-    std::lock_guard lock(TransferMutex());
+    // One flash transfer at a time per controller: two transfers share its one
+    // control block and data window, so their steps must never interleave. The
+    // controller object keeps single exchanges apart; this keeps whole transfers
+    // apart (the register page's workers and the configuration download), while
+    // transfers to other controllers go on beside it.
+    std::lock_guard lock(op_.FlashTransferMutex());
     const int percentBase = length / 100;
     const std::uint8_t command = CommandByte(write, alternate);
     int offset = 0;

@@ -7,10 +7,12 @@
 #include <sstream>
 
 #include "cli/ctl_commands.h"
+#include "cli/ctl_every_device.h"
 #include "cli/ctl_image_commands.h"
 #include "commands/cmds_mag.h"
 #include "controller/main_operation.h"
 #include "drivers/sim/sim_controller.h"
+#include "drivers/sim/sim_flash_faults.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
 
@@ -185,6 +187,57 @@ TEST_F(CtlImageTest, AFlashThatDiffersIsOneATransferThatFailsIs74) {
     FaultyFlash busy;
     busy.controller->FlashFaults().stuckBusy = true;
     EXPECT_EQ(busy.Image().Download(doc, true), kExitIoErr);
+}
+
+}  // namespace
+}  // namespace velmor::cli
+
+namespace velmor::cli {
+namespace {
+
+// --device all: three controllers downloaded at once, the middle one with a flash
+// that flips a bit on every write; one result per device, exit 1 for the whole.
+TEST_F(CtlImageTest, EveryDeviceGetsTheDownloadAndItsOwnResult) {
+    auto driver = std::make_unique<sim::SimDriver>();
+    for (int i = 0; i < 3; ++i) driver->AddDevice();
+    driver->Device(1).Controller().FlashFaults().flipWrites = sim::SimFlashFaults::kAlways;
+    sim::SimDriver* sim = driver.get();
+    for (const bool json : {true, false}) {
+        std::ostringstream out;
+        std::ostringstream err;
+        CtlOptions options;
+        options.simulate = true;
+        options.allDevices = true;
+        options.json = json;
+        CtlRunner runner(options, out, err, std::move(driver));
+        const int code = RunOnEveryDevice(
+            runner.Session(), runner.Output(), [&](CtlSession& one, CtlOutput& result) {
+                return CtlImageCommands(one, result).Download(doc, false);
+            });
+        EXPECT_EQ(code, kExitFailed) << err.str();
+        if (json) {
+            const nlohmann::json devices = nlohmann::json::parse(out.str())["devices"];
+            ASSERT_EQ(devices.size(), 3u);
+            for (int i = 0; i < 3; ++i) {
+                EXPECT_EQ(devices[i]["device"], i);
+                EXPECT_EQ(devices[i]["code"], i == 1 ? kExitFailed : kExitOk);
+                EXPECT_EQ(devices[i]["result"].contains("error"), i == 1);
+            }
+            // The good controllers' flash holds the image, the faulty one's does not.
+            const auto image = sim->Device(0).Controller().ReadFlash(0x1B0000, 4096);
+            EXPECT_EQ(sim->Device(2).Controller().ReadFlash(0x1B0000, 4096), image);
+            EXPECT_NE(sim->Device(1).Controller().ReadFlash(0x1B0000, 4096), image);
+        } else {
+            const std::string text = out.str();
+            for (const char* prefix : {"device 0: ", "device 2: "})
+                EXPECT_NE(text.find(prefix), std::string::npos) << text;
+            EXPECT_NE(err.str().find("device 1: velmorctl: "), std::string::npos) << err.str();
+        }
+        driver = std::make_unique<sim::SimDriver>();  // the second round: a fresh set
+        for (int i = 0; i < 3; ++i) driver->AddDevice();
+        driver->Device(1).Controller().FlashFaults().flipWrites = sim::SimFlashFaults::kAlways;
+        sim = driver.get();
+    }
 }
 
 }  // namespace
