@@ -59,6 +59,15 @@ const std::array<MotorSetting, 32> kMotorSettings{{
     {"Moto1LimtPolLeft", &MotorSettings::Moto1LimtPolLeft, 0},
 }};
 
+// The printer keys of a configuration document.
+struct PrinterKey {
+    const char* section;
+    const char* key;
+};
+constexpr PrinterKey kJetTypeKey{"JETTYPE", "JetType"};
+constexpr PrinterKey kDpiTypeKey{"DPITYPE", "DPIType"};
+constexpr PrinterKey kFlashSelKey{"FlashSel", "FlashSel"};
+
 constexpr const char* kMultiplyKey = "Multiply";
 constexpr int kMultiplyAbsent = -101;
 constexpr const char* kMotorSection = "MotorState";
@@ -197,6 +206,27 @@ bool CCmdsMag::SaveConfigDocument(const std::string& path) {
     // content then replaces the old file in one step.
     StoreDocument doc(ops_);
     doc.OpenEmpty(path);
+    const bool written = FillConfigDocument(doc);
+    // Nothing reached the disk unless the final write did.
+    return doc.Commit() && written;
+}
+
+bool CCmdsMag::SaveConfigDocument(const std::string& path, const PrinterKeys& keys) {
+    StoreDocument doc(ops_);
+    doc.OpenEmpty(path);
+    const bool written = FillConfigDocument(doc);
+    // The same profile writes the single-key operations make, on the lines in memory
+    // instead of on the file they would read back.
+    const auto put = [&doc](const PrinterKey& name, int value) {
+        doc.Profile().WriteString(name.section, name.key, ini::FormatInt(value));
+    };
+    put(kJetTypeKey, keys.jetType);
+    put(kDpiTypeKey, keys.dpiType);
+    if (keys.flashSel) put(kFlashSelKey, *keys.flashSel);
+    return doc.Commit() && written;
+}
+
+bool CCmdsMag::FillConfigDocument(StoreDocument& doc) {
     if (operation_.cmdNames.empty()) operation_.cmdNames.emplace_back(kInitDone);
     if (operation_.allCmdNames.empty()) operation_.allCmdNames.emplace_back(kInitDone);
 
@@ -206,8 +236,7 @@ bool CCmdsMag::SaveConfigDocument(const std::string& path) {
     written = WriteMotionList(doc, 0) || written;
     written = WriteMotionList(doc, 1) || written;
     WriteMotorState(doc);
-    // Nothing reached the disk unless the final write did.
-    return doc.Commit() && written;
+    return written;
 }
 
 int CCmdsMag::ReadCount(StoreDocument& doc, const std::string& section, const std::string& key,
@@ -422,15 +451,15 @@ bool CCmdsMag::SetStoredPath(const std::string& path, PathKind kind) {
 }
 
 bool CCmdsMag::WriteJetType(const std::string& path, std::uint8_t code) {
-    return WriteSingle(path, "JETTYPE", "JetType", ini::FormatInt(code));
+    return WriteSingle(path, kJetTypeKey.section, kJetTypeKey.key, ini::FormatInt(code));
 }
 
 bool CCmdsMag::WriteDpiType(const std::string& path, std::uint8_t code) {
-    return WriteSingle(path, "DPITYPE", "DPIType", ini::FormatInt(code));
+    return WriteSingle(path, kDpiTypeKey.section, kDpiTypeKey.key, ini::FormatInt(code));
 }
 
 bool CCmdsMag::WriteFlashSel(const std::string& path, int index) {
-    return WriteSingle(path, "FlashSel", "FlashSel", ini::FormatInt(index));
+    return WriteSingle(path, kFlashSelKey.section, kFlashSelKey.key, ini::FormatInt(index));
 }
 
 void CCmdsMag::LoadLanguage(const std::string& path) {

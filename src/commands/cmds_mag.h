@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,6 +25,14 @@ class CCmdsMag {
   public:
     // Which stored path: the configuration document or the cleaning file.
     enum class PathKind { Configuration, Cleaning };
+
+    // The printer keys the configuration page writes into a document after saving it:
+    // [JETTYPE] JetType, [DPITYPE] DPIType and, from "保存" only, [FlashSel] FlashSel.
+    struct PrinterKeys {
+        std::uint8_t jetType = 0;
+        std::uint8_t dpiType = 0;
+        std::optional<int> flashSel;
+    };
 
     // Counts up to this are read as the document states them; entries it lacks read as
     // empty, as in a count with gaps. A larger count must be backed by entries: the keys
@@ -51,6 +60,11 @@ class CCmdsMag {
     // ---- operations ----
     bool LoadConfigDocument(const std::string& path);
     bool SaveConfigDocument(const std::string& path);
+    // The save followed by the printer keys, as one replacement of the file. The file
+    // ends exactly as the save and the three single-key writes would leave it, but a
+    // failure anywhere leaves the previous file whole: never a new document without
+    // its keys, nor the old document with new keys. Same result as the plain save.
+    bool SaveConfigDocument(const std::string& path, const PrinterKeys& keys);
     std::string GetStoredPath(PathKind kind);
     bool SetStoredPath(const std::string& path, PathKind kind);
     bool WriteJetType(const std::string& path, std::uint8_t code);
@@ -97,6 +111,8 @@ class CCmdsMag {
     static std::string DefaultDocumentPath(const std::string& programFolder);
 
   private:
+    // The save's steps on a document started empty; true when a list was written.
+    bool FillConfigDocument(StoreDocument& doc);
     using Held = std::function<ProfileDocument::Numbered()>;
 
     // The count of a list, bounded by what `held` says the document holds (asked only

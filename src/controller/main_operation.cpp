@@ -145,6 +145,7 @@ bool CMainOperation::ReadRegs(std::uint16_t start, std::uint8_t* out, int count)
     Lock lock(exchangeMutex_);
     if (!device_) return false;
 
+    if (answerMayWait_ && !DrainAnswer()) return false;
     std::uint32_t address = start;
     int remaining = count;
     int stored = 0;
@@ -153,13 +154,19 @@ bool CMainOperation::ReadRegs(std::uint16_t start, std::uint8_t* out, int count)
         const int n = std::min(remaining, kRegistersPerExchange);
         std::array<std::uint8_t, 4> command = EncodeReadCommand(address, n);
         std::int32_t length = kRegisterWordSize;
-        if (!BulkExchange(command.data(), length, 0)) return false;
+        if (!BulkExchange(command.data(), length, 0)) {
+            answerMayWait_ = true;  // a command reported lost may still have arrived
+            return false;
+        }
         address += static_cast<std::uint32_t>(n);
         remaining -= n;
 
         std::array<std::uint8_t, kRegistersPerExchange * kRegisterWordSize> answer{};
         length = n * kRegisterWordSize;
-        if (!BulkExchange(answer.data(), length, 1)) return false;
+        if (!BulkExchange(answer.data(), length, 1)) {
+            answerMayWait_ = true;
+            return false;
+        }
         const AnswerWalk walk = WalkReadAnswer(answer.data(), length, start, stored, out, count);
         stored += walk.stored;
         // A bad word fails the read but the next chunk is still asked for. A short
@@ -167,6 +174,24 @@ bool CMainOperation::ReadRegs(std::uint16_t start, std::uint8_t* out, int count)
         if (!walk.good || stored != count - remaining) allGood = false;
     }
     return allGood;
+}
+
+bool CMainOperation::DrainAnswer() {
+    // The same exchange as an answer, with room for the largest one. It counts as
+    // drained when a try completed (with the old answer or with nothing) or when every
+    // try timed out: a device with nothing to send lets the host time out.
+    std::array<std::uint8_t, kBulkBufferSize> scratch{};
+    std::int32_t length = kBulkBufferSize;
+    bool drained = BulkExchange(scratch.data(), length, 1);
+    if (!drained) {
+        try {
+            const usb::CUsbEndPoint* in = device_ ? device_->FindEndPoint(kBulkInAddress) : nullptr;
+            drained = in != nullptr && in->LastError == usb::error::kSemTimeout;
+        } catch (const usb::UsbError&) {
+        }
+    }
+    if (drained) answerMayWait_ = false;
+    return drained;
 }
 
 bool CMainOperation::ReadRegsRetry(std::uint16_t start, std::uint8_t* out, int count) {

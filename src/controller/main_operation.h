@@ -84,7 +84,9 @@ class CMainOperation {
     // chunk that moves nothing ends the write with false.
     bool WriteRegs(std::uint16_t start, const std::uint8_t* data, int count);
     // One command and one answer per 256 registers. True only when every register
-    // arrived in order with the read tag; a bad word keeps the bytes before it.
+    // arrived in order with the read tag; a bad word keeps the bytes before it. After
+    // a read whose answer did not arrive, the next read first takes in whatever answer
+    // the device still holds, so an old answer is never taken for a new one.
     bool ReadRegs(std::uint16_t start, std::uint8_t* out, int count);
     // ReadRegs up to 4 times while the device handle is open; errors give false.
     bool ReadRegsRetry(std::uint16_t start, std::uint8_t* out, int count);
@@ -163,9 +165,15 @@ class CMainOperation {
 
   private:
     bool DeviceIsOpen();
+    // Takes whatever answer the device still holds from a read whose answer did not
+    // arrive. False when the device could not be asked (the read then sends nothing).
+    bool DrainAnswer();
 
     std::unique_ptr<usb::CUsbLink> device_;
     std::recursive_mutex exchangeMutex_;
+    // A read command went out and its answer did not come in: the device may still hold
+    // it, and would give it for the next read command. Guarded by exchangeMutex_.
+    bool answerMayWait_ = false;
     std::mutex flashTransferMutex_;
     std::string patternFile_ = "E:\\USB3Data.bin";
 };

@@ -54,6 +54,11 @@ class SimController {
     virtual SimFaults& Faults() = 0;
     // Faults of the flash behind the control blocks (sim_flash_faults.h).
     virtual SimFlashFaults& FlashFaults() = 0;
+    // Runs `change` on both fault sets with the controller locked, so faults can be
+    // switched while other threads are transferring.
+    virtual void ChangeFaults(const std::function<void(SimFaults&, SimFlashFaults&)>& change) = 0;
+    // Flash read commands so far that delivered other bytes than the flash held.
+    virtual std::uint64_t FlashLyingReads() const = 0;
 
     // A simulated power-up: every register cleared, then the start-up image in
     // flash replayed (sim_start_image.h). A main-board reset replays it too.

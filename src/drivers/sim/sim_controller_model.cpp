@@ -180,6 +180,17 @@ std::vector<std::vector<std::uint8_t>> SimControllerModel::VendorFrames() const 
     return vendorFrames_;
 }
 
+void SimControllerModel::ChangeFaults(
+    const std::function<void(SimFaults&, SimFlashFaults&)>& change) {
+    std::lock_guard lock(mutex_);
+    change(faults_, faultyFlash_.Faults());
+}
+
+std::uint64_t SimControllerModel::FlashLyingReads() const {
+    std::lock_guard lock(mutex_);
+    return faultyFlash_.LyingReads();
+}
+
 void SimControllerModel::AddRegisterHook(RegisterHook hook) {
     std::lock_guard lock(mutex_);
     regs_.AddHook(std::move(hook));

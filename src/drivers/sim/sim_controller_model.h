@@ -73,6 +73,8 @@ class SimControllerModel final : public SimController {
     void WriteFlash(std::uint32_t address, std::span<const std::uint8_t> data) override;
     SimFaults& Faults() override { return faults_; }
     SimFlashFaults& FlashFaults() override { return faultyFlash_.Faults(); }
+    void ChangeFaults(const std::function<void(SimFaults&, SimFlashFaults&)>& change) override;
+    std::uint64_t FlashLyingReads() const override;
     void PowerUp() override;
     StartImageReplay LastStartImageReplay() const override;
     std::vector<std::vector<std::uint8_t>> VendorFrames() const override;

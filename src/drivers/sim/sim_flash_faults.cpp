@@ -42,15 +42,22 @@ void SimFaultyFlash::Write(SimFlash& flash, std::uint32_t address,
 void SimFaultyFlash::Read(const SimFlash& flash, std::uint32_t address,
                           std::span<std::uint8_t> out) {
     flash.Read(address, out);
+    bool lied = false;
     if (Take(faults_.staleReads) && !previousBytes_.empty()) {
         // Only the part of the range the last write covered is stale.
         for (std::size_t i = 0; i < out.size(); ++i) {
             const std::uint32_t at = address + static_cast<std::uint32_t>(i);
-            if (at >= previousAddress_ && at - previousAddress_ < previousBytes_.size())
+            if (at >= previousAddress_ && at - previousAddress_ < previousBytes_.size()) {
+                lied = lied || out[i] != previousBytes_[at - previousAddress_];
                 out[i] = previousBytes_[at - previousAddress_];
+            }
         }
     }
-    if (Take(faults_.flipReads)) FlipOneBit(out);
+    if (Take(faults_.flipReads) && !out.empty()) {
+        FlipOneBit(out);
+        lied = true;
+    }
+    if (lied) ++lyingReads_;
 }
 
 bool SimFaultyFlash::UnplugAtWindowWrite() {

@@ -58,6 +58,9 @@ class SimFaultyFlash {
     // A read command: fills `out` from `address`, as the faults allow.
     void Read(const SimFlash& flash, std::uint32_t address, std::span<std::uint8_t> out);
     bool StuckBusy() const { return faults_.stuckBusy; }
+    // Read commands that delivered something other than the flash holds (a stale or a
+    // flipped read): a verify that read exactly what it wrote may have been fooled then.
+    std::uint64_t LyingReads() const { return lyingReads_; }
     // Called for each host write into the data window; true when the unplug fault
     // strikes at this write.
     bool UnplugAtWindowWrite();
@@ -72,6 +75,7 @@ class SimFaultyFlash {
     // What the range of the last write held before it, for stale reads.
     std::uint32_t previousAddress_ = 0;
     std::vector<std::uint8_t> previousBytes_;
+    std::uint64_t lyingReads_ = 0;
 };
 
 }  // namespace velmor::sim

@@ -2,12 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
-#include <random>
-#include <system_error>
 
+#include "ini/text_file_writer.h"
 #include "usb/xfer_request.h"
 
 namespace velmor::sim {
@@ -79,43 +76,16 @@ std::optional<SimState> SimStateFile::Decode(std::span<const std::uint8_t> bytes
     return state;
 }
 
-std::optional<SimState> SimStateFile::Load(const std::string& path) {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec || size > kMaxFileSize) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (in.gcount() != static_cast<std::streamsize>(bytes.size())) return std::nullopt;
-    return Decode(bytes);
+std::optional<SimState> SimStateFile::Load(const std::string& path, ini::FileOps& ops) {
+    std::string bytes;
+    if (!ops.ReadAll(path, bytes) || bytes.size() > kMaxFileSize) return std::nullopt;
+    return Decode({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
 }
 
-bool SimStateFile::Save(const std::string& path, const SimState& state) {
+bool SimStateFile::Save(const std::string& path, const SimState& state, ini::FileOps& ops) {
     const std::vector<std::uint8_t> bytes = Encode(state);
-    // A name of its own, so two processes saving at once never share a temporary.
-    const std::string temp = path + ".tmp" + std::to_string(std::random_device{}());
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            std::filesystem::remove(temp, ignored);
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temp, path, ec);
-    if (ec) {
-        std::error_code ignored;
-        std::filesystem::remove(temp, ignored);
-        return false;
-    }
-    return true;
+    return ini::TextFileWriter(ops).Replace(
+        path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
 }
 
 }  // namespace velmor::sim

@@ -24,6 +24,7 @@
 
 #include "drivers/sim/sim_flash.h"
 #include "drivers/sim/sim_register_file.h"
+#include "ini/text_file_ops.h"
 
 namespace velmor::sim {
 
@@ -38,10 +39,14 @@ class SimStateFile {
     static std::optional<SimState> Decode(std::span<const std::uint8_t> bytes);
 
     // Empty when the file is missing, unreadable or refused.
-    static std::optional<SimState> Load(const std::string& path);
-    // Writes a temporary file beside `path` and renames it over `path`, so a
-    // reader sees the old state or the new one, never a half-written file.
-    static bool Save(const std::string& path, const SimState& state);
+    static std::optional<SimState> Load(const std::string& path,
+                                        ini::FileOps& ops = ini::DefaultFileOps());
+    // Writes a temporary file beside `path`, flushes it to the device and renames
+    // it over `path`, so a reader (or the next run after a power cut) sees the old
+    // state or the new one, never a half-written file. On failure the old file
+    // stays as it was and no temporary file is left.
+    static bool Save(const std::string& path, const SimState& state,
+                     ini::FileOps& ops = ini::DefaultFileOps());
 
     static constexpr std::uint32_t kVersion = 1;
     static constexpr std::size_t kHeaderSize = 24;
