@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages needed to build, test, benchmark and package VelmorTool
-# (umockdev emulates controllers for the libusb backend's tests; dpkg-dev and file
-# serve cpack, lintian checks the package).
+# Installs the Debian packages needed to build, test, fuzz, benchmark and package
+# VelmorTool (umockdev emulates controllers for the libusb backend's tests; dpkg-dev
+# and file serve cpack, lintian checks the package; clang and its runtime libraries
+# build the libFuzzer harnesses).
 # Safe to run again: packages already present are left alone. Needs root (or sudo).
 set -euo pipefail
 
@@ -14,6 +15,7 @@ packages=(
   umockdev libumockdev-dev
   dpkg-dev file lintian
   fonts-wqy-microhei xauth xvfb
+  clang libclang-rt-dev
 )
 
 missing=()

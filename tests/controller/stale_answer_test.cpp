@@ -21,7 +21,7 @@ TEST(StaleAnswer, AReadAfterALostAnswerNeverReturnsTheOldValues) {
     ASSERT_TRUE(rig.op.WriteRegs(0x6000, before.data(), 4));
 
     // The command goes out; all three tries of its answer fail, and the device keeps it.
-    rig.Faults().failTransfers = 3;
+    rig.driver.Fail(kBulkInAddress, 3);
     rig.driver.ClearTransfers();
     EXPECT_FALSE(rig.op.ReadRegs(0x6000, out.data(), 4));
     EXPECT_EQ(rig.driver.Transfers(kBulkInAddress).size(), 3u);
@@ -41,10 +41,10 @@ TEST(StaleAnswer, AReadAfterALostAnswerNeverReturnsTheOldValues) {
 TEST(StaleAnswer, ADeviceThatCannotBeAskedFailsTheReadWithoutACommand) {
     SimRig rig;
     std::array<std::uint8_t, 2> out{};
-    rig.Faults().failTransfers = 3;
+    rig.driver.Fail(kBulkInAddress, 3);
     EXPECT_FALSE(rig.op.ReadRegs(0x6000, out.data(), 2));  // answer lost
 
-    rig.Faults().failTransfers = 3;  // the three tries to take it in fail as well
+    rig.driver.Fail(kBulkInAddress, 3);  // the three tries to take it in fail as well
     rig.driver.ClearTransfers();
     EXPECT_FALSE(rig.op.ReadRegs(0x6000, out.data(), 2));
     EXPECT_TRUE(rig.driver.Transfers(kBulkOutAddress).empty()) << "a command was sent";

@@ -290,8 +290,8 @@ class FaultSoak {
             w.End();
             if (!result.Success()) continue;
             ++verified_;
-            const auto held = device_.Controller().ReadFlash(config::kImageFlashAddress,
-                                                              config::kImageSize);
+            const auto held =
+                device_.Controller().ReadFlash(config::kImageFlashAddress, config::kImageSize);
             if (std::equal(held.begin(), held.end(), image.begin())) continue;
             // A flash whose reads lie can hand back exactly the image it failed to keep
             // (a stale read of the previous round's good write): no read-back can tell.
@@ -308,7 +308,8 @@ class FaultSoak {
     void AfterTheStorm() {
         std::array<std::uint8_t, kStatusCount> out{};
         EXPECT_TRUE(op_.ReadRegs(kStatusBlock, out.data(), kStatusCount)) << "seed " << seed_;
-        for (int i = 0; i < kStatusCount; ++i) ASSERT_EQ(out[i], StatusValue(i)) << "seed " << seed_;
+        for (int i = 0; i < kStatusCount; ++i)
+            ASSERT_EQ(out[i], StatusValue(i)) << "seed " << seed_;
 
         std::vector<std::uint8_t> data(kTrafficMax);
         std::vector<std::uint8_t> back(kTrafficMax);

@@ -97,7 +97,7 @@ const std::vector<FileKind>& Kinds() {
                      CCmdsMag::DefaultDocumentPath(op.programFolder));
              }
              return CCmdsMag(op, ops).SetStoredPath("/media/printer/chosen.cfg",
-                                                     CCmdsMag::PathKind::Configuration);
+                                                    CCmdsMag::PathKind::Configuration);
          }},
         {"CleaningFile", "clean.cfg",
          [](const std::string& folder, int variant, ini::FileOps& ops) {
@@ -225,11 +225,10 @@ std::vector<SaveCase> AllCases() {
     return cases;
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, SafeSave, ::testing::ValuesIn(AllCases()),
-                         [](const auto& info) {
-                             return std::string(Kinds()[info.param.kind].name) +
-                                    (info.param.withPrevious ? "OverAPreviousFile" : "FirstSave");
-                         });
+INSTANTIATE_TEST_SUITE_P(Files, SafeSave, ::testing::ValuesIn(AllCases()), [](const auto& info) {
+    return std::string(Kinds()[info.param.kind].name) +
+           (info.param.withPrevious ? "OverAPreviousFile" : "FirstSave");
+});
 
 // The simulator's state reaches the device before it replaces the old file: the flush
 // comes before the rename, and a failed flush leaves the old state in place.
