@@ -255,6 +255,19 @@ def start_image_seeds():
     }
 
 
+def command_text_seeds():
+    def seed(address, reg_name, data):
+        return chunk(address) + chunk(reg_name) + chunk(data)
+
+    return {
+        "prefixed": seed(b"0x4009", b"MB_CTRL", b"0x1234"),
+        "plain": seed(b"40d0", b"FLASH[7:0]", b"a5"),
+        "odd_digits": seed(b"X4100", b"HB", b"123"),
+        "wrapping": seed(b"ffff", b"R", b"0102030405"),
+        "junk": seed(b"4g0z", b"\xb5\xe7", b"0xzz9"),
+    }
+
+
 def main():
     corpus("ini_text", ini_seeds())
     corpus("profile_access", profile_seeds())
@@ -266,6 +279,7 @@ def main():
     corpus("panel_replies", panel_seeds())
     corpus("sim_state", sim_state_seeds())
     corpus("start_image", start_image_seeds())
+    corpus("command_texts", command_text_seeds())
     for name in os.listdir(os.path.join(HERE, "corpus")):
         os.makedirs(os.path.join(HERE, "regression", name), exist_ok=True)
         keep = os.path.join(HERE, "regression", name, ".gitkeep")

@@ -205,20 +205,20 @@ void CPrtConfigDlg::OnLoadFile() {
 
 void CPrtConfigDlg::SaveTo(const std::string& file, bool withFlashSel) {
     op_.saveDone = 0;
+    // The printer keys go into the file with the document, in the one replacement of
+    // the file: a save that fails part-way leaves the previous file whole, never a new
+    // document without its keys nor the old document with new keys.
+    CCmdsMag::PrinterKeys keys{params_.jetType, params_.dpiCode, std::nullopt};
+    if (withFlashSel) keys.flashSel = static_cast<int>(params_.flashSel);
     RunBehindProgress(ui::ProgressMessage(ui::ProgressKind::Saving, op_.language),
-                      ui::CMessageDown::kWatchSaveDone, kSaveTicks, false, [this, &file] {
-                          if (CCmdsMag(op_).SaveConfigDocument(file)) op_.saveDone = 1;
+                      ui::CMessageDown::kWatchSaveDone, kSaveTicks, false, [this, &file, &keys] {
+                          if (CCmdsMag(op_).SaveConfigDocument(file, keys)) op_.saveDone = 1;
                       });
     if (op_.saveDone != 0) {
         ShowSuccess(kSaveCompleteText);
     } else {
         ShowFailure(kSaveFailText);
     }
-    // The printer keys go into the file whether or not the document was saved.
-    CCmdsMag store(op_);
-    store.WriteJetType(file, params_.jetType);
-    store.WriteDpiType(file, params_.dpiCode);
-    if (withFlashSel) store.WriteFlashSel(file, static_cast<int>(params_.flashSel));
 }
 
 void CPrtConfigDlg::OnSaveAs() {
