@@ -5,6 +5,7 @@
 // loads back with the same commands, motion entries and motor settings, and the save
 // with its printer keys differs from the plain save only by the keys at its end.
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -33,9 +34,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     controller::CMainOperation first;
     CCmdsMag(first, ops).LoadConfigDocument(folder + "doc.cfg");
-    const std::size_t limit = std::max<std::size_t>(CCmdsMag::kMaxEntries, size + 1);
-    FUZZ_CHECK(first.cmdList.size() <= limit);
-    FUZZ_CHECK(first.motionList.size() <= limit && first.testMotionList.size() <= limit);
+    // A list holds at most what the document states up to the plain limit plus what it
+    // holds (every entry takes some of its bytes), and never more than its ceiling.
+    const std::size_t held = CCmdsMag::kMaxEntries + size;
+    FUZZ_CHECK(first.cmdList.size() <= std::min<std::size_t>(held, CCmdsMag::kMaxListEntries));
+    for (const auto* list : {&first.motionList, &first.testMotionList})
+        FUZZ_CHECK(list->size() <= std::min<std::size_t>(held, CCmdsMag::kMaxMotionEntries));
     FUZZ_CHECK(!first.cmdNames.empty() && !first.allCmdNames.empty());
 
     FUZZ_CHECK(CCmdsMag(first, ops).SaveConfigDocument(folder + "saved.cfg"));

@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t s = 0; s < ini.Lines().SectionCount() && s < 64; ++s) {
         const std::string name(
             ini::IniLines::SectionName(ini.Lines().Header(s), ini::IniRules::Exact));
-        for (const std::string& line : ini.Lines().Body(s)) {
+        for (const std::string_view line : ini.Lines().Body(s)) {
             if (const auto key = ini::IniLines::EntryKey(line, ini::IniRules::Exact)) {
                 ini.ReadString(name, std::string(*key), "");
                 ini.ReadInt(name, std::string(*key), 5);

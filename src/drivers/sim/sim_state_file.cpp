@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <iterator>
+#include <system_error>
 
 #include "ini/text_file_writer.h"
 #include "usb/xfer_request.h"
@@ -76,10 +79,18 @@ std::optional<SimState> SimStateFile::Decode(std::span<const std::uint8_t> bytes
     return state;
 }
 
-std::optional<SimState> SimStateFile::Load(const std::string& path, ini::FileOps& ops) {
-    std::string bytes;
-    if (!ops.ReadAll(path, bytes) || bytes.size() > kMaxFileSize) return std::nullopt;
-    return Decode({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+std::optional<SimState> SimStateFile::Load(const std::string& path) {
+    // Read here rather than through the INI files' reader: a whole flash makes a state
+    // file larger than any document it would accept.
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec || size > kMaxFileSize) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (in.gcount() != static_cast<std::streamsize>(bytes.size())) return std::nullopt;
+    return Decode(bytes);
 }
 
 bool SimStateFile::Save(const std::string& path, const SimState& state, ini::FileOps& ops) {

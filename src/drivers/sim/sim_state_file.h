@@ -39,8 +39,7 @@ class SimStateFile {
     static std::optional<SimState> Decode(std::span<const std::uint8_t> bytes);
 
     // Empty when the file is missing, unreadable or refused.
-    static std::optional<SimState> Load(const std::string& path,
-                                        ini::FileOps& ops = ini::DefaultFileOps());
+    static std::optional<SimState> Load(const std::string& path);
     // Writes a temporary file beside `path`, flushes it to the device and renames
     // it over `path`, so a reader (or the next run after a power cut) sees the old
     // state or the new one, never a half-written file. On failure the old file
