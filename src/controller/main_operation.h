@@ -125,15 +125,9 @@ class CMainOperation {
 
     // ---- shared state ----
     // The board type is chosen on the GUI thread while flash workers read it for
-    // every chunk, so both sides go through atomic access.
-    std::uint8_t BoardType() const {
-        // atomic_ref of a const object arrives only in later C++; the load writes nothing.
-        return std::atomic_ref<std::uint8_t>(const_cast<std::uint8_t&>(motorSettings.BoardType))
-            .load();
-    }
-    void SetBoardType(std::uint8_t type) {
-        std::atomic_ref<std::uint8_t>(motorSettings.BoardType).store(type);
-    }
+    // every chunk; the field itself is atomic.
+    std::uint8_t BoardType() const { return motorSettings.BoardType; }
+    void SetBoardType(std::uint8_t type) { motorSettings.BoardType = type; }
 
     std::atomic<std::uint8_t> deviceOpened{0};
     std::atomic<std::uint32_t> connected{0};

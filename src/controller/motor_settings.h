@@ -5,11 +5,13 @@
 
 #include <cstdint>
 
+#include "controller/shared_field.h"
+
 namespace velmor::controller {
 
 struct MotorSettings {
-    std::uint32_t Y0Selected = 1;
-    std::uint32_t Y1Selected = 1;
+    SharedField<std::uint32_t> Y0Selected = 1;
+    SharedField<std::uint32_t> Y1Selected = 1;
     std::uint32_t XMoto_LimtEable = 1;
     std::uint32_t YMoto0_LimtEable = 1;
     std::uint32_t YMoto1_LimtEable = 1;
@@ -31,7 +33,7 @@ struct MotorSettings {
     std::uint8_t Z0Board = 0;
     std::uint8_t Z1LimtPol = 0;
     std::uint8_t Z1DirPol = 0;
-    std::uint8_t BoardType = 1;  // 0 "Mainboard", 1 "DoubleFiber", 2 "FourFiber"
+    SharedField<std::uint8_t> BoardType = 1;  // 0 "Mainboard", 1 "DoubleFiber", 2 "FourFiber"
     std::uint32_t Moto0_LimtEable = 1;
     std::uint8_t Moto0DirPol = 0;
     std::uint8_t Moto0LimtPol = 0;

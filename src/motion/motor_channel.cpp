@@ -1,7 +1,5 @@
 #include "motion/motor_channel.h"
 
-#include <atomic>
-
 namespace velmor::motion {
 
 namespace {
@@ -139,15 +137,6 @@ void SetChannelField(MotorSettings& settings, Channel channel, ChannelField fiel
             settings.*m.limitPolarity2 = byte;
             return;
     }
-}
-
-std::uint32_t LoadSelection(const std::uint32_t& field) {
-    // atomic_ref of a const object arrives only in later C++; the load writes nothing.
-    return std::atomic_ref<std::uint32_t>(const_cast<std::uint32_t&>(field)).load();
-}
-
-void StoreSelection(std::uint32_t& field, std::uint32_t value) {
-    std::atomic_ref<std::uint32_t>(field).store(value);
 }
 
 }  // namespace velmor::motion

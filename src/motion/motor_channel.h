@@ -54,9 +54,4 @@ std::uint32_t ChannelFieldValue(const controller::MotorSettings& settings, Chann
 void SetChannelField(controller::MotorSettings& settings, Channel channel, ChannelField field,
                      std::uint32_t value);
 
-// Y0Selected and Y1Selected are also written by a status thread's Y reset, so
-// they are read and written atomically.
-std::uint32_t LoadSelection(const std::uint32_t& field);
-void StoreSelection(std::uint32_t& field, std::uint32_t value);
-
 }  // namespace velmor::motion

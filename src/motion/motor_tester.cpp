@@ -82,12 +82,11 @@ std::string MotorTester::StatusText() const {
 }
 
 MotorSettings MotorTester::SettingsSnapshot() const {
-    // Field by field from what the pages' settings own, so the selection the
-    // status thread may be writing is only read atomically.
+    // Field by field from what the pages' settings own.
     MotorSettings s;
     ApplyPageSettings(op_.motorSettings, s);
-    s.Y0Selected = LoadSelection(op_.motorSettings.Y0Selected);
-    s.Y1Selected = LoadSelection(op_.motorSettings.Y1Selected);
+    s.Y0Selected = op_.motorSettings.Y0Selected;
+    s.Y1Selected = op_.motorSettings.Y1Selected;
     s.Multiply = op_.motorSettings.Multiply;
     s.BoardType = op_.BoardType();
     return s;
@@ -256,8 +255,8 @@ void MotorTester::YReset() {
         inputs_.y0Ticked = true;
         inputs_.y1Ticked = true;
     }
-    StoreSelection(op_.motorSettings.Y0Selected, 1);
-    StoreSelection(op_.motorSettings.Y1Selected, 1);
+    op_.motorSettings.Y0Selected = 1;
+    op_.motorSettings.Y1Selected = 1;
     Notify(Change::kYReset);
 }
 

@@ -185,8 +185,8 @@ void MovementPage::ShowSettingsFromController() {
     }
     ShowBoard(z0Board, s.Z0Board);
     gearRatio.text = GearText(s.Z0Gear);
-    y0.checked = LoadSelection(s.Y0Selected) != 0;
-    y1.checked = LoadSelection(s.Y1Selected) != 0;
+    y0.checked = s.Y0Selected != 0;
+    y1.checked = s.Y1Selected != 0;
     Settings(Channel::kY0).Enable(y0.checked);
     Settings(Channel::kY1).Enable(y1.checked);
     y0.enabled = testMode.checked;
@@ -204,8 +204,8 @@ void MovementPage::ApplySettings() { ApplySettingsTo(op_.motorSettings); }
 MotorSettings MovementPage::PageSettings() const {
     MotorSettings s;
     ApplyPageSettings(op_.motorSettings, s);
-    s.Y0Selected = LoadSelection(op_.motorSettings.Y0Selected);
-    s.Y1Selected = LoadSelection(op_.motorSettings.Y1Selected);
+    s.Y0Selected = op_.motorSettings.Y0Selected;
+    s.Y1Selected = op_.motorSettings.Y1Selected;
     s.Multiply = op_.motorSettings.Multiply;
     s.BoardType = op_.BoardType();
     ApplySettingsTo(s);
@@ -258,8 +258,7 @@ void MovementPage::OnXdcCheck() {
 
 void MovementPage::SetFeed(int which, bool on) {
     (which == 0 ? y0 : y1).checked = on;
-    StoreSelection(which == 0 ? op_.motorSettings.Y0Selected : op_.motorSettings.Y1Selected,
-                   on ? 1 : 0);
+    (which == 0 ? op_.motorSettings.Y0Selected : op_.motorSettings.Y1Selected) = on ? 1 : 0;
     Settings(which == 0 ? Channel::kY0 : Channel::kY1).Enable(on);
 }
 

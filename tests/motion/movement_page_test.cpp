@@ -338,7 +338,7 @@ TEST(MovementPage, FirstConnectionYResetReachesTheBoxesThroughTheStatusThread) {
     p.rig.op.motorSettings.Y1Selected = 0;
     p.rig.op.firstConnection = 0;
     ASSERT_TRUE(WaitUntil([&] { return p.rig.op.firstConnection.load() == 1; }));
-    ASSERT_TRUE(WaitUntil([&] { return LoadSelection(p.rig.op.motorSettings.Y1Selected) == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return p.rig.op.motorSettings.Y1Selected == 1; }));
     EXPECT_FALSE(page.y1.checked);  // fields change on the page's own thread only
     page.TakeThreadUpdates();
     EXPECT_TRUE(page.y1.checked);

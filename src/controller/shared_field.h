@@ -1,0 +1,36 @@
+#pragma once
+// A setting that one thread writes while another reads it: the board type is
+// chosen on the GUI thread while flash workers and the status threads read it, and
+// a status thread's Y reset writes the Y selections the page reads. Every access is
+// atomic, copies of the whole settings included, so a plain write never meets
+// another thread's read. Reads and writes look like those of the plain value.
+
+#include <atomic>
+
+namespace velmor::controller {
+
+template <class T>
+class SharedField {
+  public:
+    using value_type = T;
+
+    constexpr SharedField(T value = T{}) noexcept : value_(value) {}
+    SharedField(const SharedField& other) noexcept : value_(other.Load()) {}
+    SharedField& operator=(const SharedField& other) noexcept {
+        Store(other.Load());
+        return *this;
+    }
+    SharedField& operator=(T value) noexcept {
+        Store(value);
+        return *this;
+    }
+
+    operator T() const noexcept { return Load(); }
+    T Load() const noexcept { return value_.load(); }
+    void Store(T value) noexcept { value_.store(value); }
+
+  private:
+    std::atomic<T> value_;
+};
+
+}  // namespace velmor::controller
