@@ -133,6 +133,8 @@ void ShowLayout(ConfigPageFields& fields, Layout layout) {
     const bool fiber = layout == Layout::Fiber;
     ForEachColumnChoice(fields.secondColumn,
                         [fiber](ui::ChoiceField& field, ValueList) { field.visible = fiber; });
+    fields.mainColumnTitle.visible = fiber;
+    fields.secondColumnTitle.visible = fiber;
 }
 
 void ApplyHeadTypeRule(ConfigPageFields& fields) {

@@ -53,6 +53,9 @@ struct ConfigPageFields {
 
     HeadColumnFields mainColumn;    // 主喷车板
     HeadColumnFields secondColumn;  // 副喷车板, fibre layout only
+    // The column titles, which only mean something while there are two columns.
+    ui::TextField mainColumnTitle{"主喷车板"};
+    ui::TextField secondColumnTitle{"副喷车板"};
 
     // Hidden controls without a parameter. The drop-size lists follow the
     // head-type rule; "Mem-Size" is always disabled.

@@ -152,16 +152,8 @@ QWidget* PrtConfigView::BuildMainBoardGroup() {
 QWidget* PrtConfigView::BuildHeadBoardGroup() {
     config::ConfigPageFields& c = model_.controls;
     auto* grid = new QGridLayout;
-    auto* mainTitle = new QLabel(tr("主喷车板"));
-    auto* secondTitle = new QLabel(tr("副喷车板"));
-    grid->addWidget(mainTitle, 0, 1);
-    grid->addWidget(secondTitle, 0, 2);
-    // The column titles only mean something while there are two columns.
-    fields_.OnRefresh([this, mainTitle, secondTitle] {
-        const bool fiber = model_.ShownLayout() == config::Layout::Fiber;
-        mainTitle->setVisible(fiber);
-        secondTitle->setVisible(fiber);
-    });
+    grid->addWidget(fields_.CaptionLabel(c.mainColumnTitle, "mainColumnTitle"), 0, 1);
+    grid->addWidget(fields_.CaptionLabel(c.secondColumnTitle, "secondColumnTitle"), 0, 2);
 
     int row = 1;
     const auto addRow = [&](const char* caption, ui::ChoiceField& main, ui::ChoiceField& second,

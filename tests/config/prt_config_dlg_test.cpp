@@ -154,6 +154,7 @@ TEST_F(PrtConfigDlgTest, LayoutFollowsTheBoardTypeOnTheLayoutMessage) {
         EXPECT_EQ(f.motoYDir.visible, !fiber);
         EXPECT_EQ(f.doubleYSel.visible, fiber);
         EXPECT_EQ(f.secondColumn.inkPol[7].visible, fiber);
+        EXPECT_EQ(f.secondColumnTitle.visible, fiber);
         EXPECT_TRUE(f.mainColumn.inkPol[7].visible);
         EXPECT_FALSE(f.memSize.visible);
         EXPECT_FALSE(f.drop10.visible);

@@ -780,6 +780,9 @@
         <source>喷车板</source>
         <translation>Head board</translation>
     </message>
+</context>
+<context>
+    <name>CPrtConfigDlg</name>
     <message>
         <source>主喷车板</source>
         <translation>Main carriage</translation>
@@ -788,9 +791,6 @@
         <source>副喷车板</source>
         <translation>Second carriage</translation>
     </message>
-</context>
-<context>
-    <name>CPrtConfigDlg</name>
     <message>
         <source>开闪喷</source>
         <translation>Flash spit</translation>
