@@ -16,18 +16,6 @@ using controller::MotorListInfo;
 using controller::MotorSettings;
 using controller::SharedField;
 
-// The plain value type of a motor setting's field.
-template <class T>
-struct PlainValue {
-    using type = T;
-};
-template <class T>
-struct PlainValue<SharedField<T>> {
-    using type = T;
-};
-template <class T>
-using ValueType = typename PlainValue<T>::type;
-
 // One motor setting of [MotorState]: its key, its field and the value a missing key gives.
 struct MotorSetting {
     const char* key;
@@ -96,7 +84,7 @@ int Get(const MotorSettings& s, const MotorSetting& m) {
 void Set(MotorSettings& s, const MotorSetting& m, int value) {
     std::visit(
         [&s, value](auto field) {
-            using T = ValueType<std::remove_reference_t<decltype(s.*field)>>;
+            using T = controller::PlainValue<std::remove_reference_t<decltype(s.*field)>>;
             s.*field = static_cast<T>(static_cast<std::uint32_t>(value));
         },
         m.field);

@@ -33,4 +33,20 @@ class SharedField {
     std::atomic<T> value_;
 };
 
+namespace detail {
+template <class T>
+struct PlainValueOf {
+    using type = T;
+};
+template <class T>
+struct PlainValueOf<SharedField<T>> {
+    using type = T;
+};
+}  // namespace detail
+
+// The value type of a field that may or may not be shared, for code that handles
+// plain and shared settings alike.
+template <class T>
+using PlainValue = typename detail::PlainValueOf<T>::type;
+
 }  // namespace velmor::controller
