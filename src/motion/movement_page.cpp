@@ -156,6 +156,11 @@ void MovementPage::ClosePage() {
 
 void MovementPage::StopStatusThread() { tester_.StopStatusThread(); }
 
+void MovementPage::ShowLists(int list) {
+    ShowSettingsFromController();
+    RefreshList(list);
+}
+
 void MovementPage::RefreshFromController() {
     TakeThreadUpdates();
     ShowSettingsFromController();
@@ -196,7 +201,8 @@ void MovementPage::ShowSettingsFromController() {
 void MovementPage::ApplySettingsTo(MotorSettings& target) const {
     for (const SettingsGroup& group : settings) group.Apply(target);
     ApplyBoard(z0Board, target);
-    target.Z0Gear = GearFromText(gearRatio.text);
+    // The ratio text the controller's gear shows stands for that gear.
+    if (gearRatio.text != GearText(target.Z0Gear)) target.Z0Gear = GearFromText(gearRatio.text);
 }
 
 void MovementPage::ApplySettings() { ApplySettingsTo(op_.motorSettings); }
@@ -322,6 +328,9 @@ void MovementPage::RefreshList(int list) {
 }
 
 void MovementPage::CommitList(int list) {
+    // A number typed into an open cell edit is what the user sees in the cell: it
+    // is written there first, as the edit losing the focus would.
+    if (cellEditor.Shows(list, ListCellEditor::Kind::kNumber)) cellEditor.OnNumberKillFocus();
     ApplySettings();
     CommittedSteps committed = StepsFromRows(ViewRows(list));
     StoredList(list) = std::move(committed.steps);

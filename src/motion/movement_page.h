@@ -82,7 +82,9 @@ class MovementPage : public ui::PageModel, public ui::TabPage, public ui::Moveme
     // ---- TabPage, hooks ----
     void OnInitDialog() override;
     void ClosePage() override;  // ends the status thread and a running move
-    void ShowLists(int list) override { RefreshList(list); }
+    // The page is shown: its settings controls and the list show what the
+    // controller object holds now (a document may have been loaded meanwhile).
+    void ShowLists(int list) override;
     void TakeLists(int list) override { CommitList(list); }
     void StopStatusThread() override;
     void RefreshFromController() override;

@@ -19,12 +19,15 @@ void Fill(ui::ChoiceField& field, std::string_view first, std::string_view secon
 
 void Show(ui::ChoiceField& field, std::uint32_t value) { field.selected = value != 0 ? 1 : 0; }
 
-// Writes 0 or 1 for the two choices; any other text leaves the setting alone.
+// Writes 0 or 1 when the choice differs from what the setting shows, so a
+// setting the user did not change keeps its value (a file's 2 shows as the second
+// choice and stays 2); any other text leaves the setting alone.
 void Apply(const ui::ChoiceField& field, std::string_view zero, std::string_view one,
            MotorSettings& settings, Channel channel, ChannelField which) {
     const std::string text = field.SelectedText();
-    if (text == zero) SetChannelField(settings, channel, which, 0);
-    if (text == one) SetChannelField(settings, channel, which, 1);
+    const bool on = ChannelFieldValue(settings, channel, which) != 0;
+    if (text == zero && on) SetChannelField(settings, channel, which, 0);
+    if (text == one && !on) SetChannelField(settings, channel, which, 1);
 }
 
 bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
@@ -74,9 +77,10 @@ void ShowBoard(ui::ChoiceField& board, std::uint8_t z0Board) {
 }
 
 void ApplyBoard(const ui::ChoiceField& board, MotorSettings& settings) {
+    // As for the combos: only a choice that differs from what the board shows is written.
     const std::string text = board.SelectedText();
-    if (text == kBoardMain) settings.Z0Board = 0;
-    if (text == kBoardHead) settings.Z0Board = 1;
+    if (text == kBoardMain && settings.Z0Board == 1) settings.Z0Board = 0;
+    if (text == kBoardHead && settings.Z0Board != 1) settings.Z0Board = 1;
 }
 
 std::uint32_t GearFromText(std::string_view text) {

@@ -2,7 +2,8 @@
 // The settings controls of the movement pages: per motor channel the
 // direction polarity, one or two limit polarities and the limit enable, and the
 // Z gear ratio text. Combos show the controller object's settings and write
-// them back; a text that matches neither choice leaves its setting as it is.
+// back what the user changed; a choice that is what the setting shows, or a text
+// that matches neither choice, leaves its setting as it is.
 
 #include <cstdint>
 #include <string>
@@ -34,7 +35,7 @@ struct SettingsGroup {
     void Setup(Channel ofChannel, bool withTwoLimits);
     // Selects what `settings` holds (non-zero: the second item).
     void Show(const controller::MotorSettings& settings);
-    // Writes the selections into `settings`.
+    // Writes the selections that differ from what `settings` shows into it.
     void Apply(controller::MotorSettings& settings) const;
     void Enable(bool on);
 };

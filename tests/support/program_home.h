@@ -12,13 +12,22 @@
 
 namespace velmor::testing {
 
-// Makes `programFolder` hold a FirstConfig.cfg of `boardType`.
-inline void WriteFirstConfig(const std::string& programFolder, std::uint8_t boardType) {
+// Makes `programFolder` hold the document `name` in its record folder with the motor
+// settings `settings` (and their board type).
+inline void WriteRecordDocument(const std::string& programFolder, const std::string& name,
+                                const controller::MotorSettings& settings) {
     controller::CMainOperation first;
-    first.SetBoardType(boardType);
+    first.motorSettings = settings;
     const std::string record = commands::CCmdsMag::RecordFolder(programFolder);
     std::filesystem::create_directories(record);
-    commands::CCmdsMag(first).SaveConfigDocument(record + "FirstConfig.cfg");
+    commands::CCmdsMag(first).SaveConfigDocument(record + name);
+}
+
+// Makes `programFolder` hold a FirstConfig.cfg of `boardType`.
+inline void WriteFirstConfig(const std::string& programFolder, std::uint8_t boardType) {
+    controller::MotorSettings settings;
+    settings.BoardType = boardType;
+    WriteRecordDocument(programFolder, "FirstConfig.cfg", settings);
 }
 
 }  // namespace velmor::testing
