@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <system_error>
-#include <thread>
 #include <utility>
 
 #include "cleaning/clean_page_texts.h"
@@ -13,6 +12,7 @@
 #include "ui/dialog_service.h"
 #include "ui/message_down.h"
 #include "ui/sleeper.h"
+#include "ui/work_behind_progress.h"
 
 namespace velmor::cleaning {
 
@@ -221,21 +221,6 @@ void CCleanDownloadDlg::OnMotorTypeSelChange(int index) {
     Changed();
 }
 
-// ---- workers behind the progress window ----
-
-void CCleanDownloadDlg::RunBehindProgress(const std::string& message, std::uint8_t flagCode,
-                                          int tickLimit, const std::atomic<std::uint32_t>* ownFlag,
-                                          const std::function<void()>& work) {
-    ui::CMessageDown window(op_);
-    window.Setup(message, flagCode, tickLimit);
-    window.WatchFlag(ownFlag);
-    std::jthread worker(work);
-    dialogs_.RunProgress(window);
-    // The window may close on its tick limit before the worker ends; the result
-    // is read, and the set shown, only once the worker is done with them.
-    worker.join();
-}
-
 // ---- files ----
 
 namespace {
@@ -275,11 +260,13 @@ void CCleanDownloadDlg::OnSaveAs() {
 void CCleanDownloadDlg::SaveTo(const std::string& file) {
     op_.cleanSaveDone = 0;
     bool saved = false;
-    RunBehindProgress(ui::ProgressMessage(ui::ProgressKind::Saving, op_.language),
-                      ui::CMessageDown::kWatchCleanSaveDone, kSaveTicks, nullptr, [&] {
-                          saved = CCmdsMag(op_).SaveCleanParams(file);
-                          op_.cleanSaveDone = 1;
-                      });
+    ui::RunBehindProgress(dialogs_, op_,
+                          {ui::ProgressMessage(ui::ProgressKind::Saving, op_.language),
+                           ui::CMessageDown::kWatchCleanSaveDone, kSaveTicks},
+                          [&] {
+                              saved = CCmdsMag(op_).SaveCleanParams(file);
+                              op_.cleanSaveDone = 1;
+                          });
     // The flag says the worker ended; a file that could not be written is a failure.
     if (op_.cleanSaveDone != 0 && saved) {
         Success(kSaveCompleteText);
@@ -297,10 +284,12 @@ void CCleanDownloadDlg::OnLoadFile() {
     Changed();
 
     op_.loadDone = 0;
-    RunBehindProgress(ui::ProgressMessage(ui::ProgressKind::Loading, op_.language),
-                      ui::CMessageDown::kWatchLoadDone, kLoadTicks, nullptr, [&] {
-                          if (CCmdsMag(op_).LoadCleanParams(*file)) op_.loadDone = 1;
-                      });
+    ui::RunBehindProgress(dialogs_, op_,
+                          {ui::ProgressMessage(ui::ProgressKind::Loading, op_.language),
+                           ui::CMessageDown::kWatchLoadDone, kLoadTicks},
+                          [&] {
+                              if (CCmdsMag(op_).LoadCleanParams(*file)) op_.loadDone = 1;
+                          });
     ParamsToControls();
     if (op_.loadDone != 0) {
         Success(kLoadSucceededText);
@@ -328,15 +317,14 @@ void CCleanDownloadDlg::OnInitSkip() {
 }
 
 void CCleanDownloadDlg::RunPanelWork(const std::function<PanelOutcome(PanelDownload&)>& work) {
-    std::atomic<std::uint32_t> done{0};
-    PanelOutcome outcome;
-    RunBehindProgress(ui::ProgressMessage(ui::ProgressKind::Downloading, op_.language),
-                      ui::CMessageDown::kWatchNone, kPanelTicks, &done, [&] {
-                          PanelDownload download(op_, *sleeper_);
-                          outcome = work(download);
-                          done = 1;
-                      });
-    lastPanel_ = std::move(outcome);
+    lastPanel_ =
+        ui::RunBehindProgress(dialogs_, op_,
+                              {ui::ProgressMessage(ui::ProgressKind::Downloading, op_.language),
+                               ui::CMessageDown::kWatchNone, kPanelTicks, true},
+                              [&] {
+                                  PanelDownload download(op_, *sleeper_);
+                                  return work(download);
+                              });
     dialogs_.ShowMessage(lastPanel_.message, lastPanel_.caption);
 }
 

@@ -116,12 +116,6 @@ class CCleanDownloadDlg : public ui::PageModel, public ui::TabPage {
     void ShowSelections();
 
     void SaveTo(const std::string& file);
-    // Runs `work` on a worker thread while the progress window shows `message`,
-    // and returns once the worker has ended. The window watches `flagCode`, or
-    // `ownFlag` when given.
-    void RunBehindProgress(const std::string& message, std::uint8_t flagCode, int tickLimit,
-                           const std::atomic<std::uint32_t>* ownFlag,
-                           const std::function<void()>& work);
     void RunPanelWork(const std::function<PanelOutcome(PanelDownload&)>& work);
 
     controller::CMainOperation& op_;

@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <optional>
-#include <thread>
 
 #include "commands/cmds_mag.h"
 #include "commands/store_document.h"
@@ -16,6 +15,7 @@
 #include "ui/dialog_service.h"
 #include "ui/message_down.h"
 #include "ui/modal_dialog.h"
+#include "ui/work_behind_progress.h"
 
 namespace velmor::config {
 
@@ -158,27 +158,6 @@ void CPrtConfigDlg::OnClearLog() {
     Changed();
 }
 
-// ---- workers behind the progress window ----
-
-void CPrtConfigDlg::RunBehindProgress(const std::string& message, std::uint8_t flagCode,
-                                      int tickLimit, bool watchWorker,
-                                      const std::function<void()>& work) {
-    std::atomic<std::uint32_t> ended{0};
-    std::jthread worker([&] {
-        work();
-        ended = 1;
-    });
-    do {
-        ui::CMessageDown window(op_);
-        window.Setup(message, flagCode, tickLimit);
-        if (watchWorker) window.WatchFlag(&ended);
-        dialogs_.RunProgress(window);
-        // A window that closed on its tick limit (or early, by the user) while the
-        // worker still runs opens again: nothing is reported before the work ended.
-    } while (ended.load() == 0);
-    worker.join();
-}
-
 // ---- files ----
 
 void CPrtConfigDlg::OnLoadFile() {
@@ -188,10 +167,12 @@ void CPrtConfigDlg::OnLoadFile() {
     path.text = *file;
     params_ = ReadPrinterKeys(*file, params_);
     op_.loadDone = 0;
-    RunBehindProgress(ui::ProgressMessage(ui::ProgressKind::Loading, op_.language),
-                      ui::CMessageDown::kWatchLoadDone, kLoadTicks, false, [this, &file] {
-                          if (CCmdsMag(op_).LoadConfigDocument(*file)) op_.loadDone = 1;
-                      });
+    ui::RunBehindProgress(dialogs_, op_,
+                          {ui::ProgressMessage(ui::ProgressKind::Loading, op_.language),
+                           ui::CMessageDown::kWatchLoadDone, kLoadTicks},
+                          [this, &file] {
+                              if (CCmdsMag(op_).LoadConfigDocument(*file)) op_.loadDone = 1;
+                          });
     Refresh();
     TakeFromList();
     Decode();
@@ -210,10 +191,12 @@ void CPrtConfigDlg::SaveTo(const std::string& file, bool withFlashSel) {
     // document without its keys nor the old document with new keys.
     CCmdsMag::PrinterKeys keys{params_.jetType, params_.dpiCode, std::nullopt};
     if (withFlashSel) keys.flashSel = static_cast<int>(params_.flashSel);
-    RunBehindProgress(ui::ProgressMessage(ui::ProgressKind::Saving, op_.language),
-                      ui::CMessageDown::kWatchSaveDone, kSaveTicks, false, [this, &file, &keys] {
-                          if (CCmdsMag(op_).SaveConfigDocument(file, keys)) op_.saveDone = 1;
-                      });
+    ui::RunBehindProgress(dialogs_, op_,
+                          {ui::ProgressMessage(ui::ProgressKind::Saving, op_.language),
+                           ui::CMessageDown::kWatchSaveDone, kSaveTicks},
+                          [this, &file, &keys] {
+                              if (CCmdsMag(op_).SaveConfigDocument(file, keys)) op_.saveDone = 1;
+                          });
     if (op_.saveDone != 0) {
         ShowSuccess(kSaveCompleteText);
     } else {
@@ -281,12 +264,12 @@ void CPrtConfigDlg::OnDownFirm() {
         return;
     }
 
-    DownloadResult result;
     transferring_ = true;
-    RunBehindProgress(ui::ProgressMessage(ui::ProgressKind::Downloading, op_.language),
-                      ui::CMessageDown::kWatchNone, kTransferTicks, true, [&] {
-                          result = download_.Download(prepared.build.image, prepared.build.records);
-                      });
+    const DownloadResult result = ui::RunBehindProgress(
+        dialogs_, op_,
+        {ui::ProgressMessage(ui::ProgressKind::Downloading, op_.language),
+         ui::CMessageDown::kWatchNone, kTransferTicks, true},
+        [&] { return download_.Download(prepared.build.image, prepared.build.records); });
     transferring_ = false;
     log_.Append(result.log);
     Changed();
@@ -299,11 +282,12 @@ void CPrtConfigDlg::OnReadParams() {
         ShowFailure(kDisconnectedText);
         return;
     }
-    ReadBackResult result;
     transferring_ = true;
-    RunBehindProgress(ui::ProgressMessage(ui::ProgressKind::Loading, op_.language),
-                      ui::CMessageDown::kWatchNone, kTransferTicks, true,
-                      [&] { result = download_.ReadBack(); });
+    const ReadBackResult result =
+        ui::RunBehindProgress(dialogs_, op_,
+                              {ui::ProgressMessage(ui::ProgressKind::Loading, op_.language),
+                               ui::CMessageDown::kWatchNone, kTransferTicks, true},
+                              [&] { return download_.ReadBack(); });
     transferring_ = false;
     Changed();
     const UserMessage message = ReadBackMessage(result, op_.language);

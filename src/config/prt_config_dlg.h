@@ -124,11 +124,6 @@ class CPrtConfigDlg : public ui::PageModel, public ui::TabPage, public ui::Confi
     void ApplyFlashFrequencyRule();
     void RefreshMovementPage();
     void SaveTo(const std::string& file, bool withFlashSel);
-    // Runs `work` on a worker while the progress window shows `message`; the window
-    // watches `flagCode` (or `ownFlag`) and is shown again while the worker still
-    // runs after it closed. Returns once the worker has ended.
-    void RunBehindProgress(const std::string& message, std::uint8_t flagCode, int tickLimit,
-                           bool watchWorker, const std::function<void()>& work);
 
     controller::CMainOperation& op_;
     ui::DialogService& dialogs_;

@@ -169,6 +169,29 @@ TEST_F(CleanDownloadDlgTest, DownloadSendsWhatTheFieldsSay) {
     EXPECT_EQ(dialogs.progress.at(0).message, kBlanks20 + "下载中");
 }
 
+// A panel exchange that outlasts the window's tick limit: the window opens again, and
+// the handler returns only once the worker has ended, with the worker's result.
+TEST_F(CleanDownloadDlgTest, AWorkerPastTheTickLimitKeepsTheWindowShown) {
+    struct ReleasingDialogs : velmor::testing::ScriptedDialogService {
+        velmor::testing::HeldSleeper* held = nullptr;
+        void RunProgress(ui::CMessageDown& dialog) override {
+            if (!progress.empty()) held->Release();  // the window came back: let the worker go
+            ScriptedDialogService::RunProgress(dialog);
+        }
+    } releasing;
+    velmor::testing::HeldSleeper held;
+    releasing.held = &held;
+    CCleanDownloadDlg slow(rig.op, releasing);
+    slow.SetSleeper(held);
+    slow.OnInitDialog();
+
+    slow.OnInitSkip();
+    EXPECT_TRUE(held.Ended());
+    ASSERT_EQ(releasing.progress.size(), 2u);
+    EXPECT_EQ(releasing.progress[0].dots, releasing.progress[0].tickLimit);
+    EXPECT_EQ(releasing.MessageTexts(), Texts{"     初始化成功!"});
+}
+
 TEST_F(CleanDownloadDlgTest, DownloadRefusesBeforeAnyWindowOrFrame) {
     struct Case {
         ui::TextField CleanParamFields::*field;

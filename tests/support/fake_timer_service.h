@@ -3,6 +3,7 @@
 // model asked for (the test delivers ticks by calling the model's OnTimer), and a
 // sleeper that never waits.
 
+#include <chrono>
 #include <condition_variable>
 #include <map>
 #include <mutex>
@@ -54,6 +55,38 @@ class EndlessSleeper : public ui::Sleeper {
         wake.wait(lock, stop, [] { return false; });
         return false;
     }
+};
+
+// A sleeper whose first pause lasts until the test calls Release (or, so that a
+// faulty handler fails its test instead of hanging it, ten seconds): a worker
+// sleeping on it is held for as long as the test wants. Later pauses end at once.
+class HeldSleeper : public ui::Sleeper {
+  public:
+    bool SleepFor(std::chrono::milliseconds /*duration*/, std::stop_token /*stop*/) override {
+        std::unique_lock lock(mutex_);
+        if (!held_) return true;
+        wake_.wait_for(lock, std::chrono::seconds(10), [this] { return released_; });
+        held_ = false;
+        ended_ = true;
+        return true;
+    }
+    void Release() {
+        const std::lock_guard lock(mutex_);
+        released_ = true;
+        wake_.notify_all();
+    }
+    // Whether the held pause is over.
+    bool Ended() {
+        const std::lock_guard lock(mutex_);
+        return ended_;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool held_ = true;
+    bool released_ = false;
+    bool ended_ = false;
 };
 
 }  // namespace velmor::testing
