@@ -1,10 +1,10 @@
 #include "cli/ctl_clean_commands.h"
 
 #include <cstdio>
-#include <fstream>
 
 #include "cleaning/panel_download.h"
 #include "cleaning/panel_packets.h"
+#include "cli/ctl_documents.h"
 #include "cli/ctl_exit_codes.h"
 #include "cli/ctl_output.h"
 #include "cli/ctl_session.h"
@@ -61,11 +61,21 @@ std::string PacketsText(const std::vector<cleaning::PacketReport>& packets) {
 
 }  // namespace
 
+// The cleaning file `file` into `op`: 66 when it cannot be read, 65 when it holds
+// none of a cleaning file's sections (its defaults would be sent as if chosen).
+int CtlCleanCommands::LoadCleaningFile(controller::CMainOperation& op, const std::string& file) {
+    if (const int code = CheckInputFile(output_, file, "cleaning file"); code != kExitOk)
+        return code;
+    commands::CCmdsMag store(op);
+    store.LoadCleanParams(file);
+    if (store.DocumentTooLarge() || !store.HeldKnownSections())
+        return output_.Fail(kExitDataErr, file + " is not a cleaning file");
+    return kExitOk;
+}
+
 int CtlCleanCommands::Frames(const std::string& file) {
-    if (!std::ifstream(file).good())
-        return output_.Fail(kExitNoInput, "cannot read the cleaning file " + file);
     controller::CMainOperation op;
-    commands::CCmdsMag(op).LoadCleanParams(file);
+    if (const int code = LoadCleaningFile(op, file); code != kExitOk) return code;
     const cleaning::PanelFrames frames =
         cleaning::BuildPanelFrames(op.cleanParams, op.xResolution, true);
     if (!frames.Ok()) return output_.Fail(kExitDataErr, frames.error);
@@ -79,11 +89,12 @@ int CtlCleanCommands::Frames(const std::string& file) {
 }
 
 int CtlCleanCommands::Download(const std::string& file) {
-    if (!std::ifstream(file).good())
-        return output_.Fail(kExitNoInput, "cannot read the cleaning file " + file);
+    // Read and checked before the controller is reached.
+    controller::CMainOperation loaded;
+    if (const int code = LoadCleaningFile(loaded, file); code != kExitOk) return code;
     controller::CMainOperation* op = nullptr;
     if (const int code = session_.Connect(op); code != kExitOk) return code;
-    commands::CCmdsMag(*op).LoadCleanParams(file);
+    op->cleanParams = loaded.cleanParams;
     // The frames are checked first: a file that does not validate is bad data,
     // whatever the panel would say.
     if (const auto frames = cleaning::BuildPanelFrames(op->cleanParams, op->xResolution, true);

@@ -4,6 +4,10 @@
 
 #include <string>
 
+namespace velmor::controller {
+class CMainOperation;
+}
+
 namespace velmor::cli {
 
 class CtlOutput;
@@ -14,7 +18,8 @@ class CtlCleanCommands {
     CtlCleanCommands(CtlSession& session, CtlOutput& output) : session_(session), output_(output) {}
 
     // The frames "下载参数" would send for the cleaning file, check bytes filled
-    // in; 65 with the validation message when the file's values do not validate.
+    // in; 65 with the validation message when the file's values do not validate,
+    // or when the file is no cleaning file; 66 when it cannot be read.
     int Frames(const std::string& file);
     // Sends them to the controller and reports each packet; 1 when the panel did
     // not take one.
@@ -22,6 +27,8 @@ class CtlCleanCommands {
     int InitSkip();
 
   private:
+    int LoadCleaningFile(controller::CMainOperation& op, const std::string& file);
+
     CtlSession& session_;
     CtlOutput& output_;
 };

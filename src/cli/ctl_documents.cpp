@@ -1,7 +1,9 @@
 #include "cli/ctl_documents.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
 #include "cli/ctl_exit_codes.h"
 #include "cli/ctl_output.h"
@@ -10,15 +12,26 @@
 
 namespace velmor::cli {
 
-int LoadDocument(CtlOutput& output, controller::CMainOperation& op, const std::string& path) {
-    // The store reads a missing file as an empty document; a command line that
-    // names a file means that file.
+int CheckInputFile(CtlOutput& output, const std::string& path, const std::string& what) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        return output.Fail(kExitNoInput,
+                           "cannot read the " + what + " " + path + ": it is a folder");
     if (!std::ifstream(path).good())
-        return output.Fail(kExitNoInput, "cannot read the document " + path);
+        return output.Fail(kExitNoInput, "cannot read the " + what + " " + path);
+    return kExitOk;
+}
+
+int LoadDocument(CtlOutput& output, controller::CMainOperation& op, const std::string& path) {
+    // The store reads a missing file as an empty document, and any file as one of
+    // defaults; a command line that names a file means that file, and a document.
+    if (const int code = CheckInputFile(output, path, "document"); code != kExitOk) return code;
     commands::CCmdsMag store(op);
     store.LoadConfigDocument(path);
     if (store.DocumentTooLarge())
         return output.Fail(kExitDataErr, path + ": the file is too large for a document");
+    if (!store.HeldKnownSections())
+        return output.Fail(kExitDataErr, path + " is not a configuration document");
     if (store.CountClamped())
         return output.Fail(kExitDataErr,
                            path + ": a list count runs past the entries the document holds");

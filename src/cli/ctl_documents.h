@@ -16,10 +16,16 @@ namespace velmor::cli {
 
 class CtlOutput;
 
+// kExitOk when `path` names a file that can be read; 66, said as "cannot read the
+// `what` PATH", when it is missing, unreadable or a folder.
+int CheckInputFile(CtlOutput& output, const std::string& path, const std::string& what);
+
 // Loads the configuration document `path` into `op` with the store's load. A
-// missing or unreadable file is 66; a document whose counts run past what it
-// holds, or whose checksum does not match, is 65 (bad data); kExitOk otherwise (a
-// document without movement steps is a good document).
+// missing or unreadable file, or a folder, is 66; a file that holds none of the
+// sections a saved document has ("PATH is not a configuration document"), a
+// document whose counts run past what it holds, or whose checksum does not match,
+// is 65 (bad data); kExitOk otherwise (a document without commands or movement
+// steps is a good document).
 int LoadDocument(CtlOutput& output, controller::CMainOperation& op, const std::string& path);
 
 // {"group", "register", "op", "address", "data"}.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <variant>
 
 #include "commands/clean_file.h"
@@ -128,6 +129,18 @@ void AppendMotionBytes(ChecksumBuffer& sum, const MotorListInfo& e) {
     }
 }
 
+bool HoldsAnySection(const ProfileDocument& profile, std::initializer_list<const char*> names) {
+    return std::any_of(names.begin(), names.end(),
+                       [&profile](const char* name) { return profile.HasSection(name); });
+}
+
+// Sections every saved configuration document has.
+bool HoldsConfigSections(const ProfileDocument& profile) {
+    return HoldsAnySection(
+        profile, {"AllCommandName", "CommandName", "TotalCmdNumbers", "nMotorcmdtotalNums",
+                  "nTestMotorcmdtotalNums", kMotorSection});
+}
+
 const char* StoredPathSection(CCmdsMag::PathKind kind) {
     return kind == CCmdsMag::PathKind::Configuration ? "DefaultPath" : "CleanPath";
 }
@@ -174,6 +187,7 @@ bool CCmdsMag::LoadConfigDocument(const std::string& path) {
     doc.Open(path);
     countClamped_ = false;
     documentTooLarge_ = doc.Ini().TooLarge();
+    heldKnownSections_ = HoldsConfigSections(doc.Profile());
     operation_.allCmdNames.clear();
     operation_.cmdNames.clear();
     operation_.cmdList.clear();
@@ -478,6 +492,8 @@ bool CCmdsMag::LoadCleanParams(const std::string& path) {
     StoreDocument doc(ops_);
     doc.Open(path);
     documentTooLarge_ = doc.Ini().TooLarge();
+    heldKnownSections_ =
+        HoldsAnySection(doc.Profile(), {"PARAMS_CLEAR", "PARAMS_MOMENT", "PARAMS_CLEAR2"});
     return CleanFile::Load(doc.Ini(), operation_.cleanParams, checksum_);
 }
 

@@ -94,6 +94,12 @@ class CCmdsMag {
     bool CountClamped() const { return countClamped_; }
     // True when the last load's checksum was accepted.
     bool ChecksumAccepted() const { return checksumAccepted_; }
+    // True when the last load found at least one of the sections every saved file of
+    // its kind has: for a configuration document the name lists, the command count,
+    // the motion counts or [MotorState]; for a cleaning file its parameter sections.
+    // A file without any is not of that kind, though the pages read it as one of
+    // defaults.
+    bool HeldKnownSections() const { return heldKnownSections_; }
 
     // The motor settings under their [MotorState] keys, in write order ("Multiply"
     // last), for tools that show them.
@@ -129,6 +135,7 @@ class CCmdsMag {
     ChecksumBuffer checksum_;
     bool countClamped_ = false;
     bool checksumAccepted_ = false;
+    bool heldKnownSections_ = false;
     bool documentTooLarge_ = false;
 };
 

@@ -48,6 +48,10 @@ void Note(ProfileDocument::Numbered& held, long long k) {
 
 }  // namespace
 
+bool ProfileDocument::HasSection(std::string_view section) const {
+    return lines_.FindSection(section, IniRules::Profile) != IniLines::npos;
+}
+
 std::optional<std::string_view> ProfileDocument::FindLine(std::string_view section,
                                                           std::string_view key) const {
     const std::size_t s = lines_.FindSection(section, IniRules::Profile);

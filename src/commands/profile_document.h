@@ -31,6 +31,8 @@ class ProfileDocument {
     std::string GetString(std::string_view section, std::string_view key,
                           std::string_view defaultText) const;
     int GetInt(std::string_view section, std::string_view key, int defaultValue) const;
+    // Whether reads find a section of that name.
+    bool HasSection(std::string_view section) const;
     // True when the value is now in the document (the file itself is written later, once).
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
 

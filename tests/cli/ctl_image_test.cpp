@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -153,6 +154,50 @@ TEST_F(CtlImageTest, DownloadThenReadbackRoundTripsTheDocument) {
     EXPECT_EQ(again.code, kExitOk) << again.err;
     EXPECT_EQ(again.Json()["written"], false);
     EXPECT_NE(again.err.find("already holds this image"), std::string::npos);
+}
+
+// A path that names no configuration document is refused before anything is
+// built, written or sent: a folder is 66, an empty or random file 65. A document
+// saved with no commands is still one.
+TEST_F(CtlImageTest, WhatIsNoDocumentIsRefusedAndChangesNothing) {
+    ASSERT_EQ(Ctl({"download", doc}).code, kExitOk);
+    const std::string flashBefore = dir.File("before.img");
+    ASSERT_EQ(Ctl({"readback", "-o", flashBefore}).code, kExitOk);
+
+    std::string random(5000, '\0');
+    std::uint32_t seed = 12345;
+    for (char& c : random) c = static_cast<char>((seed = seed * 1103515245 + 12345) >> 24);
+    WriteBytes(dir.File("empty.cfg"), "");
+    WriteBytes(dir.File("random.cfg"), random);
+    std::filesystem::create_directories(dir.File("folder.cfg"));
+    const struct {
+        const char* file;
+        int code;
+        const char* says;
+    } cases[] = {{"folder.cfg", kExitNoInput, "it is a folder"},
+                 {"empty.cfg", kExitDataErr, "is not a configuration document"},
+                 {"random.cfg", kExitDataErr, "is not a configuration document"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = dir.File(c.file);
+        const std::string image = dir.File(std::string(c.file) + ".img");
+        for (const std::vector<std::string>& command :
+             {std::vector<std::string>{"image", "build", path, "-o", image},
+              std::vector<std::string>{"download", path},
+              std::vector<std::string>{"motion", "build", path}}) {
+            const CtlRun run = Ctl(command);
+            EXPECT_EQ(run.code, c.code) << command[0];
+            EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+        }
+        EXPECT_FALSE(std::filesystem::exists(image));
+    }
+    const std::string flashAfter = dir.File("after.img");
+    ASSERT_EQ(Ctl({"readback", "-o", flashAfter}).code, kExitOk);
+    EXPECT_EQ(ReadBytes(flashAfter), ReadBytes(flashBefore));
+
+    controller::CMainOperation nothing;
+    ASSERT_TRUE(commands::CCmdsMag(nothing).SaveConfigDocument(dir.File("nothing.cfg")));
+    EXPECT_EQ(Ctl({"image", "build", dir.File("nothing.cfg")}).code, kExitOk);
 }
 
 // The commands on a simulated controller whose flash a test spoils.
