@@ -84,11 +84,9 @@ int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     MoveArgs move;
     CLI::App* moveCommand = app.add_subcommand("move", "Move one motor for a test and wait for it");
     moveCommand->add_option("MOTOR", move.motor, "x, xdc, y0, y1, z, m0 or m1")->required();
-    moveCommand->add_option("--accel", move.accel, "Acceleration steps (xdc: start voltage)");
-    moveCommand->add_option("--speed", move.speed, "Top speed (xdc: end voltage)");
-    moveCommand->add_option("--distance", move.distance, "Distance in pulses");
+    for (const MoveLimit& limit : MoveLimits())
+        moveCommand->add_option(limit.option, move.*limit.field, limit.help);
     moveCommand->add_option("--dir", move.direction, "Orignal or End");
-    moveCommand->add_option("--frequency", move.frequency, "PWM frequency of the X DC motor");
     std::string stopMotor;
     CLI::App* stop = app.add_subcommand("stop", "Stop a motor");
     stop->add_option("MOTOR", stopMotor, "x, xdc, y0, y1, z, m0 or m1")->required();
@@ -108,7 +106,8 @@ int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     bool preverify = false;
     CLI::App* image = app.add_subcommand("image", "The start-up image, offline");
     image->require_subcommand(1);
-    CLI::App* imageBuild = image->add_subcommand("build", "The start-up image document DOC gives");
+    CLI::App* imageBuild =
+        image->add_subcommand("build", "Build the start-up image of the document DOC");
     imageBuild->add_option("DOC", file, "Configuration document (.cfg)")->required();
     imageBuild->add_option("-o", outFile, "Write the 4096-byte image to FILE")->type_name("FILE");
     CLI::App* imageShow = image->add_subcommand("show", "Parse a 4096-byte image file");

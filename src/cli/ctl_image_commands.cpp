@@ -16,6 +16,7 @@
 #include "config/image_download.h"
 #include "config/start_image.h"
 #include "controller/main_operation.h"
+#include "ini/text_file_writer.h"
 #include "motion/motion_reader.h"
 #include "registers/board_reset.h"
 #include "registers/flash_reg.h"
@@ -70,12 +71,11 @@ std::string OneLine(std::string text) {
     return text;
 }
 
-bool WriteImageFile(const std::string& path, const config::StartImage& image) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(image.data()),
-               static_cast<std::streamsize>(image.size()));
-    file.close();
-    return file.good();
+// Through the atomic writer, as every file the program writes: a write that fails
+// or is cut short leaves the file that was there whole.
+bool WriteImageFile(ini::FileOps& ops, const std::string& path, const config::StartImage& image) {
+    return ini::TextFileWriter(ops).Replace(
+        path, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
 }
 
 nlohmann::json StepJson(const controller::MotorListInfo& step) {
@@ -172,7 +172,7 @@ int CtlImageCommands::Build(const std::string& document, const std::string& outF
     const config::PreparedDownload prepared = config::PrepareLoadedDocument(op, document);
     if (!prepared.build.Ok())
         return output_.Fail(kExitDataErr, config::ImageBuildMessage(prepared.build, "eng"));
-    if (!outFile.empty() && !WriteImageFile(outFile, prepared.build.image))
+    if (!outFile.empty() && !WriteImageFile(session_.FileOps(), outFile, prepared.build.image))
         return output_.Fail(kExitCantCreate, "cannot write the image to " + outFile);
 
     const config::ImageBuild& build = prepared.build;
@@ -200,6 +200,11 @@ int CtlImageCommands::Show(const std::string& file) {
 }
 
 int CtlImageCommands::Download(const std::string& document, bool preverify) {
+    // A file that is no document is refused before the controller is reached.
+    {
+        controller::CMainOperation checked;
+        if (const int code = LoadDocument(output_, checked, document); code != kExitOk) return code;
+    }
     controller::CMainOperation* op = nullptr;
     if (const int code = session_.Connect(op); code != kExitOk) return code;
     // The document's motor settings carry its board type, which chooses the flash
@@ -265,7 +270,7 @@ int CtlImageCommands::ReadBack(const std::string& outFile) {
     const config::ReadBackResult& result = job.LastReadBack();
     if (!result.transferOk)
         return output_.Fail(kExitIoErr, "reading the start-up image from the controller failed");
-    if (!outFile.empty() && !WriteImageFile(outFile, result.bytes))
+    if (!outFile.empty() && !WriteImageFile(session_.FileOps(), outFile, result.bytes))
         return output_.Fail(kExitCantCreate, "cannot write the image to " + outFile);
     return ShowImage(output_, result.bytes, op->BoardType());
 }

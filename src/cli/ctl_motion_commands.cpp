@@ -95,6 +95,20 @@ motion::MotorTester::Page PageOf(const controller::CMainOperation& op) {
 
 }  // namespace
 
+const std::vector<MoveLimit>& MoveLimits() {
+    static const std::vector<MoveLimit> limits = {
+        {"--accel", &MoveArgs::accel, 1, 65535, 1, 65535,
+         "Acceleration steps, 1..65535 (xdc: start voltage, 1..65535)"},
+        {"--speed", &MoveArgs::speed, 1, 9999999, 1, 65535,
+         "Top speed, 1..9999999 (xdc: end voltage, 1..65535)"},
+        {"--distance", &MoveArgs::distance, 0, 9999999, 0, 9999999,
+         "Distance in pulses, 0..9999999"},
+        {"--frequency", &MoveArgs::frequency, 1, 65535, 1, 65535,
+         "PWM frequency of the X DC motor, 1..65535"},
+    };
+    return limits;
+}
+
 int CtlMotionCommands::Build(const std::string& document) {
     controller::CMainOperation op;
     if (const int code = LoadDocument(output_, op, document); code != kExitOk) return code;
@@ -109,6 +123,17 @@ int CtlMotionCommands::Move(const MoveArgs& args) {
     if (args.direction != "Orignal" && args.direction != "End")
         return output_.Fail(kExitUsage,
                             "invalid direction '" + args.direction + "' (Orignal or End)");
+    const bool xdc = choice->slot < 0;
+    for (const MoveLimit& limit : MoveLimits()) {
+        const int value = args.*limit.field;
+        const int low = xdc ? limit.xdcLow : limit.stepperLow;
+        const int high = xdc ? limit.xdcHigh : limit.stepperHigh;
+        if (value < low || value > high)
+            return output_.Fail(kExitUsage, std::string(limit.option) + " " +
+                                                std::to_string(value) + " is outside " +
+                                                std::to_string(low) + ".." + std::to_string(high) +
+                                                " for " + args.motor);
+    }
     controller::CMainOperation* op = nullptr;
     if (const int code = session_.Connect(op); code != kExitOk) return code;
 

@@ -3,6 +3,7 @@
 // stops and the motor status of the connected controller.
 
 #include <string>
+#include <vector>
 
 namespace velmor::cli {
 
@@ -17,6 +18,19 @@ struct MoveArgs {
     std::string direction = "Orignal";
     int frequency = 5000;  // xdc only
 };
+
+// What a test move's numbers may be: what the movement page's fields hold (seven
+// digits) and the registers they program take (a 16-bit acceleration table, a
+// divisor that a zero speed would make 0, the X DC motor's 16-bit voltages and
+// frequency). Values outside are refused with exit 64.
+struct MoveLimit {
+    const char* option;  // "--accel"
+    int MoveArgs::*field;
+    int stepperLow, stepperHigh;
+    int xdcLow, xdcHigh;
+    const char* help;  // the option's help, its ranges included
+};
+const std::vector<MoveLimit>& MoveLimits();
 
 class CtlMotionCommands {
   public:

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "drivers/sim/sim_driver.h"
+#include "ini/text_file_ops.h"
 
 namespace velmor::controller {
 class CMainOperation;
@@ -71,6 +72,9 @@ class CtlSession {
     // cannot be kept there is a failure, not lost silently). kExitOk otherwise.
     int KeepState();
     std::string StateFile() const;
+    // The file-system calls output files are written with (tests make them fail).
+    ini::FileOps& FileOps() { return *fileOps_; }
+    void SetFileOps(ini::FileOps& ops) { fileOps_ = &ops; }
 
   private:
     CtlOptions options_;
@@ -81,6 +85,7 @@ class CtlSession {
     std::unique_ptr<sim::SimDriver> sim_;
     RealDriver real_;
     std::unique_ptr<controller::CMainOperation> operation_;
+    ini::FileOps* fileOps_ = &ini::DefaultFileOps();
 };
 
 }  // namespace velmor::cli

@@ -128,6 +128,37 @@ TEST(CtlMotion, MoveEndsWithItsOutcomeAndStatusShowsEveryGenerator) {
     EXPECT_EQ(wrong.Motion().Move(args), kExitUsage);
 }
 
+// Values no movement page field would send are refused before the controller is
+// reached, naming the option; the ranges are in the help.
+TEST(CtlMotion, MoveRefusesValuesOutsideTheFieldsRanges) {
+    const struct {
+        std::vector<std::string> args;
+        const char* option;
+    } cases[] = {{{"x", "--accel", "-5", "--speed", "0"}, "--accel"},
+                 {{"x", "--speed", "0"}, "--speed"},
+                 {{"z", "--accel", "65536"}, "--accel"},
+                 {{"y0", "--distance", "-1"}, "--distance"},
+                 {{"xdc", "--speed", "70000"}, "--speed"},
+                 {{"xdc", "--frequency", "0"}, "--frequency"}};
+    for (const auto& c : cases) {
+        SimCtl ctl;
+        MoveArgs args;
+        args.motor = c.args[0];
+        for (std::size_t i = 1; i + 1 < c.args.size(); i += 2) {
+            for (const MoveLimit& limit : MoveLimits())
+                if (c.args[i] == limit.option) args.*limit.field = std::stoi(c.args[i + 1]);
+        }
+        EXPECT_EQ(ctl.Motion().Move(args), kExitUsage) << c.option;
+        EXPECT_NE(ctl.err.str().find(c.option), std::string::npos) << ctl.err.str();
+        for (std::size_t g = 0; g < sim::kSimGenerators; ++g)
+            EXPECT_EQ(ctl.controller->Motors().Starts(static_cast<sim::SimGenerator>(g)), 0u);
+    }
+    std::ostringstream out;
+    std::ostringstream err;
+    RunCtl({"velmorctl", "move", "--help"}, out, err);
+    EXPECT_NE(out.str().find("1..65535"), std::string::npos) << out.str();
+}
+
 TEST(CtlClean, FramesDownloadAndInitSkip) {
     // A cleaning file whose wiper positions pass the rule (1000 before 1101) and one
     // whose do not (1000 before 1100).

@@ -11,9 +11,14 @@
 #include <functional>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/ctl_exit_codes.h"
+#include "cli/ctl_image_commands.h"
+#include "cli/ctl_output.h"
+#include "cli/ctl_session.h"
 #include "commands/cmds_mag.h"
 #include "controller/main_operation.h"
 #include "drivers/sim/sim_state_file.h"
@@ -66,6 +71,18 @@ sim::SimState SimulatorState(int variant) {
     return state;
 }
 
+// The configuration document of content `variant`, in a folder of its own.
+std::string DocumentOf(int variant) {
+    static const TempDir documents;
+    const std::string path = documents.File("doc" + std::to_string(variant) + ".cfg");
+    if (!std::filesystem::exists(path)) {
+        controller::CMainOperation op;
+        FillOperation(op, variant);
+        EXPECT_TRUE(CCmdsMag(op).SaveConfigDocument(path));
+    }
+    return path;
+}
+
 // One kind of file: how the program writes it, from the object's content `variant`.
 struct FileKind {
     const char* name;
@@ -104,6 +121,16 @@ const std::vector<FileKind>& Kinds() {
              controller::CMainOperation op;
              FillOperation(op, variant);
              return CCmdsMag(op, ops).SaveCleanParams(folder + "/clean.cfg");
+         }},
+        {"VelmorctlImageFile", "image.img",
+         [](const std::string& folder, int variant, ini::FileOps& ops) {
+             std::ostringstream out;
+             std::ostringstream err;
+             cli::CtlOutput output(out, err, false, false);
+             cli::CtlSession session(cli::CtlOptions{}, output);
+             session.SetFileOps(ops);
+             return cli::CtlImageCommands(session, output)
+                        .Build(DocumentOf(variant), folder + "/image.img") == cli::kExitOk;
          }},
         {"SimulatorState", "velmor-sim.state",
          [](const std::string& folder, int variant, ini::FileOps& ops) {
