@@ -230,7 +230,10 @@ void MotorTester::StopTestMove(const TestMoveInputs& inputs) {
     const bool z = inputs.Ticked(TestMotor::kZ);
     const bool m1 = inputs.Ticked(TestMotor::kM1);
     // On the head board the Z_1 generator serves M1 as well as Z, so M1 is
-    // stopped there too.
+    // stopped there too. Only the main-board layout has that generator: "控制板"
+    // (Z0Board) chooses it there, and a start or a status read on a fibre layout
+    // never uses 0x41D2. So a fibre stop leaves 0x41D2 alone whatever Z0Board
+    // holds, instead of writing bits of a register that layout does not drive.
     if (map.mainBoard && inputs.settings.Z0Board == 1 && (z || m1))
         stopSequence({&map.z1Head}, true);
     if (z || m1) stopSequence({&map.z1}, true);
