@@ -28,6 +28,11 @@ QFont DisplayFont(const controller::LogFont& logFont) {
     return font;
 }
 
+// "[1B0000-1B000F]: " and sixteen bytes with a "- " after every fourth.
+constexpr int kDumpLineChars = 71;
+// The vertical scroll bar and the text margins.
+constexpr int kDumpLineSlack = 24;
+
 }  // namespace
 
 LogPane::LogPane(const ui::PageLog& log, const controller::LogFont& font, QWidget* parent)
@@ -38,6 +43,11 @@ LogPane::LogPane(const ui::PageLog& log, const controller::LogFont& font, QWidge
     QPalette colours = palette();
     colours.setColor(QPalette::Text, QColor(0x00, 0x00, 0xFF));
     setPalette(colours);
+}
+
+void LogPane::FitDumpLines() {
+    const int line = fontMetrics().horizontalAdvance(QString(kDumpLineChars, QLatin1Char('0')));
+    setMinimumWidth(line + 2 * frameWidth() + kDumpLineSlack);
 }
 
 void LogPane::Refresh() {

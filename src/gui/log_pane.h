@@ -21,6 +21,9 @@ class LogPane : public QPlainTextEdit {
     LogPane(const ui::PageLog& log, const controller::LogFont& font, QWidget* parent = nullptr);
 
     void Refresh();
+    // Makes the pane at least as wide as a hex dump line of the widest kind (a flash
+    // dump, six-digit addresses) with its scroll bar, so no dump line wraps.
+    void FitDumpLines();
 
   private:
     const ui::PageLog& log_;

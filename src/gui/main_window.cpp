@@ -7,10 +7,13 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStyle>
 #include <QTabBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "gui/field_widgets.h"
 #include "gui/model_binding.h"
@@ -105,17 +108,72 @@ QWidget* MainWindow::BuildTopRow() {
 
 void MainWindow::BuildPages(QWidget* area) {
     // Every page sits in the same place; the model decides which one is visible.
+    // Each page scrolls in its own area, so a page larger than the window is
+    // scrolled rather than cut, and showing it does not make the window grow.
     auto* stack = new QGridLayout(area);
     stack->setContentsMargins(0, 0, 0, 0);
     for (const ui::CWnd_ITEM& item : model_.TabHost().Items()) {
-        QWidget* view = CreatePageView(item, area);
-        stack->addWidget(view, 0, 0);
+        auto* scroll = new QScrollArea(area);
+        scroll->setObjectName(QStringLiteral("pageScroll%1").arg(scrolls_.size()));
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        QWidget* view = CreatePageView(item, scroll);
+        scroll->setWidget(view);
+        stack->addWidget(scroll, 0, 0);
         pages_.push_back(view);
+        scrolls_.push_back(scroll);
     }
 }
 
 QWidget* MainWindow::PageView(int index) const {
     return index >= 0 && index < static_cast<int>(pages_.size()) ? pages_[index] : nullptr;
+}
+
+QScrollArea* MainWindow::PageScroll(int index) const {
+    return index >= 0 && index < static_cast<int>(scrolls_.size()) ? scrolls_[index] : nullptr;
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (fitted_) return;
+    fitted_ = true;
+    sized_ = testAttribute(Qt::WA_Resized);  // set only by a resize before this show
+    FitToScreen();
+    // The window system adds its frame once the window is mapped: place it again
+    // then, so the title bar stays on the screen too.
+    QTimer::singleShot(0, this, [this] { FitToScreen(); });
+}
+
+QSize MainWindow::LargestPageSize() const {
+    // What the window needs beside its page area, plus the largest page's own size.
+    QSize largest(0, 0);
+    for (QWidget* page : pages_) largest = largest.expandedTo(page->sizeHint());
+    const QWidget* area = scrolls_.empty() ? nullptr : scrolls_.front()->parentWidget();
+    const QSize chrome = area != nullptr ? sizeHint() - area->sizeHint() : QSize(0, 0);
+    return (largest + chrome).expandedTo(minimumSizeHint());
+}
+
+void MainWindow::FitToScreen() {
+    // A size chosen by the caller (resize before show) is kept; otherwise the
+    // largest page decides. Either way the screen's available area bounds it.
+    QSize wanted = sized_ ? size() : LargestPageSize();
+    sized_ = true;
+    const QScreen* shown = screen();
+    if (shown == nullptr) {
+        resize(wanted);
+        return;
+    }
+    const QRect available = shown->availableGeometry();
+    // The frame the window system draws around the window (title bar, borders).
+    const QSize frame = frameGeometry().size() - geometry().size();
+    wanted = wanted.boundedTo(available.size() - frame);
+    if (wanted != size()) resize(wanted);
+    QRect placed = frameGeometry();
+    placed.moveLeft(std::clamp(placed.left(), available.left(),
+                               std::max(available.left(), available.right() - placed.width() + 1)));
+    placed.moveTop(std::clamp(placed.top(), available.top(),
+                              std::max(available.top(), available.bottom() - placed.height() + 1)));
+    if (placed.topLeft() != frameGeometry().topLeft()) move(placed.topLeft());
 }
 
 void MainWindow::Refresh() {
@@ -139,8 +197,8 @@ void MainWindow::Refresh() {
     }
 
     const auto& items = model_.TabHost().Items();
-    for (std::size_t i = 0; i < items.size() && i < pages_.size(); ++i) {
-        pages_[i]->setVisible(items[i].page->Visible());
+    for (std::size_t i = 0; i < items.size() && i < scrolls_.size(); ++i) {
+        scrolls_[i]->setVisible(items[i].page->Visible());
     }
 
     if (model_.ended && !closing_) {

@@ -4,6 +4,7 @@
 // label, the menu item of the About box. It runs timer 1 for the model.
 
 #include <QDialog>
+#include <QSize>
 #include <vector>
 
 #include "gui/field_binder.h"
@@ -11,6 +12,7 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QTabBar;
 
 namespace velmor::shell {
@@ -32,6 +34,8 @@ class MainWindow : public QDialog {
 
     void Refresh();
     QWidget* PageView(int index) const;
+    // The scroll area page `index` sits in: a page larger than the screen scrolls.
+    QScrollArea* PageScroll(int index) const;
     QTabBar* Tabs() const { return tabs_; }
 
     // "退出", Escape and the close button all end the program the same way.
@@ -39,10 +43,15 @@ class MainWindow : public QDialog {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     QWidget* BuildTopRow();
     void BuildPages(QWidget* area);
+    // Sizes the window once, for the largest page, within the screen's available
+    // area, and places it inside that area; changing tabs never resizes it.
+    void FitToScreen();
+    QSize LargestPageSize() const;
 
     shell::CVelmorDlg& model_;
     QtTimerService* timers_ = nullptr;
@@ -51,7 +60,10 @@ class MainWindow : public QDialog {
     QLabel* deviceLabel_ = nullptr;
     QTabBar* tabs_ = nullptr;
     std::vector<QWidget*> pages_;
+    std::vector<QScrollArea*> scrolls_;
     bool closing_ = false;
+    bool fitted_ = false;
+    bool sized_ = false;  // the size is chosen: by the caller before the first show, or here
 };
 
 }  // namespace velmor::gui

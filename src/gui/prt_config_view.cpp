@@ -25,11 +25,6 @@ using config::HeadColumnFields;
 
 // Translation context of the captions the binder makes.
 constexpr const char* kCaptionContext = "CPrtConfigDlg";
-// "[1B0000-1B000F]: " and sixteen bytes with their separators, and room for the
-// vertical scroll bar and the text margins.
-constexpr int kDumpLineChars = 71;
-constexpr int kLogSlack = 24;
-
 constexpr std::array<const char*, config::kInkChannels> kInkCaptions{
     "Ink-k Pol",  "Ink-C Pol",  "Ink-M Pol",  "Ink-Y Pol",
     "Ink-LK Pol", "Ink-LC Pol", "Ink-LM Pol", "Ink-LY Pol"};
@@ -221,9 +216,7 @@ QWidget* PrtConfigView::BuildRightColumn() {
     path->setWordWrap(true);
 
     log_ = new LogPane(model_.Log(), model_.LogFontSpec());
-    // Wide enough for a flash dump line with six-digit addresses, which must not wrap.
-    const int dumpLine = log_->fontMetrics().horizontalAdvance(QString(kDumpLineChars, '0'));
-    log_->setMinimumWidth(dumpLine + 2 * log_->frameWidth() + kLogSlack);
+    log_->FitDumpLines();
     progress_ = new QProgressBar;
     progress_->setObjectName(QStringLiteral("progress"));
     progress_->setRange(0, 100);

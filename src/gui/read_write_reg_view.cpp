@@ -159,6 +159,7 @@ QWidget* ReadWriteRegView::BuildFlashSpitGroup() {
 
 QWidget* ReadWriteRegView::BuildLog() {
     log_ = new LogPane(model_.Log(), model_.LogFontSpec());
+    log_->FitDumpLines();
 
     progress_ = new QProgressBar;
     progress_->setObjectName(QStringLiteral("progress"));
