@@ -19,10 +19,10 @@
 #include "motion/initial_move_ment_dlg.h"
 #include "motion/motion_rig.h"
 #include "shell/velmor_dlg.h"
-#include "support/program_home.h"
-#include "support/temp_dir.h"
 #include "support/fake_timer_service.h"
+#include "support/program_home.h"
 #include "support/scripted_dialog_service.h"
+#include "support/temp_dir.h"
 #include "support/view_test.h"
 
 namespace velmor::gui {
@@ -179,6 +179,45 @@ TEST(MovementPageViews, SimulatorFollowsTheBoardTypeOfTheMainWindow) {
     ASSERT_TRUE(SettleUntil([&] { return motors.Starts(SimGenerator::kX0) == 1; }));
     EXPECT_EQ(motors.LastMove(SimGenerator::kX0).motor, sim::SimMotor::kX);
     testing::ClickButton(page, "stopButton");
+    testing::ClickButton(&view, "exitButton");
+}
+
+// A number typed into a list cell, its edit still open, survives a click on a tab:
+// the tab bar takes no focus, so the edit never loses it.
+TEST(MovementPageViews, ACellEditStillOpenIsKeptWhenATabIsClicked) {
+    sim::SimDriver driver;
+    controller::CMainOperation operation;
+    velmor::testing::TempDir home;
+    operation.programFolder = home.Path().string() + "/";
+    velmor::testing::WriteFirstConfig(operation.programFolder, 0);
+    operation.SetBoardType(0);
+    velmor::testing::ScriptedDialogService dialogs;
+    velmor::testing::NoWaitSleeper sleeper;
+    shell::CVelmorDlg model(operation, driver, dialogs);
+    model.SetSleeper(sleeper);
+    MainWindow view(model);
+    ASSERT_TRUE(testing::ShowExposed(view, 1180, 780));
+    controller::MotorListInfo step;  // after the start-up document's load
+    step.nMotorNums = 1;
+    step.motorIndex = 1;
+    step.MotonnnMoveLenth[0] = 100;
+    operation.motionList = {step};
+    QTabBar* tabs = view.Tabs();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    testing::Settle();
+
+    auto* list = testing::FindWidget<QTableWidget>(view.PageView(1), "movementList");
+    ASSERT_EQ(list->rowCount(), 1);
+    ClickCell(list, 0, motion::kColumnDistance);
+    testing::Settle();
+    auto* editor = testing::FindWidget<QLineEdit>(view.PageView(1), "cellNumber0");
+    ASSERT_TRUE(editor->isVisible());
+    editor->selectAll();
+    QTest::keyClicks(editor, "777");
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+    testing::Settle();
+    ASSERT_EQ(operation.motionList.size(), 1u);
+    EXPECT_EQ(operation.motionList[0].MotonnnMoveLenth[0], 777);
     testing::ClickButton(&view, "exitButton");
 }
 
