@@ -47,14 +47,10 @@ TestMoveInputs AllTicked() {
     return in;
 }
 
-MotorTester::Page PageOf(std::uint8_t boardType) {
-    return boardType == 0 ? MotorTester::Page::kMainBoard : MotorTester::Page::kFibre;
-}
-
 // Bulk transfers (each exchange is a command out and an answer in) per refresh.
 std::size_t BulkTransfersPerRefresh(std::uint8_t boardType) {
     Rig rig(boardType);
-    MotorTester tester(rig.op, PageOf(boardType));
+    MotorTester tester(rig.op, velmor::controller::LayoutOf(boardType));
     tester.UpdateInputs(AllTicked());
     rig.driver.ClearRequests();
     tester.RefreshMotorStatus();
@@ -69,7 +65,7 @@ std::size_t BulkTransfersPerRefresh(std::uint8_t boardType) {
 void BM_RefreshMotorStatusAllTicked(benchmark::State& state) {
     const auto boardType = static_cast<std::uint8_t>(state.range(0));
     Rig rig(boardType);
-    MotorTester tester(rig.op, PageOf(boardType));
+    MotorTester tester(rig.op, velmor::controller::LayoutOf(boardType));
     tester.UpdateInputs(AllTicked());
     for (auto _ : state) tester.RefreshMotorStatus();
     const std::size_t bulk = BulkTransfersPerRefresh(boardType);
@@ -90,7 +86,7 @@ double ProcessCpuSeconds() {
 // and idle; nothing else in the process works meanwhile.
 void IdleStatusThreadCpu(std::uint8_t boardType, std::chrono::seconds span) {
     Rig rig(boardType);
-    MotorTester tester(rig.op, PageOf(boardType));
+    MotorTester tester(rig.op, velmor::controller::LayoutOf(boardType));
     tester.UpdateInputs(AllTicked());
     const double cpuBefore = ProcessCpuSeconds();
     const auto wallBefore = std::chrono::steady_clock::now();

@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::FuzzInput in(data, size);
     fuzz::FuzzController rig;
     const std::uint8_t mode = in.Byte();
-    rig.op.language = (mode & 1) != 0 ? "eng" : "chs";
+    rig.op.language = (mode & 1) != 0 ? velmor::controller::Language::kEnglish
+                                      : velmor::controller::Language::kChinese;
     rig.ScriptTransfers(in, 40);
     velmor::testing::NoWaitSleeper sleeper;
     cleaning::PanelDownload panel(rig.op, sleeper);

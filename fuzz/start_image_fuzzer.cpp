@@ -63,8 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const motion::MotionReadBack back =
             motion::ReadMotionBack(image.commands, boardType, current);
         FUZZ_CHECK(back.motionList.size() + back.testMotionList.size() <= image.commands.size());
-        config::TakeFromReadBack(image.commands, config::LayoutFor(boardType), {});
-        config::TakeFromList(image.commands, config::LayoutFor(boardType), {});
+        config::TakeFromReadBack(image.commands, controller::LayoutOf(boardType), {});
+        config::TakeFromList(image.commands, controller::LayoutOf(boardType), {});
     }
     return 0;
 }

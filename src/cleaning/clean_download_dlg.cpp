@@ -42,8 +42,11 @@ bool InList(int index, const ui::ChoiceField& list) {
 
 }  // namespace
 
-CCleanDownloadDlg::CCleanDownloadDlg(controller::CMainOperation& op, ui::DialogService& dialogs)
-    : op_(op), dialogs_(dialogs), sleeper_(&ui::DefaultSleeper()) {
+CCleanDownloadDlg::CCleanDownloadDlg(const ui::PageContext& context)
+    : op_(context.operation),
+      dialogs_(context.dialogs),
+      messages_(context.dialogs, context.operation.language),
+      sleeper_(context.sleeper) {
     // Total travel and the print speeds go to the panel but are not edited here.
     values.travel.visible = false;
     values.xPrintSpeed.visible = false;
@@ -51,18 +54,6 @@ CCleanDownloadDlg::CCleanDownloadDlg(controller::CMainOperation& op, ui::DialogS
 }
 
 CCleanDownloadDlg::~CCleanDownloadDlg() = default;
-
-bool CCleanDownloadDlg::English() const { return op_.language == "eng"; }
-
-std::string CCleanDownloadDlg::Text(const PanelText& text) const {
-    return std::string(text.In(English()));
-}
-
-void CCleanDownloadDlg::Success(const PanelText& text) {
-    dialogs_.ShowMessage(ui::SuccessText(Text(text)), std::string(ui::kSuccessCaption));
-}
-
-void CCleanDownloadDlg::Failure(const PanelText& text) { dialogs_.ShowMessage(Text(text), ""); }
 
 // ---- opening ----
 
@@ -79,14 +70,8 @@ void CCleanDownloadDlg::OnInitDialog() {
          {&values.carWiper2, &values.carScrape2, &values.wiperOut2, &values.wiperIn2})
         field->visible = false;
 
-    const std::string folder = CCmdsMag::RecordFolder(op_.programFolder);
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);  // a failure shows on saving
-
     CCmdsMag store(op_);
-    std::string file = store.GetStoredPath(CCmdsMag::PathKind::Cleaning);
-    if (file.empty() || !std::filesystem::is_regular_file(file, error))
-        file = folder + kFirstConfigName;
+    const std::string file = store.StartDocument(CCmdsMag::PathKind::Cleaning);
     // A missing file loads the defaults; a wrong checksum keeps the values read.
     store.LoadCleanParams(file);
     path.text = file;
@@ -109,7 +94,7 @@ bool CCleanDownloadDlg::ControlsToParams() {
     controller::CleanParams& params = op_.cleanParams;
     const TakeScope scope{.times = params.byMachineType == kMachineNewPanel,
                           .dcLevels = params.byMotorType == kMotorDc};
-    const std::string error = TakeParams(values, scope, English(), params);
+    const std::string error = TakeParams(values, scope, op_.language, params);
     if (error.empty()) return true;
     dialogs_.ShowMessage(error, "");
     return false;
@@ -225,14 +210,9 @@ void CCleanDownloadDlg::OnMotorTypeSelChange(int index) {
 
 namespace {
 
+// The dialogs open in the record folder with the name "*.cfg" filled in.
 ui::FileDialogRequest CleaningFileRequest(const std::string& programFolder) {
-    ui::FileDialogRequest request;
-    request.title = std::string(kFileDialogTitle);
-    // "*" is what "*.*" means on the platform the file type list comes from.
-    request.filters = {{std::string(kFileFilterName), {"*.cfg"}},
-                       {std::string(kAllFilesFilterName), {"*"}}};
-    request.initialPath = CCmdsMag::RecordFolder(programFolder) + std::string(kInitialFileName);
-    return request;
+    return ui::DocumentFileRequest(CCmdsMag::RecordFolder(programFolder) + "*.cfg");
 }
 
 }  // namespace
@@ -241,7 +221,7 @@ void CCleanDownloadDlg::OnSave() {
     if (!ControlsToParams()) return;
     const std::string file = CCmdsMag(op_).GetStoredPath(CCmdsMag::PathKind::Cleaning);
     if (file.empty()) {
-        Failure(kPathMissingText);
+        messages_.Failure(kPathMissingText);
         return;
     }
     SaveTo(file);
@@ -269,9 +249,9 @@ void CCleanDownloadDlg::SaveTo(const std::string& file) {
                           });
     // The flag says the worker ended; a file that could not be written is a failure.
     if (op_.cleanSaveDone != 0 && saved) {
-        Success(kSaveCompleteText);
+        messages_.Success(kSaveCompleteText);
     } else {
-        Failure(kSaveFailText);
+        messages_.Failure(kSaveFailText);
     }
 }
 
@@ -292,9 +272,9 @@ void CCleanDownloadDlg::OnLoadFile() {
                           });
     ParamsToControls();
     if (op_.loadDone != 0) {
-        Success(kLoadSucceededText);
+        messages_.Success(kLoadSucceededText);
     } else {
-        Failure(kLoadFailedText);
+        messages_.Failure(kLoadFailedText);
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The cleaning settings page (dialog 157, the tab "清洗设置", hosted only when the
-// language is "chs"): edits the cleaning set of the controller object, keeps it
+// language is exactly Chinese): edits the cleaning set of the controller object, keeps it
 // in a cleaning file, downloads it to the printer's control panel and performs
 // the initialisation skip.
 //
@@ -22,6 +22,8 @@
 #include "cleaning/panel_download.h"
 #include "cleaning/panel_messages.h"
 #include "ui/fields.h"
+#include "ui/page_context.h"
+#include "ui/page_messages.h"
 #include "ui/page_model.h"
 #include "ui/tab_page.h"
 
@@ -38,7 +40,6 @@ namespace velmor::cleaning {
 class CCleanDownloadDlg : public ui::PageModel, public ui::TabPage {
   public:
     static constexpr int kDialogId = 157;
-    static constexpr const char* kFirstConfigName = "FirstConfig.cfg";
     // Tick limits of the progress window.
     static constexpr int kSaveTicks = 25;
     static constexpr int kLoadTicks = 20;
@@ -46,13 +47,10 @@ class CCleanDownloadDlg : public ui::PageModel, public ui::TabPage {
     // times out; the window waits up to ten.
     static constexpr int kPanelTicks = 20;
 
-    CCleanDownloadDlg(controller::CMainOperation& op, ui::DialogService& dialogs);
+    explicit CCleanDownloadDlg(const ui::PageContext& context);
     ~CCleanDownloadDlg() override;
     CCleanDownloadDlg(const CCleanDownloadDlg&) = delete;
     CCleanDownloadDlg& operator=(const CCleanDownloadDlg&) = delete;
-
-    // The pauses between a frame and its reply (real time unless replaced).
-    void SetSleeper(ui::Sleeper& sleeper) { sleeper_ = &sleeper; }
 
     // Fills the lists, finds the cleaning file (the stored cleaning path, or
     // FirstConfig.cfg in the record folder when no file is there), reads the set
@@ -104,11 +102,6 @@ class CCleanDownloadDlg : public ui::PageModel, public ui::TabPage {
     void VisibilityChanged() override { Changed(); }
 
   private:
-    bool English() const;
-    std::string Text(const PanelText& text) const;
-    void Success(const PanelText& text);
-    void Failure(const PanelText& text);
-
     void ApplyModelRules();
     void ApplyHeadRules();
     void ApplyStackRules();
@@ -120,6 +113,8 @@ class CCleanDownloadDlg : public ui::PageModel, public ui::TabPage {
 
     controller::CMainOperation& op_;
     ui::DialogService& dialogs_;
+    ui::PageMessages messages_;
+    // The pauses between a frame and its reply.
     ui::Sleeper* sleeper_;
     PanelOutcome lastPanel_;
 };

@@ -9,24 +9,19 @@
 
 namespace velmor::cleaning {
 
-inline constexpr PanelText kPathMissingText = {"Path not exist!", "路径不存在!"};
-inline constexpr PanelText kSaveCompleteText = {"Save complete!", "保存成功!"};
-inline constexpr PanelText kSaveFailText = {"Save Fail!", "保存失败!"};
-inline constexpr PanelText kLoadSucceededText = {"Loading succeed!", "加载成功!"};
-inline constexpr PanelText kLoadFailedText = {
+inline constexpr controller::BilingualText kPathMissingText = {"Path not exist!", "路径不存在!"};
+inline constexpr controller::BilingualText kSaveCompleteText = {"Save complete!", "保存成功!"};
+inline constexpr controller::BilingualText kSaveFailText = {"Save Fail!", "保存失败!"};
+inline constexpr controller::BilingualText kLoadSucceededText = {"Loading succeed!", "加载成功!"};
+inline constexpr controller::BilingualText kLoadFailedText = {
     "Loading failed, please check if the file is correct!", "加载失败，请检查文件是否正确!"};
 
 // A field text its value cannot hold. The English text ends with the value's file
 // key, the Chinese one starts with its caption; the whole-number texts are printf
 // formats with the two ends of the range.
-inline constexpr PanelText kNotANumberText = {"The value must be a number: ", "的值必须是数字!"};
-inline constexpr PanelText kWholeNumberText = {"The value must be a whole number from %s to %s: ",
-                                               "的值必须是 %s 到 %s 之间的整数!"};
-
-// The file dialogs of "另保存" and "加载文件".
-inline constexpr std::string_view kFileDialogTitle = "打开自定义文件";
-inline constexpr std::string_view kFileFilterName = "文件类型";
-inline constexpr std::string_view kAllFilesFilterName = "所有文件";
-inline constexpr std::string_view kInitialFileName = "*.cfg";
+inline constexpr controller::BilingualText kNotANumberText = {"The value must be a number: ",
+                                                              "的值必须是数字!"};
+inline constexpr controller::BilingualText kWholeNumberText = {
+    "The value must be a whole number from %s to %s: ", "的值必须是 %s 到 %s 之间的整数!"};
 
 }  // namespace velmor::cleaning

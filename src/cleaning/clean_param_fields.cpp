@@ -77,18 +77,19 @@ std::string FixedText(double value, int decimals) {
     return error == std::errc() ? std::string(buffer.data(), end) : std::string();
 }
 
-std::string Named(const PanelText& text, const FieldName& name, bool english) {
-    if (english) return std::string(text.english) + std::string(name.key);
+std::string Named(const controller::BilingualText& text, const FieldName& name,
+                  controller::Language language) {
+    if (controller::English(language)) return std::string(text.english) + std::string(name.key);
     return std::string(name.caption) + std::string(text.chinese);
 }
 
 template <typename T>
-std::string WholeNumberMessage(const FieldName& name, bool english) {
+std::string WholeNumberMessage(const FieldName& name, controller::Language language) {
     const std::string low = std::to_string(std::numeric_limits<T>::min());
     const std::string high = std::to_string(std::numeric_limits<T>::max());
     const std::string range =
-        ui::Format(kWholeNumberText.In(english).data(), low.c_str(), high.c_str());
-    if (english) return range + std::string(name.key);
+        ui::Format(kWholeNumberText.In(language).data(), low.c_str(), high.c_str());
+    if (controller::English(language)) return range + std::string(name.key);
     return std::string(name.caption) + range;
 }
 
@@ -107,7 +108,7 @@ struct Show {
 
 class Take {
   public:
-    Take(TakeScope scope, bool english) : scope_(scope), english_(english) {}
+    Take(TakeScope scope, controller::Language language) : scope_(scope), language_(language) {}
 
     void operator()(const ui::TextField& field, std::uint32_t& value, const FieldName& name,
                     Scope scope, int) {
@@ -115,7 +116,7 @@ class Take {
         if (const auto read = ui::FieldUnsigned(field.text)) {
             value = *read;
         } else {
-            Refuse(WholeNumberMessage<std::uint32_t>(name, english_));
+            Refuse(WholeNumberMessage<std::uint32_t>(name, language_));
         }
     }
     void operator()(const ui::TextField& field, std::int32_t& value, const FieldName& name,
@@ -124,7 +125,7 @@ class Take {
         if (const auto read = ui::FieldSigned(field.text)) {
             value = *read;
         } else {
-            Refuse(WholeNumberMessage<std::int32_t>(name, english_));
+            Refuse(WholeNumberMessage<std::int32_t>(name, language_));
         }
     }
     void operator()(const ui::TextField& field, double& value, const FieldName& name, Scope scope,
@@ -133,7 +134,7 @@ class Take {
         if (const auto read = ui::FieldReal(field.text)) {
             value = *read;
         } else {
-            Refuse(Named(kNotANumberText, name, english_));
+            Refuse(Named(kNotANumberText, name, language_));
         }
     }
     // An f32 value: beyond the float range the conversion would be undefined.
@@ -142,9 +143,9 @@ class Take {
         if (!Reads(scope)) return;
         const auto read = ui::FieldReal(field.text);
         if (!read) {
-            Refuse(Named(kNotANumberText, name, english_));
+            Refuse(Named(kNotANumberText, name, language_));
         } else if (std::fabs(*read) > std::numeric_limits<float>::max()) {
-            Refuse(Named(kOutOfRangeText, name, english_));
+            Refuse(Named(kOutOfRangeText, name, language_));
         } else {
             value = static_cast<float>(*read);
         }
@@ -161,7 +162,7 @@ class Take {
     void Refuse(std::string message) { error_ = std::move(message); }
 
     TakeScope scope_;
-    bool english_;
+    controller::Language language_;
     std::string error_;
 };
 
@@ -171,10 +172,10 @@ void ShowParams(const CleanParams& params, CleanParamFields& fields) {
     ForEachValue(fields, params, Show{});
 }
 
-std::string TakeParams(const CleanParamFields& fields, TakeScope scope, bool english,
-                       CleanParams& params) {
+std::string TakeParams(const CleanParamFields& fields, TakeScope scope,
+                       controller::Language language, CleanParams& params) {
     CleanParams read = params;
-    Take take(scope, english);
+    Take take(scope, language);
     ForEachValue(fields, read, take);
     if (take.Error().empty()) params = read;
     return take.Error();

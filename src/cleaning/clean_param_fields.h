@@ -15,6 +15,7 @@
 #include <string>
 
 #include "controller/clean_params.h"
+#include "controller/language.h"
 #include "ui/fields.h"
 
 namespace velmor::cleaning {
@@ -54,9 +55,9 @@ struct TakeScope {
 };
 
 // Reads the fields in `scope` into `params`. Empty on success; otherwise the
-// message for the first field that does not fit (in English when `english`), and
+// message for the first field that does not fit (in `language`), and
 // `params` is unchanged.
-std::string TakeParams(const CleanParamFields& fields, TakeScope scope, bool english,
-                       controller::CleanParams& params);
+std::string TakeParams(const CleanParamFields& fields, TakeScope scope,
+                       controller::Language language, controller::CleanParams& params);
 
 }  // namespace velmor::cleaning

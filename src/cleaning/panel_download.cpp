@@ -17,8 +17,6 @@ namespace velmor::cleaning {
 PanelDownload::PanelDownload(controller::CMainOperation& op, ui::Sleeper& sleeper)
     : op_(op), sleeper_(sleeper) {}
 
-bool PanelDownload::English() const { return op_.language == "eng"; }
-
 PanelOutcome PanelDownload::Success(std::string_view text) const {
     PanelOutcome outcome;
     outcome.ok = true;
@@ -62,17 +60,17 @@ PacketReport PanelDownload::Exchange(const Frame& frame, int waitMs) {
 }
 
 std::optional<PanelOutcome> PanelDownload::Refusal(const controller::CleanParams& params) const {
-    const bool english = English();
-    const PanelFrames built = BuildPanelFrames(params, op_.xResolution, english);
+    const controller::Language language = op_.language;
+    const PanelFrames built = BuildPanelFrames(params, op_.xResolution, language);
     if (!built.Ok()) return Failure(built.error);
-    if (op_.connected.load() == 0) return Failure(kDisconnectedText.In(english));
+    if (op_.connected.load() == 0) return Failure(kDisconnectedText.In(language));
     return std::nullopt;
 }
 
 PanelOutcome PanelDownload::Download(const controller::CleanParams& params) {
     if (std::optional<PanelOutcome> refused = Refusal(params)) return std::move(*refused);
-    const bool english = English();
-    const PanelFrames built = BuildPanelFrames(params, op_.xResolution, english);
+    const controller::Language language = op_.language;
+    const PanelFrames built = BuildPanelFrames(params, op_.xResolution, language);
 
     std::vector<PacketReport> reports;
     for (const Frame& frame : built.frames) {
@@ -81,12 +79,12 @@ PanelOutcome PanelDownload::Download(const controller::CleanParams& params) {
             const std::uint8_t type = frame[kFrameTypeIndex];
             const bool motion = type == kStepperType || type == kDcType;
             PanelOutcome failed =
-                Failure((motion ? kMotionPacketFailedText : kFirstPacketsFailedText).In(english));
+                Failure((motion ? kMotionPacketFailedText : kFirstPacketsFailedText).In(language));
             failed.packets = std::move(reports);
             return failed;
         }
     }
-    PanelOutcome done = Success(kDownloadFinishText.In(english));
+    PanelOutcome done = Success(kDownloadFinishText.In(language));
     done.packets = std::move(reports);
     return done;
 }
@@ -101,15 +99,15 @@ bool PanelDownload::InitSkipRegisterSteps() {
 }
 
 PanelOutcome PanelDownload::InitSkip() {
-    const bool english = English();
-    if (!InitSkipRegisterSteps()) return Failure(kInitFailText.In(english));
+    const controller::Language language = op_.language;
+    if (!InitSkipRegisterSteps()) return Failure(kInitFailText.In(language));
     sleeper_.SleepFor(std::chrono::milliseconds(kRegisterWaitMs), std::stop_token{});
-    if (!InitSkipRegisterSteps()) return Failure(kInitFailText.In(english));
+    if (!InitSkipRegisterSteps()) return Failure(kInitFailText.In(language));
 
     PacketReport report = Exchange(MakeDisplayFrame(kReadyText), kDisplayWaitMs);
     const bool ok = report.answered && report.reply[kReplyStatusIndex] == 0;
     PanelOutcome outcome =
-        ok ? Success(kInitSuccessText.In(english)) : Failure(kInitFailText.In(english));
+        ok ? Success(kInitSuccessText.In(language)) : Failure(kInitFailText.In(language));
     outcome.packets.push_back(std::move(report));
     return outcome;
 }

@@ -79,7 +79,6 @@ class PanelDownload {
     PacketReport Exchange(const Frame& frame, int waitMs);
 
   private:
-    bool English() const;
     bool InitSkipRegisterSteps();
     PanelOutcome Success(std::string_view text) const;
     PanelOutcome Failure(std::string_view text) const;

@@ -188,8 +188,9 @@ void PutDcMotion(const CleanParams& p, const Units& u, PayloadWriter& w) {
     PutFeedPair(u, p.fYMoveSpeed, kYPrintSpeed, p, w);
 }
 
-std::string OutOfRange(const FieldName& name, bool english) {
-    if (english) return std::string(kOutOfRangeText.english) + std::string(name.key);
+std::string OutOfRange(const FieldName& name, controller::Language language) {
+    if (controller::English(language))
+        return std::string(kOutOfRangeText.english) + std::string(name.key);
     return std::string(name.caption) + std::string(kOutOfRangeText.chinese);
 }
 
@@ -203,10 +204,11 @@ bool WiperPositionsValid(const CleanParams& params) {
     return params.byMotoHead != kTwoHeads || before(params.uiCarleaveclear2, params.uiCarmoveblow2);
 }
 
-PanelFrames BuildPanelFrames(const CleanParams& params, std::uint16_t resolution, bool english) {
+PanelFrames BuildPanelFrames(const CleanParams& params, std::uint16_t resolution,
+                             controller::Language language) {
     PanelFrames out;
     if (!WiperPositionsValid(params)) {
-        out.error = kWiperOrderText.In(english);
+        out.error = kWiperOrderText.In(language);
         return out;
     }
     // A gear ratio of 0 would send every distance as 0 pulses and divide by zero
@@ -214,7 +216,7 @@ PanelFrames BuildPanelFrames(const CleanParams& params, std::uint16_t resolution
     for (const auto& [gear, name] : {std::pair{params.dbXMotorGearRate, &kXGear},
                                      std::pair{params.dbYMotorGearRate, &kYGear}}) {
         if (!GearValid(gear)) {
-            out.error = OutOfRange(*name, english);
+            out.error = OutOfRange(*name, language);
             return out;
         }
     }
@@ -241,7 +243,7 @@ PanelFrames BuildPanelFrames(const CleanParams& params, std::uint16_t resolution
 
     for (const Packet& packet : packets) {
         if (const FieldName* refused = packet.writer.Refused()) {
-            out.error = OutOfRange(*refused, english);
+            out.error = OutOfRange(*refused, language);
             return out;
         }
     }

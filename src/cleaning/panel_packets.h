@@ -12,6 +12,7 @@
 
 #include "cleaning/panel_frame.h"
 #include "controller/clean_params.h"
+#include "controller/language.h"
 
 namespace velmor::cleaning {
 
@@ -36,8 +37,8 @@ struct PanelFrames {
 // the X resolution in counts per inch. A gear ratio that is not above 0, or a
 // value that does not fit its field (negative, too large, not a number), gives
 // no frames and an error naming the value: nothing wrapped or undefined reaches
-// the panel. `english` chooses the language of the error.
+// the panel. The error is in `language`.
 PanelFrames BuildPanelFrames(const controller::CleanParams& params, std::uint16_t resolution,
-                             bool english);
+                             controller::Language language);
 
 }  // namespace velmor::cleaning

@@ -77,7 +77,7 @@ int CtlCleanCommands::Frames(const std::string& file) {
     controller::CMainOperation op;
     if (const int code = LoadCleaningFile(op, file); code != kExitOk) return code;
     const cleaning::PanelFrames frames =
-        cleaning::BuildPanelFrames(op.cleanParams, op.xResolution, true);
+        cleaning::BuildPanelFrames(op.cleanParams, op.xResolution, controller::Language::kEnglish);
     if (!frames.Ok()) return output_.Fail(kExitDataErr, frames.error);
     std::string text;
     nlohmann::json list = nlohmann::json::array();
@@ -97,10 +97,11 @@ int CtlCleanCommands::Download(const std::string& file) {
     op->cleanParams = loaded.cleanParams;
     // The frames are checked first: a file that does not validate is bad data,
     // whatever the panel would say.
-    if (const auto frames = cleaning::BuildPanelFrames(op->cleanParams, op->xResolution, true);
+    if (const auto frames = cleaning::BuildPanelFrames(op->cleanParams, op->xResolution,
+                                                       controller::Language::kEnglish);
         !frames.Ok())
         return output_.Fail(kExitDataErr, frames.error);
-    op->language = "eng";
+    op->language = controller::Language::kEnglish;
     cleaning::PanelDownload download(*op, ui::DefaultSleeper());
     const cleaning::PanelOutcome outcome = download.Download(op->cleanParams);
     const nlohmann::json doc = {{"ok", outcome.ok},
@@ -117,7 +118,7 @@ int CtlCleanCommands::Download(const std::string& file) {
 int CtlCleanCommands::InitSkip() {
     controller::CMainOperation* op = nullptr;
     if (const int code = session_.Connect(op); code != kExitOk) return code;
-    op->language = "eng";
+    op->language = controller::Language::kEnglish;
     cleaning::PanelDownload download(*op, ui::DefaultSleeper());
     const cleaning::PanelOutcome outcome = download.InitSkip();
     output_.Result(Trimmed(outcome.message) + '\n', {{"ok", outcome.ok},

@@ -150,7 +150,8 @@ int ShowImage(CtlOutput& output, const config::StartImage& bytes, int boardType)
                        " slots used\n" + CommandsText(used) + StepsText("movement", op.motionList) +
                        StepsText("movetest", op.testMotionList) + "settings: " + settingsText;
     if (!image.Ok())
-        output.Note("not a valid start-up image: " + config::ImageStateMessage(image.state, "eng"));
+        output.Note("not a valid start-up image: " +
+                    config::ImageStateMessage(image.state, controller::Language::kEnglish));
     return output.Result(text, doc);
 }
 
@@ -171,7 +172,8 @@ int CtlImageCommands::Build(const std::string& document, const std::string& outF
     if (const int code = LoadDocument(output_, op, document); code != kExitOk) return code;
     const config::PreparedDownload prepared = config::PrepareLoadedDocument(op, document);
     if (!prepared.build.Ok())
-        return output_.Fail(kExitDataErr, config::ImageBuildMessage(prepared.build, "eng"));
+        return output_.Fail(kExitDataErr, config::ImageBuildMessage(
+                                              prepared.build, controller::Language::kEnglish));
     if (!outFile.empty() && !WriteImageFile(session_.FileOps(), outFile, prepared.build.image))
         return output_.Fail(kExitCantCreate, "cannot write the image to " + outFile);
 
@@ -212,7 +214,9 @@ int CtlImageCommands::Download(const std::string& document, bool preverify) {
     if (const int code = LoadDocument(output_, *op, document); code != kExitOk) return code;
     const config::PreparedDownload prepared = config::PrepareLoadedDocument(*op, document);
     const config::ImageBuild& build = prepared.build;
-    if (!build.Ok()) return output_.Fail(kExitDataErr, config::ImageBuildMessage(build, "eng"));
+    if (!build.Ok())
+        return output_.Fail(kExitDataErr,
+                            config::ImageBuildMessage(build, controller::Language::kEnglish));
 
     registers::CFlashReg flash(*op);
     config::CImageDownload job(*op, flash);
@@ -238,7 +242,8 @@ int CtlImageCommands::Download(const std::string& document, bool preverify) {
     const config::DownloadResult& result = job.LastDownload();
     if (const int code = session_.KeepState(); code != kExitOk) return code;
     if (!result.Success()) {
-        std::string message = OneLine(config::DownloadMessage(result, "eng").text);
+        std::string message =
+            OneLine(config::DownloadMessage(result, controller::Language::kEnglish).text);
         if (!result.differences.empty()) {
             message += " (first differing offsets:";
             for (std::size_t offset : result.differences)

@@ -88,9 +88,8 @@ motion::TestMoveInputs InputsFor(const MotorChoice& choice, const controller::CM
     return inputs;
 }
 
-motion::MotorTester::Page PageOf(const controller::CMainOperation& op) {
-    return op.BoardType() == 0 ? motion::MotorTester::Page::kMainBoard
-                               : motion::MotorTester::Page::kFibre;
+controller::BoardLayout PageOf(const controller::CMainOperation& op) {
+    return controller::LayoutOf(op.BoardType());
 }
 
 }  // namespace

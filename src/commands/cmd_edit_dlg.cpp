@@ -13,31 +13,30 @@ namespace velmor::commands {
 
 namespace {
 
-struct Text {
-    const char* english;
-    const char* chinese;
-};
-
-constexpr Text kNoKeyword{"Please input the correct operation type", "请输入正确的操作类型"};
-constexpr Text kNoRegName{"Please input the correct register name", "请输入正确的寄存器名"};
-constexpr Text kNoAddress{"Please input the correct register address", "请输入正确的寄存器地址"};
-constexpr Text kNoData{"Please input the correct data", "请输入正确数据"};
-constexpr Text kNoSetName{"Please enter the command name!", "请输入命令集名称!"};
-constexpr Text kSaved{"Save complete!", "保存完成!"};
+constexpr controller::BilingualText kNoKeyword{"Please input the correct operation type",
+                                               "请输入正确的操作类型"};
+constexpr controller::BilingualText kNoRegName{"Please input the correct register name",
+                                               "请输入正确的寄存器名"};
+constexpr controller::BilingualText kNoAddress{"Please input the correct register address",
+                                               "请输入正确的寄存器地址"};
+constexpr controller::BilingualText kNoData{"Please input the correct data", "请输入正确数据"};
+constexpr controller::BilingualText kNoSetName{"Please enter the command name!",
+                                               "请输入命令集名称!"};
+constexpr controller::BilingualText kSaved{"Save complete!", "保存完成!"};
 
 }  // namespace
 
-CCmdEditDlg::CCmdEditDlg(controller::CMainOperation& op, ui::DialogService& dialogs,
-                         std::string setName)
-    : op_(op), dialogs_(dialogs), openedName_(std::move(setName)) {
+CCmdEditDlg::CCmdEditDlg(const ui::PageContext& context, std::string setName)
+    : op_(context.operation),
+      dialogs_(context.dialogs),
+      messages_(context.dialogs, context.operation.language),
+      openedName_(std::move(setName)) {
     list.SetMultipleSelection(true);
 }
 
-bool CCmdEditDlg::English() const { return op_.language == "eng"; }
-
 void CCmdEditDlg::OnInitDialog() {
     if (list.ColumnCount() == 0)
-        SetUpCommandColumns(list, CommandListKind::Editor, English(), kListWidth);
+        SetUpCommandColumns(list, CommandListKind::Editor, op_.language, kListWidth);
     keyword.items.clear();
     for (const OperationKeyword& k : kOperationKeywords) keyword.items.emplace_back(k.text);
 
@@ -67,7 +66,7 @@ void CCmdEditDlg::ShowWorkingList() {
 }
 
 bool CCmdEditDlg::CheckFields() {
-    const Text* failure = nullptr;
+    const controller::BilingualText* failure = nullptr;
     if (keyword.text.empty())
         failure = &kNoKeyword;
     else if (regName.text.empty())
@@ -77,7 +76,7 @@ bool CCmdEditDlg::CheckFields() {
     else if (data.text.empty() || DataByteCount(data.text) > kMaxDataBytes)
         failure = &kNoData;
     if (failure == nullptr) return true;
-    dialogs_.ShowMessage(English() ? failure->english : failure->chinese, "");
+    messages_.Failure(*failure);
     return false;
 }
 
@@ -209,7 +208,7 @@ void CCmdEditDlg::RebuildFromRows(const std::string& name) {
 void CCmdEditDlg::OnSave() {
     const std::string name = setName.text;
     if (name.empty()) {
-        dialogs_.ShowMessage(English() ? kNoSetName.english : kNoSetName.chinese, "");
+        messages_.Failure(kNoSetName);
         Changed();
         return;
     }
@@ -219,8 +218,7 @@ void CCmdEditDlg::OnSave() {
                   [&name](const controller::CMD_INFO& command) { return command.KeyName == name; });
     RebuildFromRows(name);
     op_.cmdList.insert(op_.cmdList.end(), cmdList_.begin(), cmdList_.end());
-    dialogs_.ShowMessage(ui::SuccessText(English() ? kSaved.english : kSaved.chinese),
-                         std::string(ui::kSuccessCaption));
+    messages_.Success(kSaved);
     FillAllNames();
     Changed();
 }

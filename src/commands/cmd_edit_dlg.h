@@ -13,6 +13,8 @@
 #include "ui/editable_list_ctrl.h"
 #include "ui/fields.h"
 #include "ui/modal_dialog.h"
+#include "ui/page_context.h"
+#include "ui/page_messages.h"
 
 namespace velmor::controller {
 class CMainOperation;
@@ -33,7 +35,7 @@ class CCmdEditDlg : public ui::ModalDialog {
     static constexpr int kCellTextLimit = 79;  // characters a click copies from a cell
 
     // `setName`: the set to edit (may be empty).
-    CCmdEditDlg(controller::CMainOperation& op, ui::DialogService& dialogs, std::string setName);
+    CCmdEditDlg(const ui::PageContext& context, std::string setName);
 
     int DialogId() const override { return kDialogId; }
     void OnInitDialog() override;
@@ -76,7 +78,6 @@ class CCmdEditDlg : public ui::ModalDialog {
     ui::FocusRequest focus;
 
   private:
-    bool English() const;
     bool CheckFields();
     std::vector<controller::CMD_INFO> FieldCommands() const;
     void RebuildFromRows(const std::string& name);
@@ -86,6 +87,7 @@ class CCmdEditDlg : public ui::ModalDialog {
 
     controller::CMainOperation& op_;
     ui::DialogService& dialogs_;
+    ui::PageMessages messages_;
     std::string openedName_;
     std::vector<controller::CMD_INFO> cmdList_;
     bool rowPicked_ = false;

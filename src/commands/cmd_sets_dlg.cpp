@@ -9,15 +9,14 @@
 
 namespace velmor::commands {
 
-CCmdSetsDlg::CCmdSetsDlg(controller::CMainOperation& op, ui::DialogService& dialogs)
-    : op_(op), dialogs_(dialogs) {
+CCmdSetsDlg::CCmdSetsDlg(const ui::PageContext& context)
+    : op_(context.operation), dialogs_(context.dialogs) {
     preview.SetMultipleSelection(true);
 }
 
 void CCmdSetsDlg::OnInitDialog() {
     if (preview.ColumnCount() == 0)
-        SetUpCommandColumns(preview, CommandListKind::Preview, op_.language == "eng",
-                            kPreviewWidth);
+        SetUpCommandColumns(preview, CommandListKind::Preview, op_.language, kPreviewWidth);
     FillFromController();
     RefreshPreview();
     Changed();
@@ -84,7 +83,7 @@ void CCmdSetsDlg::Move(int step) {
 }
 
 void CCmdSetsDlg::OnEditSet() {
-    CCmdEditDlg editor(op_, dialogs_, order.SelectedText());
+    CCmdEditDlg editor({op_, dialogs_}, order.SelectedText());
     dialogs_.RunModal(editor);
     FillFromController();
     RefreshPreview();

@@ -16,6 +16,7 @@
 #include "ui/editable_list_ctrl.h"
 #include "ui/fields.h"
 #include "ui/modal_dialog.h"
+#include "ui/page_context.h"
 
 namespace velmor::controller {
 class CMainOperation;
@@ -34,7 +35,7 @@ class CCmdSetsDlg : public ui::ModalDialog {
     // The preview's width in pixels, from which its column widths follow.
     static constexpr int kPreviewWidth = 640;
 
-    CCmdSetsDlg(controller::CMainOperation& op, ui::DialogService& dialogs);
+    explicit CCmdSetsDlg(const ui::PageContext& context);
 
     int DialogId() const override { return kDialogId; }
     void OnInitDialog() override;

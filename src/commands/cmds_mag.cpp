@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <initializer_list>
 #include <variant>
 
@@ -178,6 +179,17 @@ std::string CCmdsMag::DefaultDocumentPath(const std::string& programFolder) {
     // The path store "default" and the document "Default" are one file; new files get
     // the capitalised name.
     return RecordFolder(programFolder) + "Default";
+}
+
+std::string CCmdsMag::StartDocument(PathKind kind) {
+    const std::string folder = RecordFolder(operation_.programFolder);
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    const std::string stored = GetStoredPath(kind);
+    if (!stored.empty() &&
+        std::filesystem::is_regular_file(StoreDocument::ResolveFileName(stored), error))
+        return stored;
+    return folder + kFirstConfigName;
 }
 
 // ---- configuration document ----
@@ -444,7 +456,9 @@ void CCmdsMag::WriteMotorState(StoreDocument& doc) {
     }
     checksum_.Append(static_cast<std::uint8_t>(settings.Multiply));
     ini.WriteInt("AllCmdInfo", "CRC16", checksum_.Crc());
-    ini.WriteString("Language", "Language", operation_.language);
+    ini.WriteString(
+        "Language", "Language",
+        std::string(controller::LanguageSetting(operation_.language, operation_.otherLanguage)));
 }
 
 // ---- single keys and the path store ----
@@ -483,7 +497,11 @@ bool CCmdsMag::WriteFlashSel(const std::string& path, int index) {
 void CCmdsMag::LoadLanguage(const std::string& path) {
     StoreDocument doc(ops_);
     doc.Open(path);
-    operation_.language = doc.Ini().ReadString("Language", "Language", "chs");
+    const std::string setting =
+        doc.Ini().ReadString("Language", "Language", std::string(controller::kChineseSetting));
+    operation_.language = controller::LanguageOf(setting);
+    operation_.otherLanguage =
+        operation_.language == controller::Language::kOther ? setting : std::string();
 }
 
 // ---- cleaning file ----

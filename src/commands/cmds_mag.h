@@ -115,6 +115,12 @@ class CCmdsMag {
     static std::string RecordFolder(const std::string& programFolder);
     // The default configuration document, which is also the path store.
     static std::string DefaultDocumentPath(const std::string& programFolder);
+    // The document a page opens when it starts: the stored path of `kind` when a file
+    // is there (its name matched as the store matches names), else FirstConfig.cfg in
+    // the record folder. The record folder is made when it is missing (a failure
+    // shows when a file is saved there).
+    static constexpr const char* kFirstConfigName = "FirstConfig.cfg";
+    std::string StartDocument(PathKind kind);
 
   private:
     // The save's steps on a document started empty; true when a list was written.

@@ -8,24 +8,19 @@ namespace velmor::commands {
 
 namespace {
 
-struct ColumnText {
-    const char* english;
-    const char* chinese;
-};
-
-constexpr ColumnText kNumber{"Number", "序号"};
-constexpr ColumnText kSetName{"Command name", "命令集名称"};
-constexpr ColumnText kKeyword{"Command(0x)", "命令(0x)"};
-constexpr ColumnText kRegName{"Name of target register", "目的寄存器名称"};
-constexpr ColumnText kAddress{"Target address", "目的地址(0x)"};
-constexpr ColumnText kData{"Data", "数据"};
+constexpr controller::BilingualText kNumber{"Number", "序号"};
+constexpr controller::BilingualText kSetName{"Command name", "命令集名称"};
+constexpr controller::BilingualText kKeyword{"Command(0x)", "命令(0x)"};
+constexpr controller::BilingualText kRegName{"Name of target register", "目的寄存器名称"};
+constexpr controller::BilingualText kAddress{"Target address", "目的地址(0x)"};
+constexpr controller::BilingualText kData{"Data", "数据"};
 
 }  // namespace
 
-void SetUpCommandColumns(ui::CEditableListCtrl& list, CommandListKind kind, bool english,
-                         int listWidth) {
+void SetUpCommandColumns(ui::CEditableListCtrl& list, CommandListKind kind,
+                         controller::Language language, int listWidth) {
     struct Column {
-        ColumnText text;
+        controller::BilingualText text;
         int width;
     };
     const int third = listWidth / 3;
@@ -40,8 +35,7 @@ void SetUpCommandColumns(ui::CEditableListCtrl& list, CommandListKind kind, bool
                                   {kKeyword, 80},         {kRegName, third - 20},
                                   {kAddress, third - 90}, {kData, third - 120}};
     for (const Column& column : columns) {
-        list.InsertColumn(list.ColumnCount(), english ? column.text.english : column.text.chinese,
-                          column.width);
+        list.InsertColumn(list.ColumnCount(), column.text.Text(language), column.width);
     }
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "controller/cmd_info.h"
+#include "controller/language.h"
 
 namespace velmor::ui {
 class CEditableListCtrl;
@@ -29,8 +30,8 @@ enum class CommandListKind {
 };
 
 // The columns, captions in English when `english`, widths from the list's width.
-void SetUpCommandColumns(ui::CEditableListCtrl& list, CommandListKind kind, bool english,
-                         int listWidth);
+void SetUpCommandColumns(ui::CEditableListCtrl& list, CommandListKind kind,
+                         controller::Language language, int listWidth);
 
 // Appends one row per command, numbered on from the rows already there.
 void AppendCommandRows(ui::CEditableListCtrl& list, CommandListKind kind,

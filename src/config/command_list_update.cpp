@@ -58,7 +58,7 @@ CMD_INFO EndCommand() {
 std::vector<CMD_INFO> ParameterCommands(const PrtConfigParams& params, std::uint8_t boardType) {
     std::vector<CMD_INFO> commands;
     for (const ParameterRow& row : kRows) {
-        if (row.fourFiberOnly && boardType != kBoardFourFiber) continue;
+        if (row.fourFiberOnly && boardType != controller::kFourFiberType) continue;
         commands.push_back({std::string(kInitDoneGroup), std::string(row.regName),
                             std::string(kRegWrite), row.address,
                             row.field ? params.*row.field : row.fixed});
@@ -77,7 +77,7 @@ void UpdateCommandList(CommandLists lists, const PrtConfigParams& params, std::u
     const std::vector<CMD_INFO> commands = ParameterCommands(params, boardType);
     std::size_t rowIndex = 0;
     for (const ParameterRow& row : kRows) {
-        if (row.fourFiberOnly && boardType != kBoardFourFiber) continue;
+        if (row.fourFiberOnly && boardType != controller::kFourFiberType) continue;
         const CMD_INFO& command = commands[rowIndex++];
         if (row.onlyOnRebuild && rebuild) {
             list.push_back(command);

@@ -145,7 +145,7 @@ std::optional<std::uint8_t> ParseInkSupplyTime(std::string_view text) {
     return static_cast<std::uint8_t>(value);
 }
 
-PrtConfigParams Encode(const ConfigControls& controls, Layout layout,
+PrtConfigParams Encode(const ConfigControls& controls, controller::BoardLayout layout,
                        const PrtConfigParams& previous) {
     PrtConfigParams params = previous;
     params.mbCtrl1 = params.mbCtrl2 = params.mbCtrl2b = 0;
@@ -156,7 +156,7 @@ PrtConfigParams Encode(const ConfigControls& controls, Layout layout,
     params.hbCtrl1 = EncodeColumn(controls.mainColumn, controls.orignalAt);
     params.hbCtrl2 = EncodeInks(controls.mainColumn.inkPol);
 
-    if (layout == Layout::Fiber) {
+    if (layout == controller::BoardLayout::kFiber) {
         EncodeRows(kFiberRows, controls, params);
         params.hbCtrl11 = EncodeColumn(controls.secondColumn, controls.orignalAt);
         params.hbCtrl22 = EncodeInks(controls.secondColumn.inkPol);
@@ -179,13 +179,14 @@ PrtConfigParams Encode(const ConfigControls& controls, Layout layout,
     return params;
 }
 
-ConfigControls Decode(const PrtConfigParams& params, Layout layout, ConfigControls controls) {
+ConfigControls Decode(const PrtConfigParams& params, controller::BoardLayout layout,
+                      ConfigControls controls) {
     controls.yLimitSel = (params.mbCtrl2 >> kLimitShiftY) & 0x03;
     controls.xLimitSel = (params.mbCtrl2 >> kLimitShiftX) & 0x03;
     DecodeColumn(params.hbCtrl1, controls.mainColumn);
     DecodeInks(params.hbCtrl2, controls.mainColumn.inkPol);
 
-    if (layout == Layout::Fiber) {
+    if (layout == controller::BoardLayout::kFiber) {
         // "Orignal At" is decoded from the main-board byte; bit 7 of the head-board
         // bytes repeats it.
         DecodeRows(kFiberRows, params, controls);
@@ -222,8 +223,8 @@ namespace {
 
 // One command's byte, by address. The single-board extras (ink supply time and
 // channel map) come from the command list only, not from a read-back.
-void TakeByAddress(const controller::CMD_INFO& command, Layout layout, bool singleExtras,
-                   PrtConfigParams& params) {
+void TakeByAddress(const controller::CMD_INFO& command, controller::BoardLayout layout,
+                   bool singleExtras, PrtConfigParams& params) {
     switch (command.Addr) {
         case 0x4009:
             params.mbCtrl1 = command.Data;
@@ -243,7 +244,7 @@ void TakeByAddress(const controller::CMD_INFO& command, Layout layout, bool sing
         default:
             break;
     }
-    if (layout == Layout::Fiber) {
+    if (layout == controller::BoardLayout::kFiber) {
         if (command.Addr == 0x400B) params.mbCtrl2b = command.Data;
         if (command.Addr == 0x4209) params.hbCtrl11 = command.Data;
         if (command.Addr == 0x420A) params.hbCtrl22 = command.Data;
@@ -255,8 +256,9 @@ void TakeByAddress(const controller::CMD_INFO& command, Layout layout, bool sing
 
 }  // namespace
 
-PrtConfigParams TakeFromList(const std::vector<controller::CMD_INFO>& list, Layout layout,
-                             PrtConfigParams params, std::optional<std::string_view> onlyGroup) {
+PrtConfigParams TakeFromList(const std::vector<controller::CMD_INFO>& list,
+                             controller::BoardLayout layout, PrtConfigParams params,
+                             std::optional<std::string_view> onlyGroup) {
     for (const controller::CMD_INFO& command : list) {
         if (!onlyGroup || command.KeyName == *onlyGroup)
             TakeByAddress(command, layout, true, params);
@@ -264,8 +266,8 @@ PrtConfigParams TakeFromList(const std::vector<controller::CMD_INFO>& list, Layo
     return params;
 }
 
-PrtConfigParams TakeFromReadBack(const std::vector<controller::CMD_INFO>& readBack, Layout layout,
-                                 PrtConfigParams params) {
+PrtConfigParams TakeFromReadBack(const std::vector<controller::CMD_INFO>& readBack,
+                                 controller::BoardLayout layout, PrtConfigParams params) {
     if (readBack.empty()) {
         ClearRegisterBytes(params);
         return params;

@@ -25,26 +25,27 @@ namespace velmor::config {
 //
 // In the single-board layout the page then enables the frequency list while
 // "开闪喷" is checked and disables it otherwise.
-PrtConfigParams Encode(const ConfigControls& controls, Layout layout,
+PrtConfigParams Encode(const ConfigControls& controls, controller::BoardLayout layout,
                        const PrtConfigParams& previous);
 
 // The controls that show `params` in `layout`, starting from `current`: controls
 // the layout does not decode keep their state, and so does "RasterRes" when the
 // resolution code is none of the five.
-ConfigControls Decode(const PrtConfigParams& params, Layout layout, ConfigControls current);
+ConfigControls Decode(const PrtConfigParams& params, controller::BoardLayout layout,
+                      ConfigControls current);
 
 // The parameter bytes of every command of `list` (later commands overwrite
 // earlier ones), by address for the layout. With `onlyGroup`, only commands of
 // that group count (the hidden "Default" reload takes "InitDone" only).
-PrtConfigParams TakeFromList(const std::vector<controller::CMD_INFO>& list, Layout layout,
-                             PrtConfigParams params,
+PrtConfigParams TakeFromList(const std::vector<controller::CMD_INFO>& list,
+                             controller::BoardLayout layout, PrtConfigParams params,
                              std::optional<std::string_view> onlyGroup = std::nullopt);
 
 // The parameter bytes of a read-back image, as "读取参数" takes them: an empty
 // list clears the register bytes and the channel map; otherwise 0x4009, 0x400A,
 // 0x4109, 0x410A and 0x410B, and in the fibre layout also 0x400B, 0x4209, 0x420A.
-PrtConfigParams TakeFromReadBack(const std::vector<controller::CMD_INFO>& readBack, Layout layout,
-                                 PrtConfigParams params);
+PrtConfigParams TakeFromReadBack(const std::vector<controller::CMD_INFO>& readBack,
+                                 controller::BoardLayout layout, PrtConfigParams params);
 
 // Clears mbCtrl1, mbCtrl2, hbCtrl1, hbCtrl2, hbCtrl11, hbCtrl22, fiberChannelMap
 // (before the "Default" reload takes its values, and for an empty read-back).

@@ -76,14 +76,14 @@ void Fill(ui::ChoiceField& field, ValueList values) {
     field.selected = 0;
 }
 
-bool ShownIn(Shown shown, Layout layout) {
+bool ShownIn(Shown shown, controller::BoardLayout layout) {
     switch (shown) {
         case Shown::Both:
             return true;
         case Shown::SingleOnly:
-            return layout == Layout::SingleBoard;
+            return layout == controller::BoardLayout::kMainBoard;
         case Shown::FiberOnly:
-            return layout == Layout::Fiber;
+            return layout == controller::BoardLayout::kFiber;
         case Shown::Hidden:
             break;
     }
@@ -103,7 +103,7 @@ void EnableColumn(HeadColumnFields& column, bool on) {
 
 }  // namespace
 
-void FillLists(ConfigPageFields& fields, std::string_view language) {
+void FillLists(ConfigPageFields& fields, controller::Language language) {
     for (const ChoiceRow& row : kChoiceRows) {
         Fill(fields.*row.field, row.values);
         if (row.shown == Shown::Hidden) (fields.*row.field).visible = false;
@@ -127,10 +127,10 @@ void EnableControls(ConfigPageFields& fields, bool on) {
     fields.memSize.visible = false;
 }
 
-void ShowLayout(ConfigPageFields& fields, Layout layout) {
+void ShowLayout(ConfigPageFields& fields, controller::BoardLayout layout) {
     for (const ChoiceRow& row : kChoiceRows)
         (fields.*row.field).visible = ShownIn(row.shown, layout);
-    const bool fiber = layout == Layout::Fiber;
+    const bool fiber = layout == controller::BoardLayout::kFiber;
     ForEachColumnChoice(fields.secondColumn,
                         [fiber](ui::ChoiceField& field, ValueList) { field.visible = fiber; });
     fields.mainColumnTitle.visible = fiber;

@@ -9,6 +9,7 @@
 
 #include "config/config_controls.h"
 #include "config/prt_config_params.h"
+#include "controller/language.h"
 #include "ui/fields.h"
 
 namespace velmor::config {
@@ -71,12 +72,12 @@ struct ConfigPageFields {
 
 // Fills every list in its order and selects index 0; "点数" follows `language`.
 // The hidden controls are hidden.
-void FillLists(ConfigPageFields& fields, std::string_view language);
+void FillLists(ConfigPageFields& fields, controller::Language language);
 // Switches the editable controls; "JetType", "RasterRes", "Mem-Size", the channel
 // boxes and "P-LLeft pol"/"P-LRight pol" stay disabled whatever `on` says.
 void EnableControls(ConfigPageFields& fields, bool on);
 // Shows the controls of `layout` and hides the others.
-void ShowLayout(ConfigPageFields& fields, Layout layout);
+void ShowLayout(ConfigPageFields& fields, controller::BoardLayout layout);
 // The head-type rule for the selected "JetType".
 void ApplyHeadTypeRule(ConfigPageFields& fields);
 

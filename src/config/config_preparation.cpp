@@ -20,7 +20,7 @@ PrtConfigParams ReadPrinterKeys(const std::string& path, PrtConfigParams params)
 
 ShownConfig TakeAndDecode(const controller::CMainOperation& op, const PrtConfigParams& params,
                           const ConfigControls& controls) {
-    const Layout layout = LayoutFor(op.BoardType());
+    const controller::BoardLayout layout = controller::LayoutOf(op.BoardType());
     ShownConfig shown;
     shown.params = TakeFromList(op.cmdList, layout, params);
     shown.controls = Decode(shown.params, layout, controls);
@@ -29,7 +29,7 @@ ShownConfig TakeAndDecode(const controller::CMainOperation& op, const PrtConfigP
 
 PrtConfigParams EncodeIntoList(controller::CMainOperation& op, const ConfigControls& controls,
                                const PrtConfigParams& previous) {
-    const PrtConfigParams params = Encode(controls, LayoutFor(op.BoardType()), previous);
+    const PrtConfigParams params = Encode(controls, controller::LayoutOf(op.BoardType()), previous);
     UpdateCommandList(op, params);
     return params;
 }

@@ -8,6 +8,8 @@
 #include <span>
 #include <string_view>
 
+#include "controller/language.h"
+
 namespace velmor::config {
 
 using ValueList = std::span<const std::string_view>;
@@ -45,9 +47,9 @@ inline constexpr std::array<std::string_view, 3> kDropTickValues{"0x08", "0x05",
 // The raster resolution codes of "180 dpi" ... "1440 dpi".
 inline constexpr std::array<int, 5> kDpiCodes{2, 4, 6, 8, 10};
 
-// "点数" follows the language setting: English for "eng", Chinese otherwise.
-inline ValueList DotSizeValues(std::string_view language) {
-    if (language == "eng") return kDotSizeValuesEnglish;
+// "点数" follows the language: English or Chinese.
+inline ValueList DotSizeValues(controller::Language language) {
+    if (controller::English(language)) return kDotSizeValuesEnglish;
     return kDotSizeValuesChinese;
 }
 

@@ -36,23 +36,23 @@ std::string DifferenceLine(int rounds, const std::vector<std::size_t>& offsets,
 
 }  // namespace
 
-UserMessage DownloadMessage(const DownloadResult& result, std::string_view language) {
+UserMessage DownloadMessage(const DownloadResult& result, controller::Language language) {
     if (result.Success())
-        return {ui::SuccessText(Text(kDownloadCompleteText, language)),
+        return {ui::SuccessText(kDownloadCompleteText.Text(language)),
                 std::string(ui::kSuccessCaption)};
-    const BilingualText* detail = &kTransferFailedDetail;
+    const controller::BilingualText* detail = &kTransferFailedDetail;
     if (result.outcome == DownloadOutcome::VerifyFailed) detail = &kVerifyFailedDetail;
     if (result.outcome == DownloadOutcome::FlashBusy) detail = &kFlashBusyDetail;
-    return {Text(kDownloadFailedText, language) + "\n" + Text(*detail, language), {}};
+    return {kDownloadFailedText.Text(language) + "\n" + detail->Text(language), {}};
 }
 
-UserMessage ReadBackMessage(const ReadBackResult& result, std::string_view language) {
+UserMessage ReadBackMessage(const ReadBackResult& result, controller::Language language) {
     if (result.Success())
-        return {ui::SuccessText(Text(kReadCompleteText, language)),
+        return {ui::SuccessText(kReadCompleteText.Text(language)),
                 std::string(ui::kSuccessCaption)};
     const std::string detail = result.transferOk ? ImageStateMessage(result.image.state, language)
-                                                 : Text(kTransferFailedDetail, language);
-    return {Text(kReadFailedText, language) + "\n" + detail, {}};
+                                                 : kTransferFailedDetail.Text(language);
+    return {kReadFailedText.Text(language) + "\n" + detail, {}};
 }
 
 CImageDownload::CImageDownload(controller::CMainOperation& op, registers::CFlashReg& flash)
@@ -194,9 +194,9 @@ TransferProgress CImageDownload::Progress() const {
 PrtConfigParams ApplyReadBack(controller::CMainOperation& op, const ImageReadBack& image,
                               const PrtConfigParams& params, const MotionReadBack& motion) {
     if (!image.Ok()) return params;
-    op.cmdList2 = image.commands;
-    if (motion) motion(op.cmdList2, op);
-    return TakeFromReadBack(op.cmdList2, LayoutFor(op.BoardType()), params);
+    op.readBackList = image.commands;
+    if (motion) motion(op.readBackList, op);
+    return TakeFromReadBack(op.readBackList, controller::LayoutOf(op.BoardType()), params);
 }
 
 }  // namespace velmor::config

@@ -78,10 +78,10 @@ struct UserMessage {
 };
 
 // The message "DownFirm" shows for a result.
-UserMessage DownloadMessage(const DownloadResult& result, std::string_view language);
+UserMessage DownloadMessage(const DownloadResult& result, controller::Language language);
 // The message "读取参数" shows for a read that failed ("Read Failed!" and why) or
 // "Read complete!".
-UserMessage ReadBackMessage(const ReadBackResult& result, std::string_view language);
+UserMessage ReadBackMessage(const ReadBackResult& result, controller::Language language);
 
 class CImageDownload {
   public:
@@ -135,7 +135,7 @@ class CImageDownload {
 };
 
 // Applies a good read-back as "读取参数" does before it decodes: the slots become
-// the controller object's read-back list (cmdList2), the motion read-back (when
+// the controller object's read-back list (readBackList), the motion read-back (when
 // given) rebuilds the motion lists and motor settings from them, and the
 // parameter bytes are taken for the board type's layout.
 using MotionReadBack = std::function<void(const std::vector<controller::CMD_INFO>& readBack,

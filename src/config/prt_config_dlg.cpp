@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "commands/cmd_sets_dlg.h"
 #include "commands/cmds_mag.h"
 #include "commands/store_document.h"
 #include "config/command_list_update.h"
@@ -14,7 +15,6 @@
 #include "motion/motion_reader.h"
 #include "ui/dialog_service.h"
 #include "ui/message_down.h"
-#include "ui/modal_dialog.h"
 #include "ui/work_behind_progress.h"
 
 namespace velmor::config {
@@ -23,36 +23,20 @@ namespace {
 
 using commands::CCmdsMag;
 
-constexpr const char* kFileDialogTitle = "打开自定义文件";
-constexpr const char* kFileTypeName = "文件类型";
-constexpr const char* kAllFilesName = "所有文件";
-
+// The document dialogs open in the record folder; a name typed without an
+// extension gets ".cfg".
 ui::FileDialogRequest ConfigFileRequest(const std::string& recordFolder) {
-    ui::FileDialogRequest request;
-    request.title = kFileDialogTitle;
-    // "*" is what "*.*" means where the file type list comes from.
-    request.filters = {{kFileTypeName, {"*.cfg"}}, {kAllFilesName, {"*"}}};
-    request.defaultExtension = "cfg";
-    request.initialPath = recordFolder;
-    return request;
-}
-
-bool FileExists(const std::string& path) {
-    std::error_code error;
-    return !path.empty() &&
-           std::filesystem::is_regular_file(commands::StoreDocument::ResolveFileName(path), error);
+    return ui::DocumentFileRequest(recordFolder, "cfg");
 }
 
 }  // namespace
 
-CPrtConfigDlg::CPrtConfigDlg(controller::CMainOperation& op, ui::DialogService& dialogs,
-                             CommandSetsFactory commandSets)
-    : op_(op),
-      dialogs_(dialogs),
-      commandSets_(std::move(commandSets)),
-      flash_(op),
-      download_(op, flash_) {
-    initMotionButton.enabled = static_cast<bool>(commandSets_);
+CPrtConfigDlg::CPrtConfigDlg(const ui::PageContext& context)
+    : op_(context.operation),
+      dialogs_(context.dialogs),
+      messages_(context.dialogs, context.operation.language),
+      flash_(op_),
+      download_(op_, flash_) {
     // The transfer's stages move the page's progress bar.
     download_.SetProgressListener([this] { Changed(); });
 }
@@ -60,16 +44,6 @@ CPrtConfigDlg::CPrtConfigDlg(controller::CMainOperation& op, ui::DialogService& 
 CPrtConfigDlg::~CPrtConfigDlg() = default;
 
 const controller::LogFont& CPrtConfigDlg::LogFontSpec() const { return op_.logFont; }
-
-std::string CPrtConfigDlg::Text(const BilingualText& text) const {
-    return config::Text(text, op_.language);
-}
-
-void CPrtConfigDlg::ShowSuccess(const BilingualText& text) {
-    dialogs_.ShowMessage(ui::SuccessText(Text(text)), std::string(ui::kSuccessCaption));
-}
-
-void CPrtConfigDlg::ShowFailure(const BilingualText& text) { dialogs_.ShowMessage(Text(text), ""); }
 
 int CPrtConfigDlg::TransferPercent() const {
     return transferring_.load() ? OverallPercent(download_.Progress()) : 0;
@@ -81,13 +55,10 @@ void CPrtConfigDlg::OnInitDialog() {
     FillLists(controls, op_.language);
     EnableControls(controls, false);
     recordFolder_ = CCmdsMag::RecordFolder(op_.programFolder);
-    std::error_code error;
-    std::filesystem::create_directories(recordFolder_, error);
     controls.inkSupplyTime.text = "1";
 
     CCmdsMag store(op_);
-    std::string file = store.GetStoredPath(CCmdsMag::PathKind::Configuration);
-    if (!FileExists(file)) file = recordFolder_ + kFirstConfigName;
+    const std::string file = store.StartDocument(CCmdsMag::PathKind::Configuration);
     store.LoadConfigDocument(file);
     path.text = file;
     OnLayoutMessage();
@@ -98,7 +69,7 @@ void CPrtConfigDlg::OnInitDialog() {
 }
 
 void CPrtConfigDlg::OnLayoutMessage() {
-    layout_ = LayoutFor(op_.BoardType());
+    layout_ = controller::LayoutOf(op_.BoardType());
     ShowLayout(controls, layout_);
     Changed();
 }
@@ -113,7 +84,7 @@ void CPrtConfigDlg::RefreshMovementPage() {
 // ---- operations ----
 
 void CPrtConfigDlg::ApplyFlashFrequencyRule() {
-    if (LayoutFor(op_.BoardType()) == Layout::SingleBoard)
+    if (controller::LayoutOf(op_.BoardType()) == controller::BoardLayout::kMainBoard)
         controls.flashFrequency.enabled = controls.flashSpitOn.checked;
 }
 
@@ -124,13 +95,14 @@ void CPrtConfigDlg::Encode() {
 }
 
 void CPrtConfigDlg::TakeFromList() {
-    params_ = config::TakeFromList(op_.cmdList, LayoutFor(op_.BoardType()), params_);
+    params_ = config::TakeFromList(op_.cmdList, controller::LayoutOf(op_.BoardType()), params_);
 }
 
 void CPrtConfigDlg::Decode() {
     const int jetTypeBefore = controls.jetType.selected;
-    ShowControls(config::Decode(params_, LayoutFor(op_.BoardType()), ReadControls(controls)),
-                 controls);
+    ShowControls(
+        config::Decode(params_, controller::LayoutOf(op_.BoardType()), ReadControls(controls)),
+        controls);
     // A document or a read-back that changes the head type changes it as a
     // selection would: the drop lists and "点数" follow.
     if (controls.jetType.selected != jetTypeBefore) ApplyHeadTypeRule(controls);
@@ -178,9 +150,9 @@ void CPrtConfigDlg::OnLoadFile() {
     Decode();
     RefreshMovementPage();
     if (op_.loadDone != 0) {
-        ShowSuccess(kLoadSucceedText);
+        messages_.Success(kLoadSucceedText);
     } else {
-        ShowFailure(kLoadFailedText);
+        messages_.Failure(kLoadFailedText);
     }
 }
 
@@ -198,9 +170,9 @@ void CPrtConfigDlg::SaveTo(const std::string& file, bool withFlashSel) {
                               if (CCmdsMag(op_).SaveConfigDocument(file, keys)) op_.saveDone = 1;
                           });
     if (op_.saveDone != 0) {
-        ShowSuccess(kSaveCompleteText);
+        messages_.Success(kSaveCompleteText);
     } else {
-        ShowFailure(kSaveFailText);
+        messages_.Failure(kSaveFailText);
     }
 }
 
@@ -209,7 +181,7 @@ void CPrtConfigDlg::OnSaveAs() {
     if (!file) return;
     Encode();
     if (OnSystemDisk(*file)) {
-        ShowFailure(kSystemDiskText);
+        messages_.Failure(kSystemDiskText);
         return;
     }
     if (!op_.motionGenerated) motion::BuildInitMotion(op_);
@@ -227,8 +199,8 @@ void CPrtConfigDlg::OnSave() {
 void CPrtConfigDlg::OnDefault() {
     CCmdsMag(op_).LoadConfigDocument(CCmdsMag::DefaultDocumentPath(op_.programFolder));
     ClearRegisterBytes(params_);
-    params_ =
-        config::TakeFromList(op_.cmdList, LayoutFor(op_.BoardType()), params_, kInitDoneGroup);
+    params_ = config::TakeFromList(op_.cmdList, controller::LayoutOf(op_.BoardType()), params_,
+                                   kInitDoneGroup);
     Refresh();
     RefreshMovementPage();
 }
@@ -236,11 +208,9 @@ void CPrtConfigDlg::OnDefault() {
 void CPrtConfigDlg::OnInitMovementDesign() {
     Encode();
     motion::BuildInitMotion(op_);
-    if (commandSets_) {
-        std::unique_ptr<ui::ModalDialog> sets =
-            commandSets_({0, "InitDone", CCmdsMag::DefaultDocumentPath(op_.programFolder)});
-        if (sets) dialogs_.RunModal(*sets);
-    }
+    commands::CCmdSetsDlg sets({op_, dialogs_});
+    sets.AddNameInfo({0, "InitDone", CCmdsMag::DefaultDocumentPath(op_.programFolder)});
+    dialogs_.RunModal(sets);
     TakeFromList();
     Decode();
 }
@@ -249,10 +219,10 @@ void CPrtConfigDlg::OnInitMovementDesign() {
 
 void CPrtConfigDlg::OnDownFirm() {
     if (op_.connected == 0) {
-        ShowFailure(kDisconnectedText);
+        messages_.Failure(kDisconnectedText);
         return;
     }
-    if (!dialogs_.AskYesNo(Text(kAskDownloadText), "")) return;
+    if (!dialogs_.AskYesNo(messages_.Text(kAskDownloadText), "")) return;
     const PreparedDownload prepared = PrepareDownload(op_, ReadControls(controls), params_);
     params_ = prepared.params;
     ApplyFlashFrequencyRule();
@@ -279,7 +249,7 @@ void CPrtConfigDlg::OnDownFirm() {
 
 void CPrtConfigDlg::OnReadParams() {
     if (op_.connected == 0) {
-        ShowFailure(kDisconnectedText);
+        messages_.Failure(kDisconnectedText);
         return;
     }
     transferring_ = true;

@@ -23,8 +23,10 @@
 #include "controller/cmd_info.h"
 #include "registers/flash_reg.h"
 #include "ui/fields.h"
+#include "ui/page_context.h"
 #include "ui/page_hooks.h"
 #include "ui/page_log.h"
+#include "ui/page_messages.h"
 #include "ui/page_model.h"
 #include "ui/tab_page.h"
 
@@ -34,7 +36,6 @@ struct LogFont;
 }  // namespace velmor::controller
 namespace velmor::ui {
 class DialogService;
-class ModalDialog;
 }  // namespace velmor::ui
 
 namespace velmor::config {
@@ -42,21 +43,13 @@ namespace velmor::config {
 class CPrtConfigDlg : public ui::PageModel, public ui::TabPage, public ui::ConfigPageHooks {
   public:
     static constexpr int kDialogId = 130;
-    static constexpr const char* kFirstConfigName = "FirstConfig.cfg";
     // Tick limits of the progress window. The download's window closes as soon as
     // the transfer has ended and opens again while it still runs.
     static constexpr int kLoadTicks = 20;
     static constexpr int kSaveTicks = 30;
     static constexpr int kTransferTicks = 6;
 
-    // Makes the command-set dialog "初始化动作设计" opens, given the entry the page
-    // hands it ({0, "InitDone", the default document}). Without one the button is
-    // disabled.
-    using CommandSetsFactory =
-        std::function<std::unique_ptr<ui::ModalDialog>(controller::CmdNameInfo)>;
-
-    CPrtConfigDlg(controller::CMainOperation& op, ui::DialogService& dialogs,
-                  CommandSetsFactory commandSets = {});
+    explicit CPrtConfigDlg(const ui::PageContext& context);
     ~CPrtConfigDlg() override;
     CPrtConfigDlg(const CPrtConfigDlg&) = delete;
     CPrtConfigDlg& operator=(const CPrtConfigDlg&) = delete;
@@ -93,7 +86,7 @@ class CPrtConfigDlg : public ui::PageModel, public ui::TabPage, public ui::Confi
     void Refresh();
 
     const PrtConfigParams& Params() const { return params_; }
-    Layout ShownLayout() const { return layout_; }
+    controller::BoardLayout ShownLayout() const { return layout_; }
     const ui::PageLog& Log() const { return log_; }
     const controller::LogFont& LogFontSpec() const;
     const std::string& RecordFolder() const { return recordFolder_; }
@@ -105,7 +98,7 @@ class CPrtConfigDlg : public ui::PageModel, public ui::TabPage, public ui::Confi
     ui::TextField path;  // the current configuration file, in a sunken field
     ui::ButtonField downFirmButton{"DownFirm"};
     ui::ButtonField readParamsButton{"读取参数"};
-    ui::ButtonField initMotionButton{"初始化动作设计"};
+    ui::ButtonField initMotionButton{"初始化动作设计"};  // opens the command sets
     ui::ButtonField loadButton{"加载文件"};
     ui::ButtonField saveButton{"保存"};
     ui::ButtonField saveAsButton{"另存为"};
@@ -118,22 +111,19 @@ class CPrtConfigDlg : public ui::PageModel, public ui::TabPage, public ui::Confi
     void VisibilityChanged() override { Changed(); }
 
   private:
-    std::string Text(const BilingualText& text) const;
-    void ShowSuccess(const BilingualText& text);
-    void ShowFailure(const BilingualText& text);
     void ApplyFlashFrequencyRule();
     void RefreshMovementPage();
     void SaveTo(const std::string& file, bool withFlashSel);
 
     controller::CMainOperation& op_;
     ui::DialogService& dialogs_;
-    CommandSetsFactory commandSets_;
+    ui::PageMessages messages_;
     registers::CFlashReg flash_;
     CImageDownload download_;
     std::atomic<bool> transferring_{false};
     ui::PageLog log_;
     PrtConfigParams params_;
-    Layout layout_ = Layout::Fiber;
+    controller::BoardLayout layout_ = controller::BoardLayout::kFiber;
     std::string recordFolder_;
     ui::TabPage* movementPage_ = nullptr;
 };

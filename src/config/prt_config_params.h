@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "controller/board_layout.h"
+
 namespace velmor::config {
 
 struct PrtConfigParams {
@@ -23,17 +25,5 @@ struct PrtConfigParams {
 
     friend bool operator==(const PrtConfigParams&, const PrtConfigParams&) = default;
 };
-
-// Board type 0 ("Mainboard") has the single-board layout; 1 ("DoubleFiber") and
-// 2 ("FourFiber") the fibre layout with a main and a secondary carriage board.
-enum class Layout { SingleBoard, Fiber };
-
-inline constexpr std::uint8_t kBoardMainboard = 0;
-inline constexpr std::uint8_t kBoardDoubleFiber = 1;
-inline constexpr std::uint8_t kBoardFourFiber = 2;
-
-inline Layout LayoutFor(std::uint8_t boardType) {
-    return boardType == kBoardMainboard ? Layout::SingleBoard : Layout::Fiber;
-}
 
 }  // namespace velmor::config

@@ -68,8 +68,8 @@ ImageBuild BuildStartImage(const std::vector<CMD_INFO>& cmdList,
     return build;
 }
 
-std::string ImageBuildMessage(const ImageBuild& build, std::string_view language) {
-    const bool english = language == "eng";
+std::string ImageBuildMessage(const ImageBuild& build, controller::Language language) {
+    const bool english = controller::English(language);
     switch (build.error) {
         case ImageBuildError::None:
             return {};
@@ -137,16 +137,16 @@ ImageReadBack ParseStartImage(std::span<const std::uint8_t> block) {
     return result;
 }
 
-std::string ImageStateMessage(ImageState state, std::string_view language) {
+std::string ImageStateMessage(ImageState state, controller::Language language) {
     switch (state) {
         case ImageState::Valid:
             return {};
         case ImageState::Blank:
-            return Text(kBlankImageDetail, language);
+            return kBlankImageDetail.Text(language);
         case ImageState::BadCrc:
-            return Text(kBadImageDetail, language);
+            return kBadImageDetail.Text(language);
         case ImageState::Truncated:
-            return Text(kTruncatedImageDetail, language);
+            return kTruncatedImageDetail.Text(language);
     }
     return {};
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "controller/cmd_info.h"
+#include "controller/language.h"
 
 namespace velmor::config {
 
@@ -52,7 +53,7 @@ ImageBuild BuildStartImage(const std::vector<controller::CMD_INFO>& cmdList,
 
 // Why an image was refused, naming the count or the set and command; empty for a
 // good build. Nothing has been written to the controller when this is shown.
-std::string ImageBuildMessage(const ImageBuild& build, std::string_view language);
+std::string ImageBuildMessage(const ImageBuild& build, controller::Language language);
 
 // CRC-16/MODBUS over bytes 0x000..0xFF9 of an image, and the stored value at
 // 0xFFA (high byte first). `block` must hold at least kImageSize bytes.
@@ -83,7 +84,7 @@ struct ImageReadBack {
 ImageReadBack ParseStartImage(std::span<const std::uint8_t> block);
 
 // The read-back's failure detail ("Read Failed!" comes first); empty when valid.
-std::string ImageStateMessage(ImageState state, std::string_view language);
+std::string ImageStateMessage(ImageState state, controller::Language language);
 
 // Appends the download's dump: the records of `image` from 0x1B0000 with
 // six-digit addresses, then a line break.

@@ -184,7 +184,7 @@ void MovementPageView::AddSettingsRow(QGridLayout* grid, int row, motion::Settin
 }
 
 QWidget* MovementPageView::BuildSettings() {
-    const bool fibre = model_.PageLayout() == MovementPage::Layout::kFibre;
+    const bool fibre = model_.Layout() == controller::BoardLayout::kFiber;
     auto* grid = new QGridLayout;
     const auto headers = [&](int row, const char* limit, const char* limit2) {
         grid->addWidget(Header(Text("方向极性")), row, 1);

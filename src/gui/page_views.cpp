@@ -11,7 +11,6 @@
 #include "motion/initial_double_fiber_dlg.h"
 #include "motion/initial_move_ment_dlg.h"
 #include "ui/dlg_tab_ctrl.h"
-#include "ui/window_messages.h"
 
 namespace velmor::gui {
 
@@ -20,21 +19,21 @@ namespace {
 using ViewMaker = std::function<QWidget*(ui::TabPage&, QWidget*)>;
 
 template <typename Model, typename View>
-ViewMaker Make() {
-    return [](ui::TabPage& page, QWidget* parent) -> QWidget* {
-        auto* model = dynamic_cast<Model*>(&page);
-        return model != nullptr ? new View(*model, parent) : nullptr;
-    };
+std::pair<const int, ViewMaker> Row() {
+    return {Model::kDialogId, [](ui::TabPage& page, QWidget* parent) -> QWidget* {
+                auto* model = dynamic_cast<Model*>(&page);
+                return model != nullptr ? new View(*model, parent) : nullptr;
+            }};
 }
 
-// The view of each page, by template number.
+// The view of each page, by its model's dialog number.
 const std::map<int, ViewMaker>& PageViews() {
     static const std::map<int, ViewMaker> views = {
-        {ui::kRegisterPageId, Make<registers::CReadWriteRegDlg, ReadWriteRegView>()},
-        {ui::kCleaningPageId, Make<cleaning::CCleanDownloadDlg, CleanDownloadView>()},
-        {ui::kMainboardMovementPageId, Make<motion::CInitialMoveMentDlg, InitialMoveMentView>()},
-        {ui::kFiberMovementPageId, Make<motion::CInitialDoubleFiberDlg, InitialDoubleFiberView>()},
-        {ui::kConfigPageId, Make<config::CPrtConfigDlg, PrtConfigView>()},
+        Row<registers::CReadWriteRegDlg, ReadWriteRegView>(),
+        Row<cleaning::CCleanDownloadDlg, CleanDownloadView>(),
+        Row<motion::CInitialMoveMentDlg, InitialMoveMentView>(),
+        Row<motion::CInitialDoubleFiberDlg, InitialDoubleFiberView>(),
+        Row<config::CPrtConfigDlg, PrtConfigView>(),
     };
     return views;
 }

@@ -2,11 +2,8 @@
 
 namespace velmor::motion {
 
-CInitialDoubleFiberDlg::CInitialDoubleFiberDlg(controller::CMainOperation& op,
-                                               ui::DialogService& dialogs,
-                                               ui::WindowMessageReceiver* mainWindow,
-                                               ui::Sleeper& sleeper)
-    : MovementPage(op, dialogs, Layout::kFibre, mainWindow, sleeper) {}
+CInitialDoubleFiberDlg::CInitialDoubleFiberDlg(const ui::PageContext& context)
+    : MovementPage(context, controller::BoardLayout::kFiber) {}
 
 CInitialDoubleFiberDlg::~CInitialDoubleFiberDlg() = default;
 

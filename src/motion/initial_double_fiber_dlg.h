@@ -7,7 +7,6 @@
 // other, and a status display with one Y line and the head boards' X positions.
 
 #include "motion/movement_page.h"
-#include "ui/sleeper.h"
 
 namespace velmor::motion {
 
@@ -15,9 +14,7 @@ class CInitialDoubleFiberDlg : public MovementPage {
   public:
     static constexpr int kDialogId = 148;
 
-    CInitialDoubleFiberDlg(controller::CMainOperation& op, ui::DialogService& dialogs,
-                           ui::WindowMessageReceiver* mainWindow = nullptr,
-                           ui::Sleeper& sleeper = ui::DefaultSleeper());
+    explicit CInitialDoubleFiberDlg(const ui::PageContext& context);
     ~CInitialDoubleFiberDlg() override;
 
   protected:

@@ -2,10 +2,8 @@
 
 namespace velmor::motion {
 
-CInitialMoveMentDlg::CInitialMoveMentDlg(controller::CMainOperation& op, ui::DialogService& dialogs,
-                                         ui::WindowMessageReceiver* mainWindow,
-                                         ui::Sleeper& sleeper)
-    : MovementPage(op, dialogs, Layout::kMainBoard, mainWindow, sleeper) {}
+CInitialMoveMentDlg::CInitialMoveMentDlg(const ui::PageContext& context)
+    : MovementPage(context, controller::BoardLayout::kMainBoard) {}
 
 CInitialMoveMentDlg::~CInitialMoveMentDlg() = default;
 

@@ -5,7 +5,6 @@
 // On this page the Y0 and Y1 boxes are alternatives.
 
 #include "motion/movement_page.h"
-#include "ui/sleeper.h"
 
 namespace velmor::motion {
 
@@ -13,9 +12,7 @@ class CInitialMoveMentDlg : public MovementPage {
   public:
     static constexpr int kDialogId = 145;
 
-    CInitialMoveMentDlg(controller::CMainOperation& op, ui::DialogService& dialogs,
-                        ui::WindowMessageReceiver* mainWindow = nullptr,
-                        ui::Sleeper& sleeper = ui::DefaultSleeper());
+    explicit CInitialMoveMentDlg(const ui::PageContext& context);
     ~CInitialMoveMentDlg() override;
 
   protected:

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "controller/board_layout.h"
+
 namespace velmor::motion {
 
 namespace {
@@ -114,8 +116,8 @@ std::string XPositionText(std::uint32_t count) {
 std::string HeadBoardPositionText(const std::array<std::uint32_t, 4>& counts,
                                   std::uint8_t boardType) {
     char text[160];
-    if (boardType == 0) return {};
-    if (boardType == 2) {
+    if (controller::SingleBoard(boardType)) return {};
+    if (controller::HasHeadBoards3And4(boardType)) {
         std::snprintf(text, sizeof text, "X0:%0.2f mm,X1:%0.2f mm,X2:%0.2f mm,X3:%0.2f mm",
                       CountToMm(counts[0]), CountToMm(counts[1]), CountToMm(counts[2]),
                       CountToMm(counts[3]));

@@ -32,8 +32,13 @@ MoveOutcome OutcomeOf(MotorState state) {
 
 }  // namespace
 
-MotorTester::MotorTester(controller::CMainOperation& op, Page page, ui::Sleeper& sleeper)
-    : op_(op), page_(page), sleeper_(sleeper), english_(op.language == "eng"), bits_(op) {}
+MotorTester::MotorTester(controller::CMainOperation& op, controller::BoardLayout page,
+                         ui::Sleeper& sleeper)
+    : op_(op),
+      page_(page),
+      sleeper_(sleeper),
+      english_(controller::English(op.language)),
+      bits_(op) {}
 
 MotorTester::~MotorTester() { Close(); }
 
@@ -312,22 +317,23 @@ void MotorTester::RefreshMotorStatus() {
     const MotionRegisterMap& map = MotionRegisters(boardType);
     // The fibre layouts show every line in Chinese; only the fibre page's Y
     // line follows the language there.
-    const bool english = english_ && boardType == 0;
+    const bool english = english_ && controller::SingleBoard(boardType);
     const Generator& z1 = map.Z1(in.settings.Z0Board == 1);
 
     std::string text;
     if (in.Ticked(TestMotor::kX)) {
         AddLine(text, StatusMotor::kX, map.x0.status.address, english);
-        if (page_ == Page::kMainBoard && boardType == 0) {
+        if (page_ == controller::BoardLayout::kMainBoard && controller::SingleBoard(boardType)) {
             if (latchPending_.exchange(false)) LatchXPosition();
             text += "\n" + XPositionText(xCount_.load());
-        } else if (page_ == Page::kFibre && boardType != 0) {
+        } else if (page_ == controller::BoardLayout::kFiber &&
+                   !controller::SingleBoard(boardType)) {
             if (latchPending_.exchange(false)) LatchHeadBoards(boardType);
             text += "\n" + HeadBoardPositionText(headCounts_, boardType);
         }
     }
     if (in.Ticked(TestMotor::kY)) {
-        if (page_ == Page::kFibre) {
+        if (page_ == controller::BoardLayout::kFiber) {
             AddLine(text, StatusMotor::kY, map.y[0].status.address, english_);
         } else {
             if (in.y0Ticked) AddLine(text, StatusMotor::kY0, map.y[0].status.address, english);
@@ -380,7 +386,7 @@ void MotorTester::LatchHeadBoards(std::uint8_t boardType) {
     pulse({1, 2});
     bits_.Read32(count(1), headCounts_[0]);
     bits_.Read32(count(2), headCounts_[1]);
-    if (boardType != 2) return;
+    if (!controller::HasHeadBoards3And4(boardType)) return;
     pulse({3, 4});
     // X2 is board 4's counter and X3 board 3's.
     bits_.Read32(count(4), headCounts_[2]);

@@ -25,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "controller/board_layout.h"
 #include "controller/motor_settings.h"
 #include "motion/motion_register_map.h"
 #include "motion/motor_status.h"
@@ -49,7 +50,6 @@ class MotorTester {
   public:
     // Which page owns the tester: the fibre page shows one Y line and the
     // head-board position line.
-    enum class Page { kMainBoard, kFibre };
     enum class StartResult { kStarted, kNotConnected, kBusy };
     enum class Change {
         kStatusText,   // StatusText() changed
@@ -66,7 +66,7 @@ class MotorTester {
     static constexpr std::chrono::milliseconds kWaitPollPause{10};
 
     // `sleeper` carries every wait (status period, pre-stop and poll pauses).
-    MotorTester(controller::CMainOperation& op, Page page,
+    MotorTester(controller::CMainOperation& op, controller::BoardLayout page,
                 ui::Sleeper& sleeper = ui::DefaultSleeper());
     ~MotorTester();  // Close()
     MotorTester(const MotorTester&) = delete;
@@ -124,7 +124,7 @@ class MotorTester {
     controller::MotorSettings SettingsSnapshot() const;
 
     controller::CMainOperation& op_;
-    const Page page_;
+    const controller::BoardLayout page_;
     ui::Sleeper& sleeper_;
     const bool english_;
     RegisterBits bits_;

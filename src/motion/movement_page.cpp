@@ -64,18 +64,13 @@ void SetFields(MotorInputs& m, bool enabled) {
 
 }  // namespace
 
-MovementPage::MovementPage(controller::CMainOperation& op, ui::DialogService& dialogs,
-                           Layout layout, ui::WindowMessageReceiver* mainWindow,
-                           ui::Sleeper& sleeper)
-    : op_(op),
-      dialogs_(dialogs),
+MovementPage::MovementPage(const ui::PageContext& context, controller::BoardLayout layout)
+    : op_(context.operation),
+      dialogs_(context.dialogs),
       layout_(layout),
-      mainWindow_(mainWindow),
-      tester_(
-          op,
-          layout == Layout::kMainBoard ? MotorTester::Page::kMainBoard : MotorTester::Page::kFibre,
-          sleeper) {
-    const bool fibre = layout_ == Layout::kFibre;
+      mainWindow_(context.mainWindow),
+      tester_(context.operation, layout, *context.sleeper) {
+    const bool fibre = layout_ == controller::BoardLayout::kFiber;
     if (fibre) Settings(Channel::kX).Setup(Channel::kX, true);
     for (Channel channel : {Channel::kY0, Channel::kY1, Channel::kZ0, Channel::kM0, Channel::kM1}) {
         Settings(channel).Setup(channel, fibre);
@@ -138,7 +133,7 @@ void MovementPage::OnInitDialog() {
 }
 
 void MovementPage::SetupLists() {
-    const bool english = op_.language == "eng";
+    const bool english = controller::English(op_.language);
     const int columns = HasXdcMotor() ? kMotionColumnCount : kMotionColumnCount - 1;
     for (ui::CEditableListCtrl* list : {&movementList, &movetestList}) {
         for (int c = 0; c < columns; ++c)

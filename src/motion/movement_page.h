@@ -28,6 +28,7 @@
 #include "motion/test_move_inputs.h"
 #include "ui/editable_list_ctrl.h"
 #include "ui/fields.h"
+#include "ui/page_context.h"
 #include "ui/page_hooks.h"
 #include "ui/page_model.h"
 #include "ui/sleeper.h"
@@ -65,7 +66,6 @@ struct XdcInputs {
 
 class MovementPage : public ui::PageModel, public ui::TabPage, public ui::MovementPageHooks {
   public:
-    enum class Layout { kMainBoard, kFibre };
     static constexpr int kMovementList = 0;
     static constexpr int kMovetestList = 1;
     // Background of the rows of even and odd steps, 0x00BBGGRR.
@@ -76,8 +76,8 @@ class MovementPage : public ui::PageModel, public ui::TabPage, public ui::Moveme
     MovementPage(const MovementPage&) = delete;
     MovementPage& operator=(const MovementPage&) = delete;
 
-    Layout PageLayout() const { return layout_; }
-    bool HasXdcMotor() const { return layout_ == Layout::kMainBoard; }
+    controller::BoardLayout Layout() const override { return layout_; }
+    bool HasXdcMotor() const { return layout_ == controller::BoardLayout::kMainBoard; }
 
     // ---- TabPage, hooks ----
     void OnInitDialog() override;
@@ -149,10 +149,9 @@ class MovementPage : public ui::PageModel, public ui::TabPage, public ui::Moveme
     ListCellEditor cellEditor;
 
   protected:
-    // `mainWindow` receives 2046 before a test move (may be null); `sleeper`
-    // carries the status thread's and the test moves' waits.
-    MovementPage(controller::CMainOperation& op, ui::DialogService& dialogs, Layout layout,
-                 ui::WindowMessageReceiver* mainWindow, ui::Sleeper& sleeper);
+    // The context's main window receives 2046 before a test move (may be null); its
+    // sleeper carries the status thread's and the test moves' waits.
+    MovementPage(const ui::PageContext& context, controller::BoardLayout layout);
 
     // A click on the Y0 (0) or Y1 (1) box, whose field holds its new state.
     virtual void FeedBoxClicked(int which) = 0;
@@ -180,7 +179,7 @@ class MovementPage : public ui::PageModel, public ui::TabPage, public ui::Moveme
 
     controller::CMainOperation& op_;
     ui::DialogService& dialogs_;
-    const Layout layout_;
+    const controller::BoardLayout layout_;
     ui::WindowMessageReceiver* mainWindow_;
     bool dualYFlag_ = false;
     std::atomic<bool> yResetPending_{false};

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "controller/board_layout.h"
 #include "controller/main_operation.h"
 
 namespace velmor::registers {
@@ -26,7 +27,7 @@ std::uint8_t CommandByte(bool write, bool alternate) {
 CFlashReg::CFlashReg(controller::CMainOperation& op) : op_(op) {}
 
 std::uint16_t CFlashReg::BlockBase() const {
-    return op_.BoardType() == 0 ? kFlashBlockMainboard : kFlashBlockFiber;
+    return controller::SingleBoard(op_.BoardType()) ? kFlashBlockMainboard : kFlashBlockFiber;
 }
 
 bool CFlashReg::Write(const std::uint8_t* data, std::uint32_t address, int length,

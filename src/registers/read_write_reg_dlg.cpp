@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "controller/board_layout.h"
 #include "controller/hex_text.h"
 #include "controller/main_operation.h"
 #include "registers/board_reset.h"
@@ -60,7 +61,8 @@ std::vector<std::uint16_t> HeadBoardBases(const std::string& choice) {
 
 }  // namespace
 
-CReadWriteRegDlg::CReadWriteRegDlg(controller::CMainOperation& op) : op_(op), flash_(op) {
+CReadWriteRegDlg::CReadWriteRegDlg(const ui::PageContext& context)
+    : op_(context.operation), flash_(context.operation) {
     headBoard.items = {"喷车板1", "喷车板2", "喷车板3", "喷车板4", "所有喷车板"};
     pattern.items = {"Constant Byte", "Random Byte", "Incrementing Byte", "Incrementing DWORD",
                      "self-define"};
@@ -334,7 +336,7 @@ void CReadWriteRegDlg::OnFlashSpit() {
     Append(std::string(flashSpitOn_ ? "闪喷开" : "闪喷关") + kNewLine);
     const std::uint8_t value = flashSpitOn_ ? kFlashSpitOnValue : 0x00;
     std::vector<std::uint16_t> regs = {0x410B, 0x420B};
-    if (op_.BoardType() == 2) {
+    if (controller::HasHeadBoards3And4(op_.BoardType())) {
         regs.push_back(0x430B);
         regs.push_back(0x440B);
     }

@@ -11,6 +11,7 @@
 
 #include "registers/flash_reg.h"
 #include "ui/fields.h"
+#include "ui/page_context.h"
 #include "ui/page_log.h"
 #include "ui/page_model.h"
 #include "ui/tab_page.h"
@@ -31,7 +32,7 @@ class CReadWriteRegDlg : public ui::PageModel, public ui::TabPage {
     // The largest flash transfer the page accepts: the whole 24-bit flash space.
     static constexpr int kMaxFlashLength = 0x1000000;
 
-    explicit CReadWriteRegDlg(controller::CMainOperation& op);
+    explicit CReadWriteRegDlg(const ui::PageContext& context);
     ~CReadWriteRegDlg() override;  // waits for a running flash transfer
     CReadWriteRegDlg(const CReadWriteRegDlg&) = delete;
     CReadWriteRegDlg& operator=(const CReadWriteRegDlg&) = delete;

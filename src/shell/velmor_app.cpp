@@ -39,7 +39,7 @@ bool CVelmorApp::InitInstance() {
     setup_.loadLanguage(operation_, DefaultDocumentPath());
 
     englishLoaded_.clear();
-    if (operation_.language == "eng" && setup_.loadEnglish) {
+    if (controller::English(operation_.language) && setup_.loadEnglish) {
         for (const std::string& path : EnglishFileCandidates()) {
             if (setup_.loadEnglish(path)) {
                 englishLoaded_ = path;

@@ -1,7 +1,7 @@
 #pragma once
 // CVelmorApp: the start of the program up to the main window. In this order: the
 // language from the default configuration document, the English texts when the
-// language is "eng", the single-instance rule. The program then runs the main
+// language is English, the single-instance rule. The program then runs the main
 // window (CVelmorDlg) and ends when it closes.
 
 #include <functional>
@@ -63,7 +63,7 @@ class CVelmorApp {
     std::string englishLoaded_;
 };
 
-// The store's LoadLanguage: [Language] "Language" of the document, default "chs".
+// The store's LoadLanguage: [Language] "Language" of the document, Chinese when missing.
 void LoadLanguageFromStore(controller::CMainOperation& operation, const std::string& path);
 
 }  // namespace velmor::shell

@@ -6,6 +6,7 @@
 #include <exception>
 #include <memory>
 
+#include "config/prt_config_dlg.h"
 #include "controller/main_operation.h"
 #include "shell/page_table.h"
 #include "ui/dialog_service.h"
@@ -32,6 +33,13 @@ std::string BoundedName(const std::array<char, N>& buffer) {
     return std::string(buffer.begin(), end);
 }
 
+// The selector item of a board type; a number that names none shows "Mainboard".
+int SelectorItem(int type) {
+    return type >= controller::kMainboardType && type <= controller::kFourFiberType
+               ? type
+               : controller::kMainboardType;
+}
+
 }  // namespace
 
 const std::vector<std::string>& BoardTypeNames() {
@@ -47,7 +55,7 @@ CVelmorDlg::~CVelmorDlg() {
     if (timers_ && timerRunning_) timers_->StopTimer(kConnectionTimerId);
 }
 
-bool CVelmorDlg::English() const { return operation_.language == "eng"; }
+bool CVelmorDlg::English() const { return controller::English(operation_.language); }
 
 void CVelmorDlg::OnInitDialog() {
     versionLabel.text = kVersionLabel;
@@ -73,8 +81,7 @@ void CVelmorDlg::OnInitDialog() {
     ConnectAttempt();
 
     boardType.items = BoardTypeNames();
-    const int type = operation_.BoardType();
-    boardType.selected = type == 2 ? 2 : type == 1 ? 1 : 0;
+    boardType.selected = SelectorItem(operation_.BoardType());
 
     if (timers_) {
         timers_->StartTimer(kConnectionTimerId, kConnectionPeriodMs);
@@ -92,14 +99,14 @@ void CVelmorDlg::CreateTabs() {
         tabCaptions = {"读写寄存器", "初始化运动", "固件设置", "清洗设置"};
     }
 
-    PageContext context{operation_, dialogs_, this};
+    const ui::PageContext context{operation_, dialogs_, this};
     for (const PageRow& row : PageTable()) {
-        if (row.chineseOnly && operation_.language != "chs") continue;
+        if (row.chineseOnly && operation_.language != controller::Language::kChinese) continue;
         ui::TabPage* page = tabHost_.AddPage(row.make(context), row.templateNumber);
         page->OnInitDialog();
     }
-    configPage_ = tabHost_.FindPage(ui::kConfigPageId);
-    LinkConfigPage(ui::kMainboardMovementPageId);
+    configPage_ = tabHost_.FindPage(config::CPrtConfigDlg::kDialogId);
+    LinkConfigPage(tabHost_.MovementPageFor(controller::BoardLayout::kMainBoard));
 
     tabHost_.SetMainWindow(this);
     tabHost_.SetConfigPage(configPage_);
@@ -189,8 +196,7 @@ void CVelmorDlg::OnWindowMessage(int message) {
 }
 
 void CVelmorDlg::SelectBoardTypeItem() {
-    const int type = operation_.BoardType();
-    const std::string& wanted = BoardTypeNames()[type == 2 ? 2 : type == 1 ? 1 : 0];
+    const std::string& wanted = BoardTypeNames()[SelectorItem(operation_.BoardType())];
     const auto it = std::find(boardType.items.begin(), boardType.items.end(), wanted);
     if (it != boardType.items.end())
         boardType.selected = static_cast<int>(it - boardType.items.begin());
@@ -205,34 +211,41 @@ void CVelmorDlg::SetBoardTypeFromSelector() {
     if (boardTypeObserver_) boardTypeObserver_(operation_.BoardType());
 }
 
-// 145 for "Mainboard", 148 for the fibre boards, 0 for any other text.
-int CVelmorDlg::MovementPageOfSelector() const {
-    const std::string text = boardType.SelectedText();
-    if (text == "Mainboard") return ui::kMainboardMovementPageId;
-    if (text == "DoubleFiber" || text == "FourFiber") return ui::kFiberMovementPageId;
-    return 0;
+// The layout of the selector's board type; none for a text that names no board type.
+std::optional<controller::BoardLayout> CVelmorDlg::LayoutOfSelector() const {
+    const auto& names = BoardTypeNames();
+    const auto it = std::find(names.begin(), names.end(), boardType.SelectedText());
+    if (it == names.end()) return std::nullopt;
+    return controller::LayoutOf(static_cast<std::uint8_t>(it - names.begin()));
+}
+
+// The movement page of the selector's board type (145 or 148), or null.
+ui::TabPage* CVelmorDlg::MovementPageOfSelector() const {
+    const std::optional<controller::BoardLayout> layout = LayoutOfSelector();
+    return layout ? tabHost_.MovementPageFor(*layout) : nullptr;
 }
 
 void CVelmorDlg::ShowMovementPageOfSelector() {
-    const int shown = MovementPageOfSelector();
-    if (shown == 0) return;
-    tabHost_.HidePages(shown == ui::kMainboardMovementPageId ? ui::kFiberMovementPageId
-                                                             : ui::kMainboardMovementPageId);
-    tabHost_.ShowPages(shown);
-    LinkConfigPage(shown);
+    const std::optional<controller::BoardLayout> layout = LayoutOfSelector();
+    if (!layout) return;
+    const controller::BoardLayout other = *layout == controller::BoardLayout::kMainBoard
+                                              ? controller::BoardLayout::kFiber
+                                              : controller::BoardLayout::kMainBoard;
+    tabHost_.HidePages(tabHost_.MovementPageNumber(other));
+    tabHost_.ShowPages(tabHost_.MovementPageNumber(*layout));
+    LinkConfigPage(tabHost_.MovementPageFor(*layout));
 }
 
-void CVelmorDlg::LinkConfigPage(int movementPage) {
-    if (movementPage == 0) return;
-    linkedMovement_ = tabHost_.FindPage(movementPage);
+void CVelmorDlg::LinkConfigPage(ui::TabPage* movementPage) {
+    if (movementPage == nullptr) return;
+    linkedMovement_ = movementPage;
     if (auto* config = ui::PageHooks<ui::ConfigPageHooks>(configPage_))
         config->LinkMovementPage(linkedMovement_);
 }
 
 void CVelmorDlg::OnBoardTypeSelChange(int index) {
     if (index < 0 || index >= static_cast<int>(boardType.items.size())) return;
-    ui::TabPage* before = tabHost_.FindPage(
-        operation_.BoardType() != 0 ? ui::kFiberMovementPageId : ui::kMainboardMovementPageId);
+    ui::TabPage* before = tabHost_.MovementPageFor(controller::LayoutOf(operation_.BoardType()));
     boardType.selected = index;
     OnWindowMessage(ui::kMsgSetBoardType);
     HandOverMovementLists(before);
@@ -244,7 +257,7 @@ void CVelmorDlg::OnBoardTypeSelChange(int index) {
 // shown stores its lists, and the page of the new board type shows them.
 void CVelmorDlg::HandOverMovementLists(ui::TabPage* before) {
     if (tabHost_.CurrentPage() != ui::CDlgTabCtrl::kMovementTab) return;
-    ui::TabPage* after = tabHost_.FindPage(MovementPageOfSelector());
+    ui::TabPage* after = MovementPageOfSelector();
     if (after == nullptr || after == before) return;
     if (auto* old = ui::PageHooks<ui::MovementPageHooks>(before)) {
         old->TakeLists(0);
@@ -270,10 +283,8 @@ void CVelmorDlg::OnDeviceNameLabelClick() {
 void CVelmorDlg::OnAbout() { dialogs_.RunModal(about); }
 
 void CVelmorDlg::OnExit() {
-    const int inUse =
-        operation_.BoardType() != 0 ? ui::kFiberMovementPageId : ui::kMainboardMovementPageId;
-    if (auto* movement = ui::PageHooks<ui::MovementPageHooks>(tabHost_.FindPage(inUse)))
-        movement->StopStatusThread();
+    ui::TabPage* inUse = tabHost_.MovementPageFor(controller::LayoutOf(operation_.BoardType()));
+    if (auto* movement = ui::PageHooks<ui::MovementPageHooks>(inUse)) movement->StopStatusThread();
     tabHost_.ClosePages();
     if (timers_ && timerRunning_) {
         timers_->StopTimer(kConnectionTimerId);

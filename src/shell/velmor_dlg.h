@@ -11,9 +11,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "controller/board_layout.h"
 #include "shell/about_dlg.h"
 #include "ui/dlg_tab_ctrl.h"
 #include "ui/fields.h"
@@ -101,8 +103,9 @@ class CVelmorDlg : public ui::PageModel, public ui::WindowMessageReceiver {
     void SelectBoardTypeItem();
     void SetBoardTypeFromSelector();
     void ShowMovementPageOfSelector();
-    void LinkConfigPage(int movementPage);
-    int MovementPageOfSelector() const;
+    void LinkConfigPage(ui::TabPage* movementPage);
+    std::optional<controller::BoardLayout> LayoutOfSelector() const;
+    ui::TabPage* MovementPageOfSelector() const;
     void HandOverMovementLists(ui::TabPage* before);
 
     controller::CMainOperation& operation_;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velmor::ui {
@@ -34,6 +35,19 @@ struct FileDialogRequest {
     std::string defaultExtension;  // appended when the user types a name without one ("cfg")
     std::string initialPath;       // a folder, or a file to preselect
 };
+
+// The file dialog of the configuration and cleaning documents, "打开自定义文件":
+// .cfg files first, then all files ("*" is what "*.*" means where the file type
+// list comes from).
+inline FileDialogRequest DocumentFileRequest(std::string initialPath,
+                                             std::string defaultExtension = {}) {
+    FileDialogRequest request;
+    request.title = "打开自定义文件";
+    request.filters = {{"文件类型", {"*.cfg"}}, {"所有文件", {"*"}}};
+    request.defaultExtension = std::move(defaultExtension);
+    request.initialPath = std::move(initialPath);
+    return request;
+}
 
 class DialogService {
   public:

@@ -78,8 +78,21 @@ void CDlgTabCtrl::OnTabClick(int focusedTab) {
     }
 }
 
+TabPage* CDlgTabCtrl::MovementPageFor(controller::BoardLayout layout) const {
+    const int number = MovementPageNumber(layout);
+    return number != 0 ? FindPage(number) : nullptr;
+}
+
+int CDlgTabCtrl::MovementPageNumber(controller::BoardLayout layout) const {
+    for (const CWnd_ITEM& item : items_) {
+        const auto* movement = PageHooks<MovementPageHooks>(item.page);
+        if (movement != nullptr && movement->Layout() == layout) return item.templateNumber;
+    }
+    return 0;
+}
+
 TabPage* CDlgTabCtrl::MovementPageOfBoardType() const {
-    return FindPage(operation_.BoardType() != 0 ? kFiberMovementPageId : kMainboardMovementPageId);
+    return MovementPageFor(controller::LayoutOf(operation_.BoardType()));
 }
 
 void CDlgTabCtrl::PostToMainWindow(int message) {

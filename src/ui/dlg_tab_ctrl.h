@@ -5,11 +5,13 @@
 // and configuration tabs.
 //
 // Page i belongs to tab i. With the pages 129, 145, 130, (157,) 148 the movement
-// tab (1) shows page 145, or page 148 through the main window.
+// tab (1) shows page 145, or page 148 through the main window: the movement page
+// of the board type is the one whose layout the board type has.
 
 #include <memory>
 #include <vector>
 
+#include "controller/board_layout.h"
 #include "ui/tab_page.h"
 #include "ui/window_messages.h"
 
@@ -46,6 +48,9 @@ class CDlgTabCtrl {
     void HidePages(int templateNumber);
     void ShowPages(int templateNumber);
     TabPage* FindPage(int templateNumber) const;
+    // The movement page serving `layout`, or null; its template number (0 when none).
+    TabPage* MovementPageFor(controller::BoardLayout layout) const;
+    int MovementPageNumber(controller::BoardLayout layout) const;
     // The main window closes: every page is told.
     void ClosePages();
 

@@ -111,8 +111,8 @@ void CMessageDown::RequestClose() {
     if (handler) handler();
 }
 
-std::string ProgressMessage(ProgressKind kind, const std::string& language) {
-    const bool english = language == "eng";
+std::string ProgressMessage(ProgressKind kind, controller::Language language) {
+    const bool english = controller::English(language);
     const std::string pad(english ? 19 : 20, ' ');
     switch (kind) {
         case ProgressKind::Saving:

@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "controller/language.h"
 #include "ui/page_model.h"
 #include "ui/sleeper.h"
 
@@ -99,6 +100,6 @@ class CMessageDown : public PageModel {
 // The progress messages of the pages: 19 blanks before the English text, 20
 // before the Chinese one, as the window shows them.
 enum class ProgressKind { Saving, Loading, Downloading };
-std::string ProgressMessage(ProgressKind kind, const std::string& language);
+std::string ProgressMessage(ProgressKind kind, controller::Language language);
 
 }  // namespace velmor::ui

@@ -3,6 +3,8 @@
 // window find them on a page with PageHooks<...>(page); a page without them is
 // simply not asked.
 
+#include "controller/board_layout.h"
+
 namespace velmor::ui {
 
 class TabPage;
@@ -11,6 +13,8 @@ class TabPage;
 class MovementPageHooks {
   public:
     virtual ~MovementPageHooks() = default;
+    // The board layout the page serves: the main-board page (145) or the fiber page (148).
+    virtual controller::BoardLayout Layout() const = 0;
     // Fill the page's list from the motion list `list` of the controller object (0
     // movement, 1 movetest), or store it back.
     virtual void ShowLists(int list) = 0;

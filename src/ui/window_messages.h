@@ -12,13 +12,6 @@ inline constexpr int kMsgConfigLayout = 2048;      // configuration page: follow
 inline constexpr int kMsgLinkConfigPage = 2049;    // main window: entering the configuration tab
 inline constexpr int kMsgListEdited = 1025;        // editable list to its parent: (row, column)
 
-// Dialog template numbers of the pages the tab host carries.
-inline constexpr int kRegisterPageId = 129;
-inline constexpr int kConfigPageId = 130;
-inline constexpr int kMainboardMovementPageId = 145;
-inline constexpr int kFiberMovementPageId = 148;
-inline constexpr int kCleaningPageId = 157;
-
 // Receives the messages addressed to the main window.
 class WindowMessageReceiver {
   public:

@@ -31,10 +31,7 @@ const std::string kBlanks20(20, ' ');
 
 class CleanDownloadDlgTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        rig.op.programFolder = home.Path().string() + "/";
-        page.SetSleeper(sleeper);
-    }
+    void SetUp() override { rig.op.programFolder = home.Path().string() + "/"; }
     std::string Record(const std::string& name) const { return home.File("CmdsRecord/" + name); }
     std::string StoredPath() {
         return CCmdsMag(rig.op).GetStoredPath(CCmdsMag::PathKind::Cleaning);
@@ -64,7 +61,7 @@ class CleanDownloadDlgTest : public ::testing::Test {
     sim::SimPanel& panel = rig.Controller().Panel();
     velmor::testing::ScriptedDialogService dialogs;
     velmor::testing::NoWaitSleeper sleeper;
-    CCleanDownloadDlg page{rig.op, dialogs};
+    CCleanDownloadDlg page{{rig.op, dialogs, nullptr, &sleeper}};
 };
 
 TEST_F(CleanDownloadDlgTest, OpensTheStoredFileOrFirstConfigInTheRecordFolder) {
@@ -83,7 +80,7 @@ TEST_F(CleanDownloadDlgTest, OpensTheStoredFileOrFirstConfigInTheRecordFolder) {
                      .byMotoHead = 0,
                      .byMotorType = 1});
     ASSERT_TRUE(CCmdsMag(rig.op).SetStoredPath(file, CCmdsMag::PathKind::Cleaning));
-    CCleanDownloadDlg stored(rig.op, dialogs);
+    CCleanDownloadDlg stored({rig.op, dialogs, nullptr, &sleeper});
     stored.OnInitDialog();
     EXPECT_EQ(stored.path.text, file);
     EXPECT_EQ(stored.values.carWiper1.text, "1234");
@@ -181,8 +178,7 @@ TEST_F(CleanDownloadDlgTest, AWorkerPastTheTickLimitKeepsTheWindowShown) {
     } releasing;
     velmor::testing::HeldSleeper held;
     releasing.held = &held;
-    CCleanDownloadDlg slow(rig.op, releasing);
-    slow.SetSleeper(held);
+    CCleanDownloadDlg slow({rig.op, releasing, nullptr, &held});
     slow.OnInitDialog();
 
     slow.OnInitSkip();

@@ -32,13 +32,15 @@ TEST(CleanParamFields, ShowsValuesInTheirFormatsAndReadsThemBack) {
     shown.fXMoveSpeedWhenReady = 41.0f;
     f.xManualSpeed.text = " +41 ";  // blanks and a plus sign are fine
     CleanParams read;
-    EXPECT_EQ(TakeParams(f, {}, false, read), "");
+    EXPECT_EQ(TakeParams(f, {}, controller::Language::kChinese, read), "");
     EXPECT_EQ(read.uiTimeConsuming[4], 0u);  // times and DC levels left out ...
     EXPECT_EQ(read.nDcStartLevel, -1);
     f.dcLowFrequency.text = "x";
-    EXPECT_EQ(TakeParams(f, {.times = true}, false, read), "");  // ... even when not numbers
+    EXPECT_EQ(TakeParams(f, {.times = true}, controller::Language::kChinese, read),
+              "");  // ... even when not numbers
     f.dcLowFrequency.text = "0";
-    EXPECT_EQ(TakeParams(f, {.times = true, .dcLevels = true}, false, read), "");
+    EXPECT_EQ(
+        TakeParams(f, {.times = true, .dcLevels = true}, controller::Language::kChinese, read), "");
     EXPECT_EQ(read, shown);
 }
 
@@ -73,8 +75,8 @@ TEST(CleanParamFields, RefusesTextsTheirValueCannotHoldAndKeepsTheSet) {
         fields.*c.field = ui::TextField{c.text};
         const CleanParams before = params;
         const TakeScope all{.times = true, .dcLevels = true};
-        EXPECT_EQ(TakeParams(fields, all, false, params), c.chinese);
-        EXPECT_EQ(TakeParams(fields, all, true, params), c.english);
+        EXPECT_EQ(TakeParams(fields, all, controller::Language::kChinese, params), c.chinese);
+        EXPECT_EQ(TakeParams(fields, all, controller::Language::kEnglish, params), c.english);
         EXPECT_EQ(params, before) << c.english;
     }
 }

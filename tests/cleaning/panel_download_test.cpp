@@ -51,7 +51,7 @@ TEST_F(PanelDownloadTest, SimulatedPanelHoldsTheThreePackets) {
     EXPECT_EQ(outcome.message, "     下发面板参数成功!");
     EXPECT_EQ(outcome.caption, "VelmorTool");
     EXPECT_EQ(sleeper.waits, (std::vector<int>{20, 20, 20}));
-    const PanelFrames expected = BuildPanelFrames(kStation, 720, false);
+    const PanelFrames expected = BuildPanelFrames(kStation, 720, controller::Language::kChinese);
     ASSERT_EQ(expected.frames.size(), 3u);
     EXPECT_EQ(panel.LastFrame(0x55), expected.frames[0]);
     EXPECT_EQ(panel.LastFrame(0x5A), expected.frames[1]);
@@ -59,19 +59,19 @@ TEST_F(PanelDownloadTest, SimulatedPanelHoldsTheThreePackets) {
     ASSERT_EQ(outcome.packets.size(), 3u);
     EXPECT_TRUE(outcome.packets[2].delivered);
 
-    rig.op.language = "eng";
+    rig.op.language = controller::Language::kEnglish;
     EXPECT_EQ(download.Download(kStation).message, "     Download Finish!");
 }
 
 TEST_F(PanelDownloadTest, ValidationComesBeforeTheConnectionCheck) {
     rig.op.connected = 0;
-    rig.op.language = "eng";
+    rig.op.language = controller::Language::kEnglish;
     controller::CleanParams params = kStation;
     params.uiCarmoveblow1 = params.uiCarleaveclear1 + 100;
     EXPECT_EQ(download.Download(params).message,
               "The wiper pulse value cannot be greater than the wiper pulse value!");
     EXPECT_EQ(download.Download(kStation).message, "Disconnect from device.Please check!");
-    rig.op.language = "chs";
+    rig.op.language = controller::Language::kChinese;
     const PanelOutcome outcome = download.Download(kStation);
     EXPECT_EQ(outcome.message, "与设备断开连接,请检查!");
     EXPECT_EQ(outcome.caption, "");
@@ -90,7 +90,7 @@ TEST_F(PanelDownloadTest, StopsAtTheFirstPacketThePanelDoesNotDeliver) {
           Case{{.wrongEchoFrames = 1, .onlyType = 0x5A}, 2, {0x55, 0x5A}, "1Download Failed!!"},
           Case{{.refusedFrames = 1, .onlyType = 0x4B}, 3, {0x55, 0x5A}, "2Download Failed!!"}}) {
         velmor::testing::SimRig fresh;
-        fresh.op.language = "eng";
+        fresh.op.language = controller::Language::kEnglish;
         sim::SimPanel& target = fresh.Controller().Panel();
         target.Faults() = c.faults;
         const PanelOutcome outcome = PanelDownload(fresh.op, sleeper).Download(kStation);
@@ -145,7 +145,7 @@ TEST_F(PanelDownloadTest, InitSkipFails) {
         }
         EXPECT_EQ(outcome.packets.size(), c.spoiledReads > 0 ? 0u : 1u);
     }
-    rig.op.language = "eng";
+    rig.op.language = controller::Language::kEnglish;
     panel.Faults().silentFrames = 1;
     EXPECT_EQ(download.InitSkip().message, "Init fail!");
 }

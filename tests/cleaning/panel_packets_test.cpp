@@ -107,14 +107,16 @@ TEST(PanelPackets, WiperRule) {
         EXPECT_EQ(WiperPositionsValid(p), c.valid) << c.wiper1 << "/" << c.scrape1;
     }
     const CleanParams bad{.uiCarleaveclear1 = 1000, .uiCarmoveblow1 = 1100};
-    EXPECT_EQ(BuildPanelFrames(bad, 720, true).error,
+    EXPECT_EQ(BuildPanelFrames(bad, 720, controller::Language::kEnglish).error,
               "The wiper pulse value cannot be greater than the wiper pulse value!");
-    EXPECT_EQ(BuildPanelFrames(bad, 720, false).error, "去刮片脉冲值不能大于等于去刮墨脉冲值!");
-    EXPECT_TRUE(BuildPanelFrames(bad, 720, false).frames.empty());
+    EXPECT_EQ(BuildPanelFrames(bad, 720, controller::Language::kChinese).error,
+              "去刮片脉冲值不能大于等于去刮墨脉冲值!");
+    EXPECT_TRUE(BuildPanelFrames(bad, 720, controller::Language::kChinese).frames.empty());
 }
 
 TEST(PanelPackets, StepperStationByteForByte) {
-    const PanelFrames built = BuildPanelFrames(StepperStation(), 720, false);
+    const PanelFrames built =
+        BuildPanelFrames(StepperStation(), 720, controller::Language::kChinese);
     ASSERT_TRUE(built.Ok()) << built.error;
     ASSERT_EQ(built.frames.size(), 2u);  // no cleaning times for this model
     // Positions, no station marker, the platform with 刮墨 for Orvane, the flash position
@@ -145,7 +147,7 @@ TEST(PanelPackets, StepperStationByteForByte) {
 }
 
 TEST(PanelPackets, DcStationByteForByte) {
-    const PanelFrames built = BuildPanelFrames(DcStation(), 720, false);
+    const PanelFrames built = BuildPanelFrames(DcStation(), 720, controller::Language::kChinese);
     ASSERT_TRUE(built.Ok()) << built.error;
     ASSERT_EQ(built.frames.size(), 3u);
     // Head 1 as counts at whole mm (5000 pulses: 1055 counts, 37 mm, 1048 counts; 8000: 1688,
@@ -190,11 +192,11 @@ TEST(PanelPackets, StationVariants) {
     CleanParams p = StepperStation();
     p.byMachineType = 1;  // Tessaly sends 平台下降 in place of 平台刮墨
     EXPECT_EQ(
-        BuildPanelFrames(p, 720, false).frames.at(0),
+        BuildPanelFrames(p, 720, controller::Language::kChinese).frames.at(0),
         Framed(0x55, Le32({5000, 5200, 8000, 8300, 0, 0, 1500, 1600, 1800, 1900, 4700, 241782})));
     p = StepperStation();
     p.byStackType = 1;  // sliding: marker, no platform, flash at P(12) = trunc(340 × G)
-    EXPECT_EQ(BuildPanelFrames(p, 720, false).frames.at(0),
+    EXPECT_EQ(BuildPanelFrames(p, 720, controller::Language::kChinese).frames.at(0),
               Framed(0x55, Le32({5000, 5200, 8000, 8300, 10, 10, 0, 0, 0, 0, 1611, 241782})));
 
     // The 110 mm cap holds in the manual move pair (payload bytes 18..19), not in the print
@@ -202,7 +204,7 @@ TEST(PanelPackets, StationVariants) {
     p = StepperStation();
     p.dbXAcceDistance = 80.9f;  // P(80) = 10742 in both
     p.uiCarMoveSpeed = 0;
-    const Bytes motion = BuildPanelFrames(p, 720, false).frames.at(1);
+    const Bytes motion = BuildPanelFrames(p, 720, controller::Language::kChinese).frames.at(1);
     EXPECT_EQ(Bytes(motion.begin() + 6, motion.begin() + 12), Le({{2, 2682}, {4, 0}}));
     EXPECT_EQ(motion[24] | motion[25] << 8, 10742);
     EXPECT_EQ(motion[44] | motion[45] << 8, 10742);
@@ -236,16 +238,17 @@ TEST(PanelPackets, ValuesThatDoNotFitAreRefusedByName) {
     for (const Case& c : cases) {
         CleanParams p = c.dc ? DcStation() : StepperStation();
         c.change(p);
-        const PanelFrames english = BuildPanelFrames(p, 720, true);
+        const PanelFrames english = BuildPanelFrames(p, 720, controller::Language::kEnglish);
         EXPECT_EQ(english.error, std::string("The value is out of range: ") + c.english);
         EXPECT_TRUE(english.frames.empty()) << c.english;
-        EXPECT_EQ(BuildPanelFrames(p, 720, false).error, std::string(c.chinese) + "的值超出范围!");
+        EXPECT_EQ(BuildPanelFrames(p, 720, controller::Language::kChinese).error,
+                  std::string(c.chinese) + "的值超出范围!");
     }
     // Values a packet does not carry are not checked; a negative DC level keeps its 16 bits.
     CleanParams p = DcStation();
     p.uiMoto1AcceDistance = 70000;  // solenoid wiper
     p.nDcEndLevelLow = -1;
-    const PanelFrames built = BuildPanelFrames(p, 720, false);
+    const PanelFrames built = BuildPanelFrames(p, 720, controller::Language::kChinese);
     ASSERT_TRUE(built.Ok()) << built.error;
     EXPECT_EQ(built.frames[2][6 + 20], 0xFF);
     EXPECT_EQ(built.frames[2][6 + 21], 0xFF);

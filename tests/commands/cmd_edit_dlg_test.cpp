@@ -26,8 +26,8 @@ class CmdEditDlgTest : public ::testing::Test {
                       {"A", "R2", "WriteOR", 0x4002, 0x33}};
     }
     CCmdEditDlg& Open(const std::string& name, const std::string& language = "chs") {
-        op.language = language;
-        dlg = std::make_unique<CCmdEditDlg>(op, dialogs, name);
+        op.language = controller::LanguageOf(language);
+        dlg = std::make_unique<CCmdEditDlg>(ui::PageContext{op, dialogs}, name);
         dlg->OnInitDialog();
         return *dlg;
     }

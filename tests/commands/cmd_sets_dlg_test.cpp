@@ -39,7 +39,7 @@ class CmdSetsDlgTest : public ::testing::Test {
 
     controller::CMainOperation op;
     testing::ScriptedDialogService dialogs;
-    CCmdSetsDlg dlg{op, dialogs};
+    CCmdSetsDlg dlg{{op, dialogs}};
 };
 
 TEST_F(CmdSetsDlgTest, OpensWithTheOrderTheNamesAndThePreviewInImageOrder) {

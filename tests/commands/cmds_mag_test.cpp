@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "support/file_bytes.h"
 #include "ini/text_codec.h"
 #include "store_fixture.h"
 #include "store_test_data.h"
+#include "support/file_bytes.h"
 
 namespace velmor::commands {
 namespace {
@@ -45,7 +45,7 @@ TEST_F(StoreTest, SavedDocumentLoadsBackEqualWithAcceptedChecksum) {
                         "\r\n[Language]\r\nLanguage = eng\r\n"),
               std::string::npos);
     loader.LoadLanguage(path);
-    EXPECT_EQ(loaded.language, "eng");
+    EXPECT_EQ(loaded.language, controller::Language::kEnglish);
 }
 
 // The whole file of a small document, line by line as the program has always written it.
@@ -169,7 +169,7 @@ TEST_F(StoreTest, DefaultAndLowerCaseDefaultAreOneFile) {
     CCmdsMag store(op_);
     EXPECT_EQ(store.GetStoredPath(CCmdsMag::PathKind::Configuration), "/old.cfg");
     store.LoadLanguage(DefaultDoc());
-    EXPECT_EQ(op_.language, "eng");
+    EXPECT_EQ(op_.language, controller::Language::kEnglish);
     ASSERT_TRUE(store.SetStoredPath("/new.cfg", CCmdsMag::PathKind::Configuration));
     ASSERT_TRUE(store.SaveConfigDocument(DefaultDoc()));
     EXPECT_FALSE(std::filesystem::exists(Record("Default")));
@@ -185,13 +185,13 @@ TEST_F(StoreTest, NewDefaultDocumentIsCreatedCapitalised) {
 }
 
 TEST_F(StoreTest, LanguageDefaultsToChs) {
-    op_.language = "eng";
+    op_.language = controller::Language::kEnglish;
     CCmdsMag store(op_);
     store.LoadLanguage(Record("absent"));
-    EXPECT_EQ(op_.language, "chs");
+    EXPECT_EQ(op_.language, controller::Language::kChinese);
     WriteBytes(Record("lang"), "[Language]\r\n  Language =  eng \r\n");
     store.LoadLanguage(Record("lang"));
-    EXPECT_EQ(op_.language, "eng");
+    EXPECT_EQ(op_.language, controller::Language::kEnglish);
 }
 
 TEST_F(StoreTest, EntriesWithoutMotorsAreLeftOutAndTheDocumentStillChecksOut) {

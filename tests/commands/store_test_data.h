@@ -56,7 +56,7 @@ inline void Fill(controller::CMainOperation& op, int commands) {
     m.BoardType = 0;
     m.Moto1LimtPolLeft = 1;
     m.Multiply = -7;
-    op.language = "eng";
+    op.language = controller::Language::kEnglish;
 }
 
 // The checksum bytes of a filled object: commands, both motion lists, then settings.

@@ -49,7 +49,8 @@ TEST(CommandListTest, RebuildPutsEveryParameterRegisterOnceAndDropsDefaultComman
         {0x4308, "HB Ctrl03", 0x80}, {0x4408, "HB Ctrl04", 0x80}, {0x4309, "HB Ctrl12", 0x66},
         {0x4409, "HB Ctrl13", 0x66}, {0x430A, "HB Ctrl23", 0x77}, {0x440A, "HB Ctrl24", 0x77}};
 
-    for (std::uint8_t board : {kBoardMainboard, kBoardDoubleFiber, kBoardFourFiber}) {
+    for (std::uint8_t board :
+         {controller::kMainboardType, controller::kDoubleFiberType, controller::kFourFiberType}) {
         Lists lists;
         lists.rebuildFlag = true;
         lists.cmdList = {{"default", "x", "RegWrite", 0x4001, 1},
@@ -59,7 +60,7 @@ TEST(CommandListTest, RebuildPutsEveryParameterRegisterOnceAndDropsDefaultComman
         lists.Update(SampleParams(), board);
 
         auto expected = common;
-        if (board == kBoardFourFiber)
+        if (board == controller::kFourFiberType)
             expected.insert(expected.end(), fourFiber.begin(), fourFiber.end());
         std::size_t initDone = 0;
         for (const auto& [address, name, data] : expected) {
@@ -92,7 +93,7 @@ TEST(CommandListTest, WithoutRebuildTheFirstSixRowsOnlyReplace) {
                      {"InitDone", "mine", "RegWrite", 0x400A, 0x02},
                      {"InitDone", "and", "WriteAnd", 0x400B, 0x0F},
                      {"default", "kept", "RegWrite", 0x4009, 0x07}};
-    lists.Update(SampleParams(), kBoardDoubleFiber);
+    lists.Update(SampleParams(), controller::kDoubleFiberType);
 
     EXPECT_EQ(lists.Count(0x4009), 0);  // none to replace: none added
     EXPECT_EQ(lists.Count(0x4109), 0);
@@ -106,13 +107,13 @@ TEST(CommandListTest, WithoutRebuildTheFirstSixRowsOnlyReplace) {
 
     // A second update replaces in place and still ends with exactly three terminators.
     const std::size_t size = lists.cmdList.size();
-    lists.Update(SampleParams(), kBoardDoubleFiber);
+    lists.Update(SampleParams(), controller::kDoubleFiberType);
     EXPECT_EQ(lists.cmdList.size(), size);
 }
 
 TEST(CommandListTest, NameListsGainTheGroupsTheImageNeeds) {
     Lists lists;
-    lists.Update({}, kBoardMainboard);
+    lists.Update({}, controller::kMainboardType);
     EXPECT_EQ(lists.allCmdNames, (std::vector<std::string>{"InitDone", "InitMovement", "InitEnd"}));
     EXPECT_EQ(lists.cmdNames, (std::vector<std::string>{"InitDone", "InitEnd"}));
 
@@ -120,7 +121,7 @@ TEST(CommandListTest, NameListsGainTheGroupsTheImageNeeds) {
     Lists listed;
     listed.allCmdNames = {"InitMovement"};
     listed.cmdNames = {"InitEnd", "InitDone"};
-    listed.Update({}, kBoardMainboard);
+    listed.Update({}, controller::kMainboardType);
     EXPECT_EQ(listed.allCmdNames, (std::vector<std::string>{"InitMovement"}));
     EXPECT_EQ(listed.cmdNames, (std::vector<std::string>{"InitEnd", "InitDone"}));
 }

@@ -57,20 +57,21 @@ TEST(ConfigEncodingTest, EachControlSetsItsBitInTheSingleBoardLayout) {
     ConfigControls base;
     base.xRaster = base.yRaster = 1;
     base.mainColumn.prnRasterSel = base.mainColumn.jetOriental = 1;
-    const PrtConfigParams zero = Encode(base, Layout::SingleBoard, {});
+    const PrtConfigParams zero = Encode(base, controller::BoardLayout::kMainBoard, {});
     EXPECT_EQ(zero.mbCtrl1 | zero.mbCtrl2 | zero.hbCtrl1 | zero.hbCtrl2, 0);
 
     for (const BitCase& c : cases) {
         ConfigControls controls = base;
         c.set(controls);
-        const PrtConfigParams p = Encode(controls, Layout::SingleBoard, {});
+        const PrtConfigParams p = Encode(controls, controller::BoardLayout::kMainBoard, {});
         if (std::string_view(c.control) == "Orignal At") {
             EXPECT_EQ(p.hbCtrl1, 0x80);
         }
         EXPECT_EQ(p.*c.field, c.expected) << c.control;
     }
 
-    const PrtConfigParams defaults = Encode(ConfigControls{}, Layout::SingleBoard, {});
+    const PrtConfigParams defaults =
+        Encode(ConfigControls{}, controller::BoardLayout::kMainBoard, {});
     EXPECT_EQ(defaults.mbCtrl2, 0x44);  // both rasters on "MB-Raster"
     EXPECT_EQ(defaults.hbCtrl1, 0x06);  // "MB-Raster" and "PCB at Left"
 }
@@ -82,7 +83,7 @@ TEST(ConfigEncodingTest, FibreLayoutBytesAnd0x400BCarriesOnlyBits1And0) {
     all.xLimitSel = all.yLimitSel = 3;
     all.secondColumn.hLLeftPol = all.secondColumn.prnLimitSel = 1;
     all.secondColumn.inkPol = {0, 0, 0, 0, 0, 0, 0, 1};
-    const PrtConfigParams p = Encode(all, Layout::Fiber, {});
+    const PrtConfigParams p = Encode(all, controller::BoardLayout::kFiber, {});
     EXPECT_EQ(p.mbCtrl2b, 0x03);
     EXPECT_EQ(p.mbCtrl1, 0x80 | 0x10 | 0x04 | 0x01);
     EXPECT_EQ(p.mbCtrl2, 0x80 | 0x40 | 0x30 | 0x04 | 0x03);
@@ -95,7 +96,7 @@ TEST(ConfigEncodingTest, FibreLayoutBytesAnd0x400BCarriesOnlyBits1And0) {
     previous.inkSupplyTime = 9;
     previous.fiberChannelMap = 0x1B;
     all.inkSupplyText = "30";
-    const PrtConfigParams kept = Encode(all, Layout::Fiber, previous);
+    const PrtConfigParams kept = Encode(all, controller::BoardLayout::kFiber, previous);
     EXPECT_EQ(kept.jetType, 6);
     EXPECT_EQ(kept.inkSupplyTime, 9);
     EXPECT_EQ(kept.fiberChannelMap, 0x1B);
@@ -109,13 +110,13 @@ TEST(ConfigEncodingTest, ChannelsPackAndDecode) {
 
     PrtConfigParams p;
     p.fiberChannelMap = 0x00;
-    EXPECT_EQ(Decode(p, Layout::SingleBoard, {}).channels,
+    EXPECT_EQ(Decode(p, controller::BoardLayout::kMainBoard, {}).channels,
               (std::array<bool, 4>{true, false, false, false}));
     p.fiberChannelMap = 0xE4;
-    EXPECT_EQ(Decode(p, Layout::SingleBoard, {}).channels,
+    EXPECT_EQ(Decode(p, controller::BoardLayout::kMainBoard, {}).channels,
               (std::array<bool, 4>{true, true, true, true}));
     p.fiberChannelMap = 0x02;
-    EXPECT_EQ(Decode(p, Layout::SingleBoard, {}).channels,
+    EXPECT_EQ(Decode(p, controller::BoardLayout::kMainBoard, {}).channels,
               (std::array<bool, 4>{false, false, true, false}));
 }
 
@@ -125,18 +126,21 @@ TEST(ConfigEncodingTest, InkSupplyTimeKeepsItsValueOutside1To255) {
     for (const char* text : {"0", "300", "", "abc", "12x", "-5"}) {
         ConfigControls c;
         c.inkSupplyText = text;
-        EXPECT_EQ(Encode(c, Layout::SingleBoard, previous).inkSupplyTime, 7) << text;
+        EXPECT_EQ(Encode(c, controller::BoardLayout::kMainBoard, previous).inkSupplyTime, 7)
+            << text;
     }
     ConfigControls c;
     c.inkSupplyText = " 255 ";
-    EXPECT_EQ(Encode(c, Layout::SingleBoard, previous).inkSupplyTime, 255);
-    EXPECT_EQ(Decode(PrtConfigParams{}, Layout::SingleBoard, {}).inkSupplyText, "1");
+    EXPECT_EQ(Encode(c, controller::BoardLayout::kMainBoard, previous).inkSupplyTime, 255);
+    EXPECT_EQ(Decode(PrtConfigParams{}, controller::BoardLayout::kMainBoard, {}).inkSupplyText,
+              "1");
 }
 
 TEST(ConfigEncodingTest, FileWithoutPrinterKeysShowsFirstEntries) {
     ConfigControls current;
     current.rasterRes = 3;
-    const ConfigControls shown = Decode(PrtConfigParams{}, Layout::SingleBoard, current);
+    const ConfigControls shown =
+        Decode(PrtConfigParams{}, controller::BoardLayout::kMainBoard, current);
     EXPECT_EQ(kJetTypeValues[static_cast<std::size_t>(shown.jetType)], "SPT510-35PL");
     EXPECT_EQ(shown.rasterRes, 3);  // code 0: no resolution change
     EXPECT_EQ(kFlashFrequencyValues[static_cast<std::size_t>(shown.flashFrequency)], "1   HZ");
@@ -146,7 +150,7 @@ TEST(ConfigEncodingTest, FileWithoutPrinterKeysShowsFirstEntries) {
     p.dpiCode = 0x3A;  // low four bits 10: "1440 dpi"
     p.flashSel = 40;   // beyond the list: nothing selected
     p.flashSpit = 64;
-    const ConfigControls other = Decode(p, Layout::SingleBoard, current);
+    const ConfigControls other = Decode(p, controller::BoardLayout::kMainBoard, current);
     EXPECT_EQ(kJetTypeValues[static_cast<std::size_t>(other.jetType)], "UNKNOWN");
     EXPECT_EQ(other.rasterRes, 4);
     EXPECT_EQ(other.flashFrequency, kNoSelection);
@@ -160,15 +164,16 @@ TEST(ConfigEncodingTest, HeadTypeRule) {
     EXPECT_EQ(DropControlsEnabled(index("SPT1020-35PL")), false);
     EXPECT_EQ(DropControlsEnabled(index("UNKNOWN")), std::nullopt);  // stays as it was
     EXPECT_EQ(DropControlsEnabled(kNoSelection), std::nullopt);
-    EXPECT_EQ(DotSizeValues("eng")[2], "Big point");
-    EXPECT_EQ(DotSizeValues("chs")[0], "小点");
+    EXPECT_EQ(DotSizeValues(controller::Language::kEnglish)[2], "Big point");
+    EXPECT_EQ(DotSizeValues(controller::Language::kChinese)[0], "小点");
 }
 
 // Decode shows what Encode read, for any state of the encoded controls.
 TEST(ConfigEncodingTest, DecodeInvertsEncodeInBothLayouts) {
     std::mt19937 random(7);
     const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-    for (Layout layout : {Layout::SingleBoard, Layout::Fiber}) {
+    for (controller::BoardLayout layout :
+         {controller::BoardLayout::kMainBoard, controller::BoardLayout::kFiber}) {
         for (int round = 0; round < 200; ++round) {
             ConfigControls c;
             for (int* two : {&c.orignalAt, &c.mLRight, &c.mRaster, &c.inkAutoEn, &c.xRaster,
@@ -183,7 +188,7 @@ TEST(ConfigEncodingTest, DecodeInvertsEncodeInBothLayouts) {
                     *two = pick(2);
                 for (int& ink : col->inkPol) ink = pick(2);
             }
-            if (layout == Layout::SingleBoard) {
+            if (layout == controller::BoardLayout::kMainBoard) {
                 c.motoXDir = pick(2);
                 c.motoYDir = pick(2);
                 c.jetType = pick(8);
@@ -213,13 +218,14 @@ TEST(ConfigEncodingTest, TakeFromListByAddressLaterEntriesWin) {
         {"InitDone", "", "RegWrite", 0x407B, 0xE4},
         {"InitDone", "HB Ctrl11", "RegWrite", 0x4209, 0x5A},
     };
-    const PrtConfigParams single = TakeFromList(list, Layout::SingleBoard, {});
+    const PrtConfigParams single = TakeFromList(list, controller::BoardLayout::kMainBoard, {});
     EXPECT_EQ(single.mbCtrl1, 0x22);
     EXPECT_EQ(single.mbCtrl2b, 0);
     EXPECT_EQ(single.inkSupplyTime, 0x20);
     EXPECT_EQ(single.fiberChannelMap, 0xE4);
     EXPECT_EQ(single.hbCtrl11, 0);
-    const PrtConfigParams fibre = TakeFromList(list, Layout::Fiber, {}, "InitDone");
+    const PrtConfigParams fibre =
+        TakeFromList(list, controller::BoardLayout::kFiber, {}, "InitDone");
     EXPECT_EQ(fibre.mbCtrl1, 0x11);
     EXPECT_EQ(fibre.mbCtrl2b, 0x03);
     EXPECT_EQ(fibre.hbCtrl11, 0x5A);

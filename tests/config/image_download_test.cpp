@@ -65,9 +65,12 @@ TEST_F(ImageDownloadTest, WritesTheControlByteThenTheImageAndVerifies) {
         const std::vector<std::uint8_t> records(build.image.begin(), build.image.begin() + 303 * 4);
         EXPECT_EQ(result.log, testing::ExpectedDump(records, 0x1B0000, 6) + "\r\n");
     }
-    EXPECT_EQ(DownloadMessage(download.LastDownload(), "eng").text, "     Download complete!");
-    EXPECT_EQ(DownloadMessage(download.LastDownload(), "eng").caption, "VelmorTool");
-    EXPECT_EQ(DownloadMessage(download.LastDownload(), "chs").text, "     下载完成!");
+    EXPECT_EQ(DownloadMessage(download.LastDownload(), controller::Language::kEnglish).text,
+              "     Download complete!");
+    EXPECT_EQ(DownloadMessage(download.LastDownload(), controller::Language::kEnglish).caption,
+              "VelmorTool");
+    EXPECT_EQ(DownloadMessage(download.LastDownload(), controller::Language::kChinese).text,
+              "     下载完成!");
     EXPECT_EQ(download.Progress().percent, 0);
 }
 
@@ -139,7 +142,7 @@ TEST_F(ImageDownloadTest, FaultMatrix) {
         }
         EXPECT_EQ(result.outcome, c.outcome) << c.name;
         EXPECT_EQ(result.rounds, c.rounds) << c.name;
-        const UserMessage message = DownloadMessage(result, "eng");
+        const UserMessage message = DownloadMessage(result, controller::Language::kEnglish);
         EXPECT_EQ(message.text.find("Download complete!") != std::string::npos, result.Success())
             << c.name;
         if (c.outcome == O::VerifyFailed) {
@@ -226,7 +229,7 @@ TEST_F(ImageDownloadTest, ReadBackParsesAndFailsClearly) {
     ReadBackResult blank = download.ReadBack();
     EXPECT_TRUE(blank.transferOk);
     EXPECT_EQ(blank.image.state, ImageState::Blank);
-    EXPECT_EQ(ReadBackMessage(blank, "eng").text,
+    EXPECT_EQ(ReadBackMessage(blank, controller::Language::kEnglish).text,
               "Read Failed!\nThe flash holds no start-up image (the block is blank).");
 
     ASSERT_TRUE(download.Download(build.image, build.records).Success());
@@ -235,7 +238,7 @@ TEST_F(ImageDownloadTest, ReadBackParsesAndFailsClearly) {
     const ReadBackResult& good = download.LastReadBack();
     ASSERT_TRUE(good.Success());
     EXPECT_EQ(good.image.commands[0], (CMD_INFO{"", "", "RegWrite", 0x4010, 0}));
-    EXPECT_EQ(ReadBackMessage(good, "chs").text, "     读取完成!");
+    EXPECT_EQ(ReadBackMessage(good, controller::Language::kChinese).text, "     读取完成!");
 
     // The read-back list and the parameter bytes; the motion read-back gets the slots.
     rig.op.SetBoardType(1);
@@ -260,7 +263,7 @@ TEST_F(ImageDownloadTest, ReadBackParsesAndFailsClearly) {
                           handed = slots.size();
                       });
     EXPECT_EQ(handed, 1024u);
-    EXPECT_EQ(rig.op.cmdList2.size(), 1024u);
+    EXPECT_EQ(rig.op.readBackList.size(), 1024u);
     PrtConfigParams expected = params;
     expected.inkSupplyTime = 5;
     expected.flashSpit = 0x00;  // "HB Ctrl3" is written as 0
@@ -277,7 +280,8 @@ TEST_F(ImageDownloadTest, ReadBackParsesAndFailsClearly) {
     EXPECT_FALSE(download.Download(build.image, build.records).Success());
     const ReadBackResult gone = download.ReadBack();
     EXPECT_FALSE(gone.transferOk);
-    EXPECT_EQ(ReadBackMessage(gone, "eng").text.rfind("Read Failed!\n", 0), 0u);
+    EXPECT_EQ(ReadBackMessage(gone, controller::Language::kEnglish).text.rfind("Read Failed!\n", 0),
+              0u);
     EXPECT_EQ(ApplyReadBack(rig.op, gone.image, before, {}), before);
 }
 

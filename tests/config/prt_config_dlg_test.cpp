@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "commands/cmd_sets_dlg.h"
 #include "commands/store_document.h"
 #include "prt_config_fixture.h"
 #include "ui/modal_dialog.h"
@@ -16,7 +17,7 @@ TEST_F(PrtConfigDlgTest, OpeningShowsTheStoredDocumentOrFirstConfig) {
     const std::string first = WriteDocument(Record() + "FirstConfig.cfg", 0, SingleBoardBytes());
     auto page = Open();
     EXPECT_EQ(page->path.text, first);  // nothing stored yet
-    EXPECT_EQ(page->ShownLayout(), Layout::SingleBoard);
+    EXPECT_EQ(page->ShownLayout(), controller::BoardLayout::kMainBoard);
     ExpectSingleBoardControls(page->controls);
     EXPECT_EQ(page->controls.jetType.SelectedText(), "SPT255-GS-35PL");
     EXPECT_EQ(page->controls.rasterRes.SelectedText(), "720 dpi");
@@ -73,7 +74,7 @@ TEST_F(PrtConfigDlgTest, LoadFileStoresThePathShowsTheDocumentAndRefreshesTheMov
     controller::CMainOperation empty;
     ASSERT_TRUE(CCmdsMag(empty).SaveConfigDocument(dir.File("empty.cfg")));
     dialogs.openPaths = {dir.File("empty.cfg")};
-    rig.op.language = "chs";
+    rig.op.language = controller::Language::kChinese;
     page->OnLoadFile();
     EXPECT_EQ(dialogs.messages.back().text, "加载失败，请检查文件是否正确!");
     EXPECT_EQ(dialogs.messages.back().caption, "");
@@ -148,7 +149,8 @@ TEST_F(PrtConfigDlgTest, LayoutFollowsTheBoardTypeOnTheLayoutMessage) {
         rig.op.SetBoardType(board);
         page->OnLayoutMessage();
         const bool fiber = board != 0;
-        EXPECT_EQ(page->ShownLayout(), fiber ? Layout::Fiber : Layout::SingleBoard);
+        EXPECT_EQ(page->ShownLayout(),
+                  fiber ? controller::BoardLayout::kFiber : controller::BoardLayout::kMainBoard);
         EXPECT_EQ(f.mLLeftPol.visible, !fiber) << int(board);
         EXPECT_EQ(f.motoXDir.visible, !fiber);
         EXPECT_EQ(f.motoYDir.visible, !fiber);
@@ -194,9 +196,7 @@ TEST_F(PrtConfigDlgTest, DefaultReloadTakesOnlyInitDoneAndDoesNotDecode) {
 TEST_F(PrtConfigDlgTest, InitialMovementDesignEncodesBuildsOpensTheSetsAndDecodes) {
     std::optional<controller::CmdNameInfo> entry;
     bool motionBuilt = false;
-    auto page = Open([](controller::CmdNameInfo info) -> std::unique_ptr<ui::ModalDialog> {
-        return std::make_unique<SetsStandIn>(std::move(info));
-    });
+    auto page = Open();
     EXPECT_TRUE(page->initMotionButton.enabled);
     rig.op.SetBoardType(1);
     page->OnLayoutMessage();
@@ -204,7 +204,8 @@ TEST_F(PrtConfigDlgTest, InitialMovementDesignEncodesBuildsOpensTheSetsAndDecode
     rig.op.rebuildFlag = true;
     page->controls.inkAutoEn.selected = 1;  // fibre: bit 4 of "MB Ctrl1"
     dialogs.dialogScripts.push_back([&](ui::ModalDialog& dialog) {
-        entry = static_cast<SetsStandIn&>(dialog).entry;
+        const auto& entries = dynamic_cast<commands::CCmdSetsDlg&>(dialog).NameInfos();
+        if (entries.size() == 1) entry = entries.front();
         motionBuilt = std::any_of(rig.op.cmdList.begin(), rig.op.cmdList.end(),
                                   [](const CMD_INFO& c) { return c.KeyName == "InitMovement"; });
         for (CMD_INFO& c : rig.op.cmdList) {
@@ -224,9 +225,6 @@ TEST_F(PrtConfigDlgTest, InitialMovementDesignEncodesBuildsOpensTheSetsAndDecode
     EXPECT_TRUE(motionBuilt);
     EXPECT_EQ(page->controls.orignalAt.SelectedText(), "Right");
     EXPECT_EQ(page->controls.inkAutoEn.SelectedText(), "Disable");
-
-    auto bare = Open();  // no command-set dialog to open yet
-    EXPECT_FALSE(bare->initMotionButton.enabled);
 }
 
 }  // namespace

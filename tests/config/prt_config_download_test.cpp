@@ -99,7 +99,7 @@ TEST_F(PrtConfigDownloadTest, ListsTheImageCannotCarryAreRefusedBeforeAnyWrite) 
         auto page = Loaded();
         rig.op.cmdList.insert(rig.op.cmdList.end(), c.extra.begin(), c.extra.end());
         for (const char* language : {"eng", "chs"}) {
-            rig.op.language = language;
+            rig.op.language = controller::LanguageOf(language);
             page->OnDownFirm();
             const std::string& text = dialogs.messages.back().text;
             EXPECT_EQ(text.rfind(language == std::string("eng") ? c.english : c.chinese, 0), 0u)
@@ -108,7 +108,7 @@ TEST_F(PrtConfigDownloadTest, ListsTheImageCannotCarryAreRefusedBeforeAnyWrite) 
         }
         EXPECT_TRUE(rig.Controller().WriteLog().empty()) << c.name;
         EXPECT_TRUE(dialogs.progress.empty()) << c.name;
-        rig.op.language = "eng";
+        rig.op.language = controller::Language::kEnglish;
     }
 }
 
@@ -150,7 +150,7 @@ TEST_F(PrtConfigDownloadTest, ReadParametersShowsTheImageAndRebuildsTheMotion) {
     EXPECT_EQ(rig.op.motionList[0].motorIndex, 1);
     EXPECT_EQ(rig.op.motionList[0].MotonnnMoveLenth[0], 1000);
     EXPECT_EQ(rig.op.motionList[0].MotonnnstrDir[0], "End");
-    EXPECT_EQ(rig.op.cmdList2.size(), 1024u);
+    EXPECT_EQ(rig.op.readBackList.size(), 1024u);
     EXPECT_EQ(movement.refreshes, refreshes + 1);
 
     // A damaged image fails on its CRC and changes nothing.

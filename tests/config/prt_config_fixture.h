@@ -14,11 +14,11 @@
 #include "config/prt_config_dlg.h"
 #include "controller/main_operation.h"
 #include "motion/motion_builder.h"
+#include "support/recording_page.h"
 #include "support/scripted_dialog_service.h"
 #include "support/sim_rig.h"
 #include "support/temp_dir.h"
 #include "ui/modal_dialog.h"
-#include "support/recording_page.h"
 
 namespace velmor::config {
 
@@ -69,18 +69,11 @@ inline void ExpectSingleBoardControls(const ConfigPageFields& f) {
 }
 
 // A modal dialog standing in for the command sets: it keeps the entry it was made with.
-class SetsStandIn : public ui::ModalDialog {
-  public:
-    explicit SetsStandIn(controller::CmdNameInfo entry) : entry(std::move(entry)) {}
-    int DialogId() const override { return 132; }
-    controller::CmdNameInfo entry;
-};
-
 class PrtConfigDlgTest : public ::testing::Test {
   protected:
     PrtConfigDlgTest() {
         rig.op.programFolder = dir.Path().string() + "/";
-        rig.op.language = "eng";
+        rig.op.language = controller::Language::kEnglish;
         std::filesystem::create_directories(Record());
     }
 
@@ -115,8 +108,8 @@ class PrtConfigDlgTest : public ::testing::Test {
         return path;
     }
 
-    std::unique_ptr<CPrtConfigDlg> Open(CPrtConfigDlg::CommandSetsFactory sets = {}) {
-        auto page = std::make_unique<CPrtConfigDlg>(rig.op, dialogs, std::move(sets));
+    std::unique_ptr<CPrtConfigDlg> Open() {
+        auto page = std::make_unique<CPrtConfigDlg>(ui::PageContext{rig.op, dialogs});
         page->OnInitDialog();
         page->LinkMovementPage(&movement);
         return page;

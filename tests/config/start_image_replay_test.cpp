@@ -32,12 +32,12 @@ class StartImageReplayTest : public ::testing::Test {
 };
 
 TEST_F(StartImageReplayTest, ResetAfterDownloadShowsTheConfiguredRegisters) {
-    rig.op.SetBoardType(kBoardFourFiber);
+    rig.op.SetBoardType(controller::kFourFiberType);
     ConfigControls controls;
     controls.orignalAt = 1;
     controls.doubleYSel = 1;
     controls.secondColumn.inkPol = {1, 1, 0, 0, 0, 0, 0, 1};
-    const PrtConfigParams params = Encode(controls, Layout::Fiber, {});
+    const PrtConfigParams params = Encode(controls, controller::BoardLayout::kFiber, {});
     rig.op.rebuildFlag = true;
     rig.op.cmdNames = {"InitDone"};  // as a loaded document always has
     UpdateCommandList(rig.op, params);

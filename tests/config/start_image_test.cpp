@@ -69,18 +69,22 @@ TEST(StartImageTest, RefusesWhatDoesNotFit) {
     const ImageBuild tooMany = BuildStartImage(list, {"InitDone", "InitEnd"});
     EXPECT_EQ(tooMany.error, ImageBuildError::TooManyRecords);
     EXPECT_EQ(tooMany.image, StartImage{});
-    EXPECT_NE(ImageBuildMessage(tooMany, "eng").find("1023 records"), std::string::npos);
-    EXPECT_NE(ImageBuildMessage(tooMany, "eng").find("at most 1022"), std::string::npos);
-    EXPECT_NE(ImageBuildMessage(tooMany, "chs").find("1023"), std::string::npos);
+    EXPECT_NE(ImageBuildMessage(tooMany, controller::Language::kEnglish).find("1023 records"),
+              std::string::npos);
+    EXPECT_NE(ImageBuildMessage(tooMany, controller::Language::kEnglish).find("at most 1022"),
+              std::string::npos);
+    EXPECT_NE(ImageBuildMessage(tooMany, controller::Language::kChinese).find("1023"),
+              std::string::npos);
 
     const ImageBuild unknown = BuildStartImage({{"InitDone", "MB Ctrl1", "RegWrite", 0x4009, 1},
                                                 {"Heads", "HB Foo", "regwrite", 0x4101, 2}},
                                                {"InitDone", "Heads"});
     EXPECT_EQ(unknown.error, ImageBuildError::UnknownKeyword);
-    const std::string english = ImageBuildMessage(unknown, "eng");
+    const std::string english = ImageBuildMessage(unknown, controller::Language::kEnglish);
     EXPECT_NE(english.find("\"HB Foo\""), std::string::npos);
     EXPECT_NE(english.find("\"Heads\""), std::string::npos);
-    EXPECT_NE(ImageBuildMessage(unknown, "chs").find("\"Heads\""), std::string::npos);
+    EXPECT_NE(ImageBuildMessage(unknown, controller::Language::kChinese).find("\"Heads\""),
+              std::string::npos);
     // A command outside the download order is never written, so it is no reason to refuse.
     EXPECT_TRUE(BuildStartImage({{"Heads", "HB Foo", "bogus", 1, 2}}, {"InitDone"}).Ok());
 }
@@ -122,7 +126,8 @@ TEST(StartImageTest, ParsesBuiltBlankAndZeroBlocks) {
                             [](const CMD_INFO& c) { return c.Addr == 0 && c.OptType.empty(); }));
 
     EXPECT_EQ(ParseStartImage(std::span(build.image).first(4095)).state, ImageState::Truncated);
-    EXPECT_NE(ImageStateMessage(ImageState::Blank, "eng").find("blank"), std::string::npos);
+    EXPECT_NE(ImageStateMessage(ImageState::Blank, controller::Language::kEnglish).find("blank"),
+              std::string::npos);
 }
 
 TEST(StartImageTest, DumpsUseSixDigitFlashAddresses) {

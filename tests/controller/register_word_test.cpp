@@ -68,7 +68,7 @@ TEST(MainOperation, InitialStateAndOneProcessInstance) {
     CMainOperation own;  // tests and tools may build their own beside it
     EXPECT_NE(&own, first);
     EXPECT_EQ(own.BoardType(), 1);
-    EXPECT_EQ(own.language, "chs");
+    EXPECT_EQ(own.language, controller::Language::kChinese);
     EXPECT_EQ(own.xResolution, 720);
     EXPECT_EQ(own.Device(), nullptr);
 }

@@ -25,7 +25,6 @@ class CleanDownloadViewTest : public ::testing::Test {
   protected:
     void SetUp() override {
         rig.op.programFolder = home.Path().string() + "/";
-        page.SetSleeper(sleeper);
         page.OnInitDialog();
         ASSERT_TRUE(testing::ShowExposed(view, 1180, 720));
         testing::Settle();
@@ -50,7 +49,7 @@ class CleanDownloadViewTest : public ::testing::Test {
     sim::SimPanel& panel = rig.Controller().Panel();
     testing::ScriptedDialogService dialogs;
     testing::NoWaitSleeper sleeper;
-    cleaning::CCleanDownloadDlg page{rig.op, dialogs};
+    cleaning::CCleanDownloadDlg page{{rig.op, dialogs, nullptr, &sleeper}};
     CleanDownloadView view{page};
 };
 
@@ -73,7 +72,8 @@ TEST_F(CleanDownloadViewTest, LoadsAFileAndDownloadsItToTheSimulatedPanel) {
 
     Click("downloadButton");
     EXPECT_EQ(dialogs.MessageTexts(), (Texts{"     加载成功!", "     下发面板参数成功!"}));
-    const auto frames = cleaning::BuildPanelFrames(writer.cleanParams, 720, false).frames;
+    const auto frames =
+        cleaning::BuildPanelFrames(writer.cleanParams, 720, controller::Language::kChinese).frames;
     ASSERT_EQ(frames.size(), 3u);
     EXPECT_EQ(panel.LastFrame(0x55), frames[0]);
     EXPECT_EQ(panel.LastFrame(0x5A), frames[1]);

@@ -38,7 +38,7 @@ TEST(CmdSetsView, AddASetEditANewOneAndSeeThePreviewGrow) {
     op.allCmdNames = {"A", "B"};
     op.cmdList = {{"A", "R1", "RegWrite", 0x4001, 0x11}, {"B", "S1", "RegRead", 0x4100, 0x22}};
     QtDialogService dialogs;
-    commands::CCmdSetsDlg sets(op, dialogs);
+    commands::CCmdSetsDlg sets({op, dialogs});
 
     std::vector<int> previewRows;
     QStringList messages;

@@ -87,7 +87,7 @@ class EnglishCaptionsTest : public ::testing::Test {
 };
 
 TEST_F(EnglishCaptionsTest, MainWindowPagesAndAboutBoxHaveNoChineseCaption) {
-    operation.language = "eng";
+    operation.language = controller::Language::kEnglish;
     shell::CVelmorDlg model(operation, driver, dialogs);
     model.SetSleeper(sleeper);
     MainWindow view(model);
@@ -110,12 +110,12 @@ TEST_F(EnglishCaptionsTest, MainWindowPagesAndAboutBoxHaveNoChineseCaption) {
 }
 
 TEST_F(EnglishCaptionsTest, CommandSetDialogsHaveNoChineseCaption) {
-    operation.language = "eng";
-    commands::CCmdSetsDlg sets(operation, dialogs);
+    operation.language = controller::Language::kEnglish;
+    commands::CCmdSetsDlg sets({operation, dialogs});
     sets.OnInitDialog();
     CmdSetsView setsView(sets, nullptr);
     EXPECT_EQ(ChineseCaptions(&setsView), QStringList());
-    commands::CCmdEditDlg editor(operation, dialogs, "");
+    commands::CCmdEditDlg editor({operation, dialogs}, "");
     editor.OnInitDialog();
     CmdEditView editView(editor, nullptr);
     EXPECT_EQ(ChineseCaptions(&editView), QStringList());
@@ -126,9 +126,9 @@ TEST_F(EnglishCaptionsTest, CommandSetDialogsHaveNoChineseCaption) {
 // like every other: both sets of ink-stack captions are checked.
 TEST_F(EnglishCaptionsTest, CleaningPageHasNoChineseCaption) {
     testing::TempDir home;
-    operation.language = "eng";
+    operation.language = controller::Language::kEnglish;
     operation.programFolder = home.Path().string() + "/";
-    cleaning::CCleanDownloadDlg page(operation, dialogs);
+    cleaning::CCleanDownloadDlg page({operation, dialogs});
     page.OnInitDialog();
     CleanDownloadView view(page);
     for (int model : {0, 1}) {

@@ -34,7 +34,7 @@ class MainWindowViewTest : public ::testing::Test {
               ui::DialogService* service = nullptr) {
         operation.programFolder = home.Path().string() + "/";
         testing::WriteFirstConfig(operation.programFolder, boardType);
-        operation.language = language;
+        operation.language = controller::LanguageOf(language);
         operation.SetBoardType(boardType);
         model =
             std::make_unique<shell::CVelmorDlg>(operation, driver, service ? *service : dialogs);

@@ -67,7 +67,7 @@ class MovementPageViewTest : public ::testing::Test {
     motion::testing::MotionRig rig{0};
     motion::testing::BriefSleeper sleeper;
     velmor::testing::ScriptedDialogService dialogs;
-    motion::CInitialMoveMentDlg page{rig.op, dialogs, nullptr, sleeper};
+    motion::CInitialMoveMentDlg page{{rig.op, dialogs, nullptr, &sleeper}};
     InitialMoveMentView view{page};
 };
 

@@ -21,7 +21,8 @@ TEST(ProgressDialogView, ShowsTheDotsAndClosesWhenTheWorkerSetsTheFlag) {
     ui::CMessageDown model(operation);
     ui::ScaledSleeper fast(50);  // 10 ms ticks
     model.SetSleeper(fast);
-    const std::string message = ui::ProgressMessage(ui::ProgressKind::Saving, "chs");
+    const std::string message =
+        ui::ProgressMessage(ui::ProgressKind::Saving, controller::Language::kChinese);
     model.Setup(message, ui::CMessageDown::kWatchSaveDone, 1000);
 
     // The worker finishes once the window has shown three dots.

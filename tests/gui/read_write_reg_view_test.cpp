@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTextCursor>
 
+#include "support/scripted_dialog_service.h"
 #include "support/sim_rig.h"
 #include "support/view_test.h"
 
@@ -33,7 +34,8 @@ class ReadWriteRegViewTest : public ::testing::Test {
     QString Log() { return Find<QPlainTextEdit>("log")->toPlainText(); }
 
     testing::SimRig rig;
-    registers::CReadWriteRegDlg page{rig.op};
+    testing::ScriptedDialogService dialogs;
+    registers::CReadWriteRegDlg page{{rig.op, dialogs}};
     ReadWriteRegView view{page};
 };
 

@@ -29,8 +29,8 @@ TestMoveInputs Ticked(TestMotor motor) {
     return in;
 }
 
-MotorTester::Page PageOf(std::uint8_t boardType) {
-    return boardType == 0 ? MotorTester::Page::kMainBoard : MotorTester::Page::kFibre;
+controller::BoardLayout PageOf(std::uint8_t boardType) {
+    return boardType == 0 ? controller::BoardLayout::kMainBoard : controller::BoardLayout::kFiber;
 }
 
 bool Shows(const MotorTester& tester, const std::string& text) {
@@ -148,7 +148,7 @@ TEST(MotorTester, StopButtonStopsAStuckMotorAndClosingEndsTheWorker) {
 TEST(MotorTester, PreStopBeforeTheStartPulse) {
     MotionRig rig(1);
     BriefSleeper sleeper;
-    MotorTester tester(rig.op, MotorTester::Page::kFibre, sleeper);
+    MotorTester tester(rig.op, controller::BoardLayout::kFiber, sleeper);
     // Some earlier move, still running: 1000 pulses at 4000 per second.
     rig.op.WriteReg32(0x40A4, 1000);
     rig.op.WriteReg32(0x40AC, 145383372);
@@ -173,7 +173,7 @@ TEST(MotorTester, WaitEndsWhenTheDeviceGoesOrTheConnectionIsLost) {
     for (const bool deviceGone : {true, false}) {
         MotionRig rig(0);
         BriefSleeper sleeper;
-        MotorTester tester(rig.op, MotorTester::Page::kMainBoard, sleeper);
+        MotorTester tester(rig.op, controller::BoardLayout::kMainBoard, sleeper);
         rig.Motors().SetStuck(SimGenerator::kX0, true);
         ASSERT_EQ(tester.StartTestMove(Ticked(TestMotor::kX)), MotorTester::StartResult::kStarted);
         ASSERT_TRUE(WaitUntil([&] { return rig.Motors().Moving(SimGenerator::kX0); }));
@@ -189,7 +189,7 @@ TEST(MotorTester, WaitEndsWhenTheDeviceGoesOrTheConnectionIsLost) {
 
 TEST(MotorTester, NoConnectionNoMove) {
     MotionRig rig(0);
-    MotorTester tester(rig.op, MotorTester::Page::kMainBoard);
+    MotorTester tester(rig.op, controller::BoardLayout::kMainBoard);
     rig.op.connected = 0;
     rig.Controller().ClearWriteLog();
     EXPECT_EQ(tester.StartTestMove(Ticked(TestMotor::kX)), MotorTester::StartResult::kNotConnected);
@@ -346,24 +346,24 @@ TEST(MotorTester, StatusTextPerPageLayoutAndLanguage) {
     struct Case {
         const char* what;
         std::uint8_t boardType;
-        MotorTester::Page page;
+        controller::BoardLayout page;
         std::string expected;
     };
     const Case cases[] = {
-        {"main page, main board", 0, MotorTester::Page::kMainBoard,
+        {"main page, main board", 0, controller::BoardLayout::kMainBoard,
          "X Motor End the movement......\r\n\nX:35.28 "
          "mmY0电机运动结束......\r\nY1电机运动结束......"
          "\r\nZ Motor End the movement......\r\nM0 Motor End the movement......\r\n"
          "M1 Motor End the movement......\r\n"},
-        {"fibre page, four fibre boards", 2, MotorTester::Page::kFibre,
+        {"fibre page, four fibre boards", 2, controller::BoardLayout::kFiber,
          "X电机运动结束......\r\n\nX0:35.28 mm,X1:35.63 mm,X2:36.34 mm,X3:35.98 mm"
          "Y Motor End the movement......\r\nZ电机运动结束......\r\nM0电机运动结束......\r\n"
          "M1电机运动结束......\r\n"},
-        {"fibre page, two fibre boards", 1, MotorTester::Page::kFibre,
+        {"fibre page, two fibre boards", 1, controller::BoardLayout::kFiber,
          "X电机运动结束......\r\n\nX0:35.28 mm,X1:35.63 mm"
          "Y Motor End the movement......\r\nZ电机运动结束......\r\nM0电机运动结束......\r\n"
          "M1电机运动结束......\r\n"},
-        {"main page on a fibre board: Chinese, no position", 1, MotorTester::Page::kMainBoard,
+        {"main page on a fibre board: Chinese, no position", 1, controller::BoardLayout::kMainBoard,
          "X电机运动结束......\r\nY0电机运动结束......\r\nY1电机运动结束......\r\nZ电机运动结束....."
          "."
          "\r\nM0电机运动结束......\r\nM1电机运动结束......\r\n"},
@@ -371,7 +371,7 @@ TEST(MotorTester, StatusTextPerPageLayoutAndLanguage) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         MotionRig rig(c.boardType);
-        rig.op.language = "eng";
+        rig.op.language = controller::Language::kEnglish;
         rig.op.firstConnection = 1;
         for (int board = 1; board <= 4; ++board)
             rig.Motors().SetHeadBoardOffset(board, board * 10 - 10);
@@ -391,7 +391,7 @@ TEST(MotorTester, StatusTextPerPageLayoutAndLanguage) {
 
 TEST(MotorTester, StatusShownOnlyAfterAMoveAndFirstConnectionYReset) {
     MotionRig rig(0);
-    MotorTester tester(rig.op, MotorTester::Page::kMainBoard);
+    MotorTester tester(rig.op, controller::BoardLayout::kMainBoard);
     std::vector<MotorTester::Change> changes;
     std::mutex changesMutex;
     tester.SetListener([&](MotorTester::Change change) {
@@ -423,7 +423,7 @@ TEST(MotorTester, StatusShownOnlyAfterAMoveAndFirstConnectionYReset) {
 TEST(MotorTester, StatusThreadStartsStopsAndIsJoined) {
     MotionRig rig(1);
     BriefSleeper sleeper;
-    MotorTester tester(rig.op, MotorTester::Page::kFibre, sleeper);
+    MotorTester tester(rig.op, controller::BoardLayout::kFiber, sleeper);
     tester.StartStatusThread();
     EXPECT_TRUE(tester.StatusThreadRunning());
     ASSERT_TRUE(WaitUntil([&] { return sleeper.hundredMs.load() >= 2; }));

@@ -31,12 +31,14 @@ constexpr int kX = 0, kY = 1, kZ = 2;
 struct PageRig {
     explicit PageRig(bool fibre, std::uint8_t boardType, const char* language = "chs")
         : rig(boardType) {
-        rig.op.language = language;
+        rig.op.language = controller::LanguageOf(language);
         rig.op.firstConnection = 1;
         if (fibre)
-            page = std::make_unique<CInitialDoubleFiberDlg>(rig.op, dialogs, nullptr, sleeper);
+            page = std::make_unique<CInitialDoubleFiberDlg>(
+                ui::PageContext{rig.op, dialogs, nullptr, &sleeper});
         else
-            page = std::make_unique<CInitialMoveMentDlg>(rig.op, dialogs, nullptr, sleeper);
+            page = std::make_unique<CInitialMoveMentDlg>(
+                ui::PageContext{rig.op, dialogs, nullptr, &sleeper});
         page->OnInitDialog();
     }
 

@@ -16,6 +16,7 @@
 
 #include "support/expected_dump.h"
 #include "support/fake_timer_service.h"
+#include "support/scripted_dialog_service.h"
 #include "support/sim_rig.h"
 
 namespace velmor::registers {
@@ -55,7 +56,8 @@ class ReadWriteRegDlgTest : public ::testing::Test {
 
     testing::SimRig rig;
     testing::FakeTimerService timers;
-    CReadWriteRegDlg page{rig.op};
+    testing::ScriptedDialogService dialogs;
+    CReadWriteRegDlg page{{rig.op, dialogs}};
 };
 
 TEST_F(ReadWriteRegDlgTest, InitDialogFillsAndSelectsTheChoices) {
@@ -99,7 +101,7 @@ TEST_F(ReadWriteRegDlgTest, WriteHeadBoardRegisterHasNoGroupRead) {
 
 TEST_F(ReadWriteRegDlgTest, WriteWithoutDeviceReportsFailure) {
     controller::CMainOperation detached;
-    CReadWriteRegDlg lone(detached);
+    CReadWriteRegDlg lone({detached, dialogs});
     lone.mbAddress.text = "4001";
     lone.mbData.text = "5A";
     lone.OnWriteMbReg();
@@ -285,7 +287,7 @@ TEST_F(ReadWriteRegDlgTest, FirmwareVersionHasTheVersionShape) {
 
 TEST_F(ReadWriteRegDlgTest, FailedLogicReadShowsZeros) {
     controller::CMainOperation detached;
-    CReadWriteRegDlg lone(detached);
+    CReadWriteRegDlg lone({detached, dialogs});
     lone.OnMbLogic();
     EXPECT_EQ(lone.Log().Text(), "MB version:00.00 00.00.00.00 00.00.00.00 \r\n");
 }

@@ -56,7 +56,7 @@ void FillOperation(controller::CMainOperation& op, int variant) {
     op.cleanParams.uiCarMoveSpeed = 300 + static_cast<std::uint32_t>(variant);
     op.cleanParams.dbXMotorGearRate = 4.5 + variant;
     op.cleanParams.nDcStartLevel = variant ? 7 : -1;
-    op.language = variant ? "eng" : "chs";
+    op.language = variant ? controller::Language::kEnglish : controller::Language::kChinese;
 }
 
 sim::SimState SimulatorState(int variant) {

@@ -45,7 +45,7 @@ TEST_F(AppTest, EnglishLanguageLoadsTheEnglishTextsFromTheFirstFolderThatHasThem
     WriteDefault("[Language]\r\nLanguage=eng\r\n");
     CVelmorApp app(operation, dialogs, MakeSetup());
     ASSERT_TRUE(app.InitInstance());
-    EXPECT_EQ(operation.language, "eng");
+    EXPECT_EQ(operation.language, controller::Language::kEnglish);
     EXPECT_EQ(operation.programFolder, dir.Path().string() + "/");
     EXPECT_EQ(tried, (std::vector<std::string>{dir.File("velmortool_en.qm"), englishThatLoads}));
     EXPECT_EQ(app.EnglishFileLoaded(), englishThatLoads);
@@ -62,7 +62,7 @@ TEST_F(AppTest, OtherLanguagesAndAMissingDocumentKeepTheBuiltInChinese) {
         controller::CMainOperation fresh;
         CVelmorApp app(fresh, dialogs, MakeSetup());
         ASSERT_TRUE(app.InitInstance());
-        EXPECT_NE(fresh.language, "eng");
+        EXPECT_NE(fresh.language, controller::Language::kEnglish);
         EXPECT_TRUE(tried.empty());
         EXPECT_EQ(app.EnglishFileLoaded(), "");
     }
@@ -73,7 +73,7 @@ TEST_F(AppTest, MissingEnglishFileFallsBackToChineseTextsButKeepsTheLanguage) {
     englishThatLoads.clear();
     CVelmorApp app(operation, dialogs, MakeSetup());
     ASSERT_TRUE(app.InitInstance());
-    EXPECT_EQ(operation.language, "eng");
+    EXPECT_EQ(operation.language, controller::Language::kEnglish);
     // Last, where the package installs it.
     EXPECT_EQ(tried, (std::vector<std::string>{
                          dir.File("velmortool_en.qm"), "/opt/velmor/bin/velmortool_en.qm",

@@ -14,8 +14,8 @@ namespace {
 
 TEST_F(MainWindowTest, ConfigurationPageOpensTheCommandSets) {
     Open("chs");
-    auto* page =
-        dynamic_cast<config::CPrtConfigDlg*>(window->TabHost().FindPage(ui::kConfigPageId));
+    auto* page = dynamic_cast<config::CPrtConfigDlg*>(
+        window->TabHost().FindPage(config::CPrtConfigDlg::kDialogId));
     ASSERT_NE(page, nullptr);
     operation.allCmdNames = {"InitDone", "A"};
     operation.cmdNames = {"InitDone"};

@@ -25,7 +25,7 @@ class MainWindowTest : public ::testing::Test {
     // settings carry the board type: one with that board type is there.
     void Open(const std::string& language = "chs", std::uint8_t boardType = 1) {
         PrepareHome(boardType);
-        operation.language = language;
+        operation.language = controller::LanguageOf(language);
         operation.SetBoardType(boardType);
         window = std::make_unique<CVelmorDlg>(operation, driver, dialogs);
         window->SetTimerService(&timers);

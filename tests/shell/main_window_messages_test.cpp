@@ -120,14 +120,14 @@ TEST_F(MainWindowTest, ClickingTheMovementTabOnAFibreBoardShowsPage148) {
     window->OnTabClick(2);  // leaving the movement tab: the page stores its lists
     EXPECT_EQ(VisiblePages(), std::set<int>{130});
     EXPECT_EQ(operation.testMotionList.at(0).MotonnnMoveLenth[1], 250);
-    EXPECT_EQ(ConfigPage(*window)->ShownLayout(), config::Layout::Fiber);
+    EXPECT_EQ(ConfigPage(*window)->ShownLayout(), controller::BoardLayout::kFiber);
     window->OnTabClick(0);
     window->OnBoardTypeSelChange(0);
     window->OnTabClick(1);
     EXPECT_EQ(VisiblePages(), std::set<int>{145});
     // Leaving the movement tab tells the configuration page to follow the board type.
     window->OnTabClick(2);
-    EXPECT_EQ(ConfigPage(*window)->ShownLayout(), config::Layout::SingleBoard);
+    EXPECT_EQ(ConfigPage(*window)->ShownLayout(), controller::BoardLayout::kMainBoard);
 }
 
 TEST_F(MainWindowTest, ExitStopsTheMovementPagesStatusThreadsAndClosesEveryPage) {

@@ -9,6 +9,9 @@ namespace velmor::testing {
 
 class RecordingPage : public ui::TabPage, public ui::MovementPageHooks, public ui::ConfigPageHooks {
   public:
+    explicit RecordingPage(controller::BoardLayout layout = controller::BoardLayout::kMainBoard)
+        : layout_(layout) {}
+
     int showListsCalls = 0;
     int takeListsCalls = 0;
     int layoutMessages = 0;
@@ -24,6 +27,10 @@ class RecordingPage : public ui::TabPage, public ui::MovementPageHooks, public u
     void OnLayoutMessage() override { ++layoutMessages; }
     void LinkMovementPage(ui::TabPage* movementPage) override { linkedMovementPage = movementPage; }
     void ClosePage() override { closed = true; }
+    controller::BoardLayout Layout() const override { return layout_; }
+
+  private:
+    controller::BoardLayout layout_;
 };
 
 }  // namespace velmor::testing

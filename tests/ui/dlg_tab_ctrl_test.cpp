@@ -15,29 +15,54 @@ namespace {
 
 using Log = std::vector<std::string>;
 
+// The dialog numbers of the pages the main window hosts.
+constexpr int kRegisterPageId = 129;
+constexpr int kConfigPageId = 130;
+constexpr int kMainboardMovementPageId = 145;
+constexpr int kFiberMovementPageId = 148;
+constexpr int kCleaningPageId = 157;
+
 // Writes what it is asked into a log shared by all pages and the main window,
 // so the order of messages and list calls across receivers is checked.
-class RecordingPage : public TabPage, public MovementPageHooks, public ConfigPageHooks {
+class RecordingPage : public TabPage, public ConfigPageHooks {
   public:
     RecordingPage(int number, Log& log, bool* deleted = nullptr)
         : number_(number), log_(log), deleted_(deleted) {}
     ~RecordingPage() override {
         if (deleted_) *deleted_ = true;
     }
-    void ShowLists(int list) override { Note("show" + std::to_string(list)); }
-    void TakeLists(int list) override { Note("take" + std::to_string(list)); }
-    void StopStatusThread() override { Note("stop"); }
-    void RefreshFromController() override { Note("refresh"); }
     void OnLayoutMessage() override { Note(std::to_string(kMsgConfigLayout)); }
     void LinkMovementPage(TabPage* /*page*/) override { Note("link"); }
     void ClosePage() override { Note("close"); }
 
-  private:
+  protected:
     void Note(const std::string& what) { log_.push_back(std::to_string(number_) + ":" + what); }
     int number_;
+
+  private:
     Log& log_;
     bool* deleted_;
 };
+
+// Pages 145 and 148 are the movement pages of the main-board and fiber layouts.
+class RecordingMovementPage : public RecordingPage, public MovementPageHooks {
+  public:
+    using RecordingPage::RecordingPage;
+    controller::BoardLayout Layout() const override {
+        return number_ == kFiberMovementPageId ? controller::BoardLayout::kFiber
+                                               : controller::BoardLayout::kMainBoard;
+    }
+    void ShowLists(int list) override { Note("show" + std::to_string(list)); }
+    void TakeLists(int list) override { Note("take" + std::to_string(list)); }
+    void StopStatusThread() override { Note("stop"); }
+    void RefreshFromController() override { Note("refresh"); }
+};
+
+std::unique_ptr<TabPage> MakePage(int number, Log& log, bool* deleted = nullptr) {
+    if (number == kMainboardMovementPageId || number == kFiberMovementPageId)
+        return std::make_unique<RecordingMovementPage>(number, log, deleted);
+    return std::make_unique<RecordingPage>(number, log, deleted);
+}
 
 class RecordingWindow : public WindowMessageReceiver {
   public:
@@ -53,8 +78,7 @@ class RecordingWindow : public WindowMessageReceiver {
 class TabHostTest : public ::testing::Test {
   protected:
     void Build(const std::vector<int>& numbers) {
-        for (int number : numbers)
-            host.AddPage(std::make_unique<RecordingPage>(number, log), number);
+        for (int number : numbers) host.AddPage(MakePage(number, log), number);
         host.SetMainWindow(&window);
         host.SetConfigPage(host.FindPage(kConfigPageId));
         host.CreatePages();
@@ -176,8 +200,8 @@ TEST(TabHost, OwnsItsPagesAndClosesThemInOrder) {
     bool deleted[2] = {false, false};
     {
         CDlgTabCtrl host(operation);
-        host.AddPage(std::make_unique<RecordingPage>(129, log, &deleted[0]), 129);
-        host.AddPage(std::make_unique<RecordingPage>(130, log, &deleted[1]), 130);
+        host.AddPage(MakePage(129, log, &deleted[0]), 129);
+        host.AddPage(MakePage(130, log, &deleted[1]), 130);
         EXPECT_EQ(host.AddPage(nullptr, 145), nullptr);
         EXPECT_EQ(host.Items().size(), 2u);
         host.ClosePages();

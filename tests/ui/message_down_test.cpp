@@ -194,12 +194,17 @@ TEST_F(MessageDownTest, ReopeningStartsAgainFromTheMessage) {
 TEST(ProgressMessage, EnglishHasNineteenBlanksChineseTwenty) {
     const std::string en(19, ' ');
     const std::string zh(20, ' ');
-    EXPECT_EQ(ProgressMessage(ProgressKind::Saving, "eng"), en + "Saveing");
-    EXPECT_EQ(ProgressMessage(ProgressKind::Loading, "eng"), en + "Loading");
-    EXPECT_EQ(ProgressMessage(ProgressKind::Downloading, "eng"), en + "Downloading");
-    EXPECT_EQ(ProgressMessage(ProgressKind::Saving, "chs"), zh + "保存中");
-    EXPECT_EQ(ProgressMessage(ProgressKind::Loading, "chs"), zh + "加载中");
-    EXPECT_EQ(ProgressMessage(ProgressKind::Downloading, "xyz"), zh + "下载中");
+    EXPECT_EQ(ProgressMessage(ProgressKind::Saving, controller::Language::kEnglish),
+              en + "Saveing");
+    EXPECT_EQ(ProgressMessage(ProgressKind::Loading, controller::Language::kEnglish),
+              en + "Loading");
+    EXPECT_EQ(ProgressMessage(ProgressKind::Downloading, controller::Language::kEnglish),
+              en + "Downloading");
+    EXPECT_EQ(ProgressMessage(ProgressKind::Saving, controller::Language::kChinese), zh + "保存中");
+    EXPECT_EQ(ProgressMessage(ProgressKind::Loading, controller::Language::kChinese),
+              zh + "加载中");
+    EXPECT_EQ(ProgressMessage(ProgressKind::Downloading, controller::LanguageOf("xyz")),
+              zh + "下载中");
 }
 
 TEST(ScriptedDialogService, ProgressWindowSeesAWorkerThatFinishesSoon) {
@@ -208,7 +213,7 @@ TEST(ScriptedDialogService, ProgressWindowSeesAWorkerThatFinishesSoon) {
     CMessageDown dialog(operation);
     // 1000 ticks of 10 ms: ten seconds, far more than the worker needs even on a
     // busy machine.
-    dialog.Setup(ProgressMessage(ProgressKind::Loading, "eng"), 1, 1000);
+    dialog.Setup(ProgressMessage(ProgressKind::Loading, controller::Language::kEnglish), 1, 1000);
     std::jthread worker([&] { operation.loadDone = 1; });
     dialogs.RunProgress(dialog);
     worker.join();

@@ -95,7 +95,7 @@ void FillCommandSets(controller::CMainOperation& operation) {
 bool RenderCommandSets(controller::CMainOperation& operation, gui::QtDialogService& dialogs,
                        QWidget* parent, const QString& folder, const QString& lang) {
     FillCommandSets(operation);
-    commands::CCmdSetsDlg sets(operation, dialogs);
+    commands::CCmdSetsDlg sets({operation, dialogs});
     sets.OnInitDialog();
     sets.order.selected = 0;
     sets.OnOrderSelChange();
@@ -103,7 +103,7 @@ bool RenderCommandSets(controller::CMainOperation& operation, gui::QtDialogServi
     setsView.show();
     bool ok = Save(setsView, folder, QStringLiteral("cmd_sets_%1").arg(lang));
 
-    commands::CCmdEditDlg editor(operation, dialogs, "HeadPower");
+    commands::CCmdEditDlg editor({operation, dialogs}, "HeadPower");
     editor.OnInitDialog();
     editor.list.SetSelectedRows({1});
     editor.list.SetSelectionMark(1);
@@ -129,7 +129,7 @@ class QuietDialogs : public ui::DialogService {
 bool RenderCleaningPage(controller::CMainOperation& operation, const QString& folder,
                         const QString& lang) {
     QuietDialogs quiet;
-    cleaning::CCleanDownloadDlg page(operation, quiet);
+    cleaning::CCleanDownloadDlg page({operation, quiet});
     page.OnInitDialog();
     gui::CleanDownloadView view(page);
     view.resize(1180, 700);
@@ -176,8 +176,8 @@ bool RenderMovementPage(shell::CVelmorDlg& model, gui::MainWindow& view, sim::Si
     model.OnTabClick(0);
     model.OnBoardTypeSelChange(boardItem);
     model.OnTabClick(1);
-    auto* page = dynamic_cast<motion::MovementPage*>(model.TabHost().FindPage(
-        boardItem == 0 ? ui::kMainboardMovementPageId : ui::kFiberMovementPageId));
+    auto* page = dynamic_cast<motion::MovementPage*>(model.TabHost().MovementPageFor(
+        controller::LayoutOf(static_cast<std::uint8_t>(boardItem))));
     if (page == nullptr) return false;
     driver.Device(0).Controller().Motors().SetStuck(sim::SimGenerator::kX0, true);
     page->motors[0].ticked.checked = true;
@@ -210,7 +210,7 @@ void WriteFirstConfig(const std::string& programFolder) {
     commands::CCmdsMag(doc).SaveConfigDocument(record + "FirstConfig.cfg");
 }
 
-bool RenderLanguage(const std::string& language, const QString& folder) {
+bool RenderLanguage(controller::Language language, const QString& folder) {
     sim::SimDriver driver;
     driver.AddDevice();
     QTemporaryDir home;
@@ -220,7 +220,7 @@ bool RenderLanguage(const std::string& language, const QString& folder) {
     operation.language = language;
     operation.SetBoardType(1);
     gui::QtDialogService dialogs;
-    const QString lang = QString::fromStdString(language);
+    const QString lang = QString::fromLatin1(controller::LanguageSetting(language).data());
     bool ok = true;
 
     shell::CVelmorDlg model(operation, driver, dialogs);
@@ -299,7 +299,7 @@ int main(int argc, char** argv) {
         std::cerr << "velmortool_screens: cannot create " << folder.toStdString() << "\n";
         return 1;
     }
-    bool ok = RenderLanguage("chs", folder);
+    bool ok = RenderLanguage(controller::Language::kChinese, folder);
 
     QTranslator english;
     const std::string qm = shell::ExecutableFolder(argv[0]) + shell::CVelmorApp::kEnglishFileName;
@@ -308,6 +308,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication::installTranslator(&english);
-    ok &= RenderLanguage("eng", folder);
+    ok &= RenderLanguage(controller::Language::kEnglish, folder);
     return ok ? 0 : 1;
 }

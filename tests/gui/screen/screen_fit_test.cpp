@@ -59,7 +59,7 @@ TEST_P(ScreenFit, EveryTabStaysOnTheScreenAndEveryControlCanBeScrolledIntoView) 
     controller::CMainOperation operation;
     operation.programFolder = home.Path().string() + "/";
     testing::WriteFirstConfig(operation.programFolder, setting.boardType);
-    operation.language = setting.language;
+    operation.language = controller::LanguageOf(setting.language);
     operation.SetBoardType(setting.boardType);
     testing::ScriptedDialogService dialogs;
     testing::NoWaitSleeper sleeper;
