@@ -11,7 +11,6 @@
 #include <string>
 
 #include "cleaning/clean_field_names.h"
-#include "gui/model_binding.h"
 
 namespace velmor::gui {
 
@@ -33,9 +32,7 @@ QVBoxLayout* Column(std::initializer_list<QWidget*> groups) {
 }  // namespace
 
 CleanDownloadView::CleanDownloadView(cleaning::CCleanDownloadDlg& model, QWidget* parent)
-    : QWidget(parent), model_(model), fields_(this, kCaptionContext, [this] { Refresh(); }) {
-    setObjectName(QStringLiteral("CleanDownloadView"));
-
+    : PageView(model, "CleanDownloadView", kCaptionContext, parent), model_(model) {
     auto* columns = new QHBoxLayout;
     columns->addLayout(Column({BuildStationGroup(), BuildCarriageGroup()}));
     columns->addLayout(Column({BuildWiperGroup(), BuildStackGroup()}));
@@ -47,29 +44,25 @@ CleanDownloadView::CleanDownloadView(cleaning::CCleanDownloadDlg& model, QWidget
     layout->addLayout(columns, 1);
     layout->addWidget(BuildFileRow());
 
-    binding_ = new ModelBinding(
-        model_, [this] { Refresh(); }, this);
-    Refresh();
+    Bind();
 }
 
-CleanDownloadView::~CleanDownloadView() {
-    delete binding_;  // the model no longer reaches this view
-}
+CleanDownloadView::~CleanDownloadView() = default;
 
 void CleanDownloadView::AddRow(QGridLayout* grid, ui::TextField& field, const char* name,
                                std::string_view caption, const char* unit) {
     const int row = grid->rowCount();
-    grid->addWidget(fields_.LabelFor(field, std::string(caption)), row, 0);
-    QLineEdit* edit = fields_.Text(field, name);
+    grid->addWidget(Fields().LabelFor(field, std::string(caption)), row, 0);
+    QLineEdit* edit = Fields().Text(field, name);
     edit->setFixedWidth(kEditWidth);
     grid->addWidget(edit, row, 1);
-    if (unit != nullptr) grid->addWidget(fields_.LabelFor(field, unit), row, 2);
+    if (unit != nullptr) grid->addWidget(Fields().LabelFor(field, unit), row, 2);
 }
 
 QGroupBox* CleanDownloadView::Group(const char* title, QGridLayout* grid) {
-    auto* box = new QGroupBox(fields_.Caption(title));
+    auto* box = new QGroupBox(Fields().Caption(title));
     box->setLayout(grid);
-    fields_.HideWhenEmpty(box);
+    Fields().HideWhenEmpty(box);
     return box;
 }
 
@@ -78,10 +71,10 @@ QWidget* CleanDownloadView::BuildStationGroup() {
     const auto list = [&](ui::ChoiceField& field, const char* name, const char* caption,
                           void (Dlg::*handler)(int)) {
         const int row = grid->rowCount();
-        grid->addWidget(fields_.LabelFor(field, caption), row, 0);
+        grid->addWidget(Fields().LabelFor(field, caption), row, 0);
         grid->addWidget(
-            fields_.Choice(field, name, true,
-                           [model = &model_, handler](int index) { (model->*handler)(index); }),
+            Fields().Choice(field, name, true,
+                            [model = &model_, handler](int index) { (model->*handler)(index); }),
             row, 1);
     };
     list(model_.machineModel, "machineModel", "机型", &Dlg::OnModelSelChange);
@@ -133,8 +126,8 @@ QWidget* CleanDownloadView::BuildStackGroup() {
                                               "platformLabel6"};
     auto* grid = new QGridLayout;
     for (int i = 0; i < 7; ++i) {
-        grid->addWidget(fields_.CaptionLabel(model_.platformLabels[i], kLabelNames[i]), i, 0);
-        QLineEdit* edit = fields_.Text(*rows[i].first, rows[i].second);
+        grid->addWidget(Fields().CaptionLabel(model_.platformLabels[i], kLabelNames[i]), i, 0);
+        QLineEdit* edit = Fields().Text(*rows[i].first, rows[i].second);
         edit->setFixedWidth(kEditWidth);
         grid->addWidget(edit, i, 1);
     }
@@ -180,26 +173,25 @@ QWidget* CleanDownloadView::BuildTimesGroup() {
 }
 
 QWidget* CleanDownloadView::BuildFileRow() {
-    QLabel* path = fields_.Label(model_.path, "path");
+    QLabel* path = Fields().Label(model_.path, "path");
     path->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     path->setTextInteractionFlags(Qt::TextSelectableByMouse);
     path->setMinimumWidth(200);
 
     auto* row = new QHBoxLayout;
     row->addWidget(path, 1);
-    row->addWidget(fields_.Button(model_.saveButton, "saveButton", Call(model_, &Dlg::OnSave)));
+    row->addWidget(Fields().Button(model_.saveButton, "saveButton", Call(model_, &Dlg::OnSave)));
     row->addWidget(
-        fields_.Button(model_.saveAsButton, "saveAsButton", Call(model_, &Dlg::OnSaveAs)));
-    row->addWidget(fields_.Button(model_.loadButton, "loadButton", Call(model_, &Dlg::OnLoadFile)));
+        Fields().Button(model_.saveAsButton, "saveAsButton", Call(model_, &Dlg::OnSaveAs)));
     row->addWidget(
-        fields_.Button(model_.downloadButton, "downloadButton", Call(model_, &Dlg::OnDownload)));
+        Fields().Button(model_.loadButton, "loadButton", Call(model_, &Dlg::OnLoadFile)));
     row->addWidget(
-        fields_.Button(model_.initSkipButton, "initSkipButton", Call(model_, &Dlg::OnInitSkip)));
+        Fields().Button(model_.downloadButton, "downloadButton", Call(model_, &Dlg::OnDownload)));
+    row->addWidget(
+        Fields().Button(model_.initSkipButton, "initSkipButton", Call(model_, &Dlg::OnInitSkip)));
     auto* box = new QWidget;
     box->setLayout(row);
     return box;
 }
-
-void CleanDownloadView::Refresh() { fields_.Refresh(); }
 
 }  // namespace velmor::gui

@@ -3,27 +3,21 @@
 // edit box per value of the cleaning set in groups, the sunken path field and
 // the five buttons. Groups whose fields the model hid disappear with them.
 
-#include <QWidget>
 #include <string_view>
 
 #include "cleaning/clean_download_dlg.h"
-#include "gui/field_binder.h"
+#include "gui/page_view.h"
 
 class QGridLayout;
 class QGroupBox;
 
 namespace velmor::gui {
 
-class ModelBinding;
-
-class CleanDownloadView : public QWidget {
+class CleanDownloadView : public PageView {
     Q_OBJECT
   public:
     explicit CleanDownloadView(cleaning::CCleanDownloadDlg& model, QWidget* parent = nullptr);
     ~CleanDownloadView() override;
-
-    // Copies every field of the model to its widget (GUI thread).
-    void Refresh();
 
   private:
     QWidget* BuildStationGroup();
@@ -41,8 +35,6 @@ class CleanDownloadView : public QWidget {
     QGroupBox* Group(const char* title, QGridLayout* grid);
 
     cleaning::CCleanDownloadDlg& model_;
-    FieldBinder fields_;
-    ModelBinding* binding_ = nullptr;
 };
 
 }  // namespace velmor::gui

@@ -137,9 +137,11 @@ void MainWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (fitted_) return;
     fitted_ = true;
-    sized_ = testAttribute(Qt::WA_Resized);  // set only by a resize before this show
+    // A size the caller chose (a resize before the first show: the screenshots, the
+    // view tests) is the caller's to keep.
+    if (testAttribute(Qt::WA_Resized)) return;
     FitToScreen();
-    // The window system adds its frame once the window is mapped: place it again
+    // The window system adds its frame once the window is mapped: fit it again
     // then, so the title bar stays on the screen too.
     QTimer::singleShot(0, this, [this] { FitToScreen(); });
 }
@@ -154,10 +156,8 @@ QSize MainWindow::LargestPageSize() const {
 }
 
 void MainWindow::FitToScreen() {
-    // A size chosen by the caller (resize before show) is kept; otherwise the
-    // largest page decides. Either way the screen's available area bounds it.
-    QSize wanted = sized_ ? size() : LargestPageSize();
-    sized_ = true;
+    // The largest page decides, within the screen's available area.
+    QSize wanted = LargestPageSize();
     const QScreen* shown = screen();
     if (shown == nullptr) {
         resize(wanted);

@@ -63,7 +63,6 @@ class MainWindow : public QDialog {
     std::vector<QScrollArea*> scrolls_;
     bool closing_ = false;
     bool fitted_ = false;
-    bool sized_ = false;  // the size is chosen: by the caller before the first show, or here
 };
 
 }  // namespace velmor::gui

@@ -16,7 +16,6 @@
 #include "gui/cell_editor_overlay.h"
 #include "gui/editable_list_view.h"
 #include "gui/field_widgets.h"
-#include "gui/model_binding.h"
 #include "motion/movement_page.h"
 
 namespace velmor::gui {
@@ -43,21 +42,6 @@ std::string Indexed(const char* name, int index) { return name + std::to_string(
 
 // The status field breaks lines at CR LF only, as the platform's edit control
 // does: the LF before a position line starts no empty line of its own.
-QString StatusDisplay(const std::string& text) {
-    const QString model = FromModel(text);
-    QString shown;
-    for (qsizetype i = 0; i < model.size(); ++i) {
-        const QChar c = model[i];
-        if (c == QLatin1Char('\r') && i + 1 < model.size() && model[i + 1] == QLatin1Char('\n')) {
-            shown += QLatin1Char('\n');
-            ++i;
-        } else if (c != QLatin1Char('\n') && c != QLatin1Char('\r')) {
-            shown += c;
-        }
-    }
-    return shown;
-}
-
 QLabel* Header(const QString& text) {
     auto* label = new QLabel(text);
     label->setAlignment(Qt::AlignCenter);
@@ -67,9 +51,7 @@ QLabel* Header(const QString& text) {
 }  // namespace
 
 MovementPageView::MovementPageView(MovementPage& model, const char* objectName, QWidget* parent)
-    : QWidget(parent), model_(model), fields_(this, kCaptionContext, [this] { Refresh(); }) {
-    setObjectName(QString::fromLatin1(objectName));
-
+    : PageView(model, objectName, kCaptionContext, parent), model_(model) {
     auto* top = new QHBoxLayout;
     top->addWidget(BuildMotors());
     top->addWidget(BuildSettings());
@@ -88,18 +70,12 @@ MovementPageView::MovementPageView(MovementPage& model, const char* objectName, 
     layout->addLayout(middle);
     layout->addLayout(lists, 1);
 
-    // The status thread and test moves announce changes from their threads;
-    // the binding hands them to the GUI thread as one queued refresh.
-    binding_ = new ModelBinding(
-        model_, [this] { Refresh(); }, this);
-    Refresh();
+    Bind();
 }
 
-MovementPageView::~MovementPageView() {
-    delete binding_;  // the model no longer reaches this view
-}
+MovementPageView::~MovementPageView() = default;
 
-QString MovementPageView::Text(const char* chinese) const { return fields_.Caption(chinese); }
+QString MovementPageView::Text(const char* chinese) const { return Caption(chinese); }
 
 QWidget* MovementPageView::BuildMotors() {
     auto* grid = new QGridLayout;
@@ -113,16 +89,16 @@ QWidget* MovementPageView::BuildMotors() {
     for (int slot = 0; slot < 5; ++slot) {
         motion::MotorInputs& m = model_.motors[static_cast<std::size_t>(slot)];
         const int row = slot + 1;
-        grid->addWidget(fields_.Check(m.ticked, kMotorRows[slot].name, kMotorRows[slot].caption,
-                                      [this, slot] { model_.OnMotorCheck(slot); }),
+        grid->addWidget(Fields().Check(m.ticked, kMotorRows[slot].name, kMotorRows[slot].caption,
+                                       [this, slot] { model_.OnMotorCheck(slot); }),
                         row, 0);
         grid->addWidget(
-            fields_.Text(m.accelSteps, Indexed("accelSteps", slot).c_str(), kNumberChars), row, 1);
-        grid->addWidget(fields_.Text(m.topSpeed, Indexed("topSpeed", slot).c_str(), kNumberChars),
+            Fields().Text(m.accelSteps, Indexed("accelSteps", slot).c_str(), kNumberChars), row, 1);
+        grid->addWidget(Fields().Text(m.topSpeed, Indexed("topSpeed", slot).c_str(), kNumberChars),
                         row, 2);
-        grid->addWidget(fields_.Text(m.distance, Indexed("distance", slot).c_str(), kNumberChars),
+        grid->addWidget(Fields().Text(m.distance, Indexed("distance", slot).c_str(), kNumberChars),
                         row, 3);
-        grid->addWidget(fields_.Choice(m.direction, Indexed("direction", slot).c_str()), row, 4);
+        grid->addWidget(Fields().Choice(m.direction, Indexed("direction", slot).c_str()), row, 4);
     }
     auto* column = new QVBoxLayout;
     column->addLayout(grid);
@@ -142,16 +118,16 @@ QWidget* MovementPageView::BuildXdcMotor() {
     grid->addWidget(Header(Text("终速电压")), 0, 2);
     grid->addWidget(Header(Text("移动距离(脉冲)")), 0, 3);
     grid->addWidget(
-        fields_.Check(x.ticked, "xdcMotor", "X无刷电机", [this] { model_.OnXdcCheck(); }), 1, 0);
-    grid->addWidget(fields_.Text(x.startVoltage, "xdcStartVoltage", kNumberChars), 1, 1);
-    grid->addWidget(fields_.Text(x.endVoltage, "xdcEndVoltage", kNumberChars), 1, 2);
-    grid->addWidget(fields_.Text(x.distance, "xdcDistance", kNumberChars), 1, 3);
-    grid->addWidget(fields_.Choice(x.direction, "xdcDirection"), 1, 4);
+        Fields().Check(x.ticked, "xdcMotor", "X无刷电机", [this] { model_.OnXdcCheck(); }), 1, 0);
+    grid->addWidget(Fields().Text(x.startVoltage, "xdcStartVoltage", kNumberChars), 1, 1);
+    grid->addWidget(Fields().Text(x.endVoltage, "xdcEndVoltage", kNumberChars), 1, 2);
+    grid->addWidget(Fields().Text(x.distance, "xdcDistance", kNumberChars), 1, 3);
+    grid->addWidget(Fields().Choice(x.direction, "xdcDirection"), 1, 4);
     grid->addWidget(new QLabel(Text("PWM频率")), 2, 0, Qt::AlignRight);
-    grid->addWidget(fields_.Text(x.frequency, "xdcFrequency", kNumberChars), 2, 1);
+    grid->addWidget(Fields().Text(x.frequency, "xdcFrequency", kNumberChars), 2, 1);
     grid->addWidget(new QLabel(Text("加速距离:")), 2, 2, Qt::AlignRight);
     auto* multiply = new QHBoxLayout;
-    multiply->addWidget(fields_.Text(x.multiply, "xdcMultiply", kNumberChars));
+    multiply->addWidget(Fields().Text(x.multiply, "xdcMultiply", kNumberChars));
     multiply->addWidget(new QLabel(Text("mm")));
     grid->addLayout(multiply, 2, 3);
     auto* box = new QWidget;
@@ -163,15 +139,15 @@ void MovementPageView::AddSettingsRow(QGridLayout* grid, int row, motion::Settin
     const int index = static_cast<int>(group.channel);
     const auto changed = [this](int) { model_.OnSettingsChange(); };
     grid->addWidget(
-        fields_.Choice(group.dirPolarity, Indexed("dirPolarity", index).c_str(), false, changed),
+        Fields().Choice(group.dirPolarity, Indexed("dirPolarity", index).c_str(), false, changed),
         row, 1);
     // The fibre page's second limit (left or lower) comes first for X, Y0, Y1
     // and M1 (left, right), after the first for Z0 and M0 (upper, lower).
     const bool upperFirst = group.channel == Channel::kZ0 || group.channel == Channel::kM0;
-    QComboBox* limit = fields_.Choice(group.limitPolarity, Indexed("limitPolarity", index).c_str(),
-                                      false, changed);
+    QComboBox* limit = Fields().Choice(group.limitPolarity, Indexed("limitPolarity", index).c_str(),
+                                       false, changed);
     if (group.twoLimits) {
-        QComboBox* limit2 = fields_.Choice(
+        QComboBox* limit2 = Fields().Choice(
             group.limitPolarity2, Indexed("limitPolarityTwo", index).c_str(), false, changed);
         grid->addWidget(upperFirst ? limit : limit2, row, 2);
         grid->addWidget(upperFirst ? limit2 : limit, row, 3);
@@ -179,12 +155,11 @@ void MovementPageView::AddSettingsRow(QGridLayout* grid, int row, motion::Settin
         grid->addWidget(limit, row, 2);
     }
     grid->addWidget(
-        fields_.Choice(group.limitEnable, Indexed("limitEnable", index).c_str(), false, changed),
+        Fields().Choice(group.limitEnable, Indexed("limitEnable", index).c_str(), false, changed),
         row, group.twoLimits ? 4 : 3);
 }
 
 QWidget* MovementPageView::BuildSettings() {
-    const bool fibre = model_.Layout() == controller::BoardLayout::kFiber;
     auto* grid = new QGridLayout;
     const auto headers = [&](int row, const char* limit, const char* limit2) {
         grid->addWidget(Header(Text("方向极性")), row, 1);
@@ -197,9 +172,9 @@ QWidget* MovementPageView::BuildSettings() {
             case Channel::kX:
                 return new QLabel(Text("X电机"));
             case Channel::kY0:
-                return fields_.Check(model_.y0, "y0", "Y0", [this] { model_.OnY0Check(); });
+                return Fields().Check(model_.y0, "y0", "Y0", [this] { model_.OnY0Check(); });
             case Channel::kY1:
-                return fields_.Check(model_.y1, "y1", "Y1", [this] { model_.OnY1Check(); });
+                return Fields().Check(model_.y1, "y1", "Y1", [this] { model_.OnY1Check(); });
             case Channel::kZ0:
                 return new QLabel(QStringLiteral("Z0"));
             case Channel::kM0:
@@ -211,31 +186,26 @@ QWidget* MovementPageView::BuildSettings() {
     };
 
     int row = 0;
-    const auto add = [&](std::initializer_list<Channel> channels) {
+    const auto add = [&](const std::vector<Channel>& channels) {
         for (Channel channel : channels) {
             grid->addWidget(rowName(channel), row, 0);
             AddSettingsRow(grid, row++, model_.Settings(channel));
         }
     };
-    if (fibre) {
-        headers(row++, "左限位极性", "右限位极性");
-        add({Channel::kX, Channel::kY0, Channel::kY1, Channel::kM1});
-        headers(row++, "上限位极性", "下限位极性");
-        add({Channel::kZ0, Channel::kM0});
-    } else {
-        headers(row++, "限位极性", nullptr);
-        add({Channel::kY0, Channel::kY1, Channel::kZ0, Channel::kM0, Channel::kM1});
+    for (const MovementPage::SettingsBlock& block : model_.SettingsBlocks()) {
+        headers(row++, block.limitCaption, block.limit2Caption);
+        add(block.channels);
     }
 
     auto* more = new QHBoxLayout;
     if (model_.dualY.visible)
         more->addWidget(
-            fields_.Check(model_.dualY, "dualY", "双Y", [this] { model_.OnDualYCheck(); }));
+            Fields().Check(model_.dualY, "dualY", "双Y", [this] { model_.OnDualYCheck(); }));
     more->addWidget(new QLabel(Text("控制板")));
-    more->addWidget(fields_.Choice(model_.z0Board, "z0Board", false,
-                                   [this](int) { model_.OnSettingsChange(); }));
+    more->addWidget(Fields().Choice(model_.z0Board, "z0Board", false,
+                                    [this](int) { model_.OnSettingsChange(); }));
     more->addWidget(new QLabel(Text("Z轴齿轮比:")));
-    more->addWidget(fields_.Text(model_.gearRatio, "gearRatio", kNumberChars));
+    more->addWidget(Fields().Text(model_.gearRatio, "gearRatio", kNumberChars));
     more->addStretch(1);
 
     auto* column = new QVBoxLayout;
@@ -250,13 +220,13 @@ QWidget* MovementPageView::BuildSettings() {
 
 QWidget* MovementPageView::BuildTest() {
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(fields_.Button(model_.moveButton, "moveButton",
-                                      Call<MovementPage>(model_, &MovementPage::OnMoveMotor)));
-    buttons->addWidget(fields_.Button(model_.stopButton, "stopButton",
-                                      Call<MovementPage>(model_, &MovementPage::OnStopMotor)));
+    buttons->addWidget(Fields().Button(model_.moveButton, "moveButton",
+                                       Call<MovementPage>(model_, &MovementPage::OnMoveMotor)));
+    buttons->addWidget(Fields().Button(model_.stopButton, "stopButton",
+                                       Call<MovementPage>(model_, &MovementPage::OnStopMotor)));
     auto* controls = new QVBoxLayout;
     controls->addWidget(
-        fields_.Check(model_.testMode, "testMode", "测试运动", [this] { model_.OnTestMode(); }));
+        Fields().Check(model_.testMode, "testMode", "测试运动", [this] { model_.OnTestMode(); }));
     controls->addLayout(buttons);
     controls->addStretch(1);
 
@@ -265,8 +235,8 @@ QWidget* MovementPageView::BuildTest() {
     status_->setReadOnly(true);
     status_->setLineWrapMode(QPlainTextEdit::NoWrap);
     status_->setFixedHeight(status_->fontMetrics().lineSpacing() * 4 + 12);
-    fields_.OnRefresh([this] {
-        const QString text = StatusDisplay(model_.StatusText());
+    Fields().OnRefresh([this] {
+        const QString text = FromModel(model_.StatusDisplayText());
         if (status_->toPlainText() != text) status_->setPlainText(text);
     });
 
@@ -283,9 +253,9 @@ QWidget* MovementPageView::BuildStepRow() {
     auto* row = new QHBoxLayout;
     row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(new QLabel(Text("LED显示")));
-    row->addWidget(fields_.Choice(model_.led, "led"));
-    row->addWidget(fields_.Button(model_.addButton, "addButton",
-                                  Call<MovementPage>(model_, &MovementPage::OnAdd)));
+    row->addWidget(Fields().Choice(model_.led, "led"));
+    row->addWidget(Fields().Button(model_.addButton, "addButton",
+                                   Call<MovementPage>(model_, &MovementPage::OnAdd)));
     row->addStretch(1);
     auto* box = new QWidget;
     box->setLayout(row);
@@ -302,26 +272,24 @@ QWidget* MovementPageView::BuildList(int list) {
 
     auto* column = new QVBoxLayout;
     column->setContentsMargins(0, 0, 0, 0);
-    column->addWidget(test ? fields_.Radio(model_.movetestRadio, "movetestRadio", "movetest list",
-                                           [this] { model_.OnTargetList(1); })
-                           : fields_.Radio(model_.movementRadio, "movementRadio", "movement list",
-                                           [this] { model_.OnTargetList(0); }));
+    column->addWidget(test ? Fields().Radio(model_.movetestRadio, "movetestRadio", "movetest list",
+                                            [this] { model_.OnTargetList(1); })
+                           : Fields().Radio(model_.movementRadio, "movementRadio", "movement list",
+                                            [this] { model_.OnTargetList(0); }));
     column->addWidget(view, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(
-        test ? fields_.Button(model_.deleteTestButton, "deleteTestButton",
-                              [this] { model_.OnDelete(1); })
-             : fields_.Button(model_.deleteButton, "deleteButton", [this] { model_.OnDelete(0); }));
+    buttons->addWidget(test ? Fields().Button(model_.deleteTestButton, "deleteTestButton",
+                                              [this] { model_.OnDelete(1); })
+                            : Fields().Button(model_.deleteButton, "deleteButton",
+                                              [this] { model_.OnDelete(0); }));
     column->addLayout(buttons);
     auto* box = new QWidget;
     box->setLayout(column);
     return box;
 }
 
-void MovementPageView::Refresh() {
-    model_.TakeThreadUpdates();
-    fields_.Refresh();
+void MovementPageView::RefreshMore() {
     for (int list = 0; list < 2; ++list) {
         lists_[list]->Refresh();
         editors_[list]->Refresh();

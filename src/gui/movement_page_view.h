@@ -6,9 +6,7 @@
 // editors, and the test controls with the status field. The two pages' views
 // derive from it; which groups appear follows the model's layout.
 
-#include <QWidget>
-
-#include "gui/field_binder.h"
+#include "gui/page_view.h"
 
 class QGridLayout;
 class QPlainTextEdit;
@@ -22,18 +20,15 @@ namespace velmor::gui {
 
 class CellEditorOverlay;
 class EditableListView;
-class ModelBinding;
 
-class MovementPageView : public QWidget {
+class MovementPageView : public PageView {
     Q_OBJECT
   public:
     ~MovementPageView() override;
 
-    // Copies every field of the model to its widget (GUI thread).
-    void Refresh();
-
   protected:
     MovementPageView(motion::MovementPage& model, const char* objectName, QWidget* parent);
+    void RefreshMore() override;
 
   private:
     QWidget* BuildMotors();
@@ -46,8 +41,6 @@ class MovementPageView : public QWidget {
     QString Text(const char* chinese) const;
 
     motion::MovementPage& model_;
-    FieldBinder fields_;
-    ModelBinding* binding_ = nullptr;
     QPlainTextEdit* status_ = nullptr;
     EditableListView* lists_[2] = {};
     CellEditorOverlay* editors_[2] = {};

@@ -8,13 +8,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <array>
-
-#include "gui/log_pane.h"
-#include "gui/model_binding.h"
 
 namespace velmor::gui {
 
@@ -54,9 +50,7 @@ QGroupBox* Group(const QString& title, QLayout* layout) {
 }  // namespace
 
 PrtConfigView::PrtConfigView(config::CPrtConfigDlg& model, QWidget* parent)
-    : QWidget(parent), model_(model), fields_(this, kCaptionContext, [this] { Refresh(); }) {
-    setObjectName(QStringLiteral("PrtConfigView"));
-
+    : PageView(model, "PrtConfigView", kCaptionContext, parent), model_(model) {
     auto* left = new QVBoxLayout;
     left->addWidget(BuildPrintGroup());
     left->addWidget(BuildMainBoardGroup());
@@ -72,23 +66,17 @@ PrtConfigView::PrtConfigView(config::CPrtConfigDlg& model, QWidget* parent)
     layout->addLayout(middle);
     layout->addWidget(BuildRightColumn(), 1);
 
-    // Transfers announce their stages from a worker; the binding hands them to the
-    // GUI thread as one queued refresh per burst.
-    binding_ = new ModelBinding(
-        model_, [this] { Refresh(); }, this);
-    Refresh();
+    Bind();
 }
 
-PrtConfigView::~PrtConfigView() {
-    delete binding_;  // the model no longer reaches this view
-}
+PrtConfigView::~PrtConfigView() = default;
 
 void PrtConfigView::ChoiceRow(QGridLayout* grid, int row, int column, const char* caption,
                               ui::ChoiceField& field, const char* name) {
     auto* label = new QLabel(tr(caption));
     grid->addWidget(label, row, column);
-    grid->addWidget(fields_.Choice(field, name), row, column + 1);
-    fields_.OnRefresh([label, &field] { label->setVisible(field.visible); });
+    grid->addWidget(Fields().Choice(field, name), row, column + 1);
+    Fields().OnRefresh([label, &field] { label->setVisible(field.visible); });
 }
 
 QWidget* PrtConfigView::BuildPrintGroup() {
@@ -97,27 +85,27 @@ QWidget* PrtConfigView::BuildPrintGroup() {
     ChoiceRow(grid, 0, 0, "Orignal At", c.orignalAt, "orignalAt");
     auto* jetType = new QLabel(tr("JetType"));
     grid->addWidget(jetType, 1, 0);
-    grid->addWidget(fields_.Choice(c.jetType, "jetType", false,
-                                   [this](int index) { model_.OnJetTypeSelChange(index); }),
+    grid->addWidget(Fields().Choice(c.jetType, "jetType", false,
+                                    [this](int index) { model_.OnJetTypeSelChange(index); }),
                     1, 1);
     ChoiceRow(grid, 2, 0, "RasterRes", c.rasterRes, "rasterRes");
 
     grid->addWidget(new QLabel(tr("供墨时间")), 3, 0);
     auto* ink = new QHBoxLayout;
-    ink->addWidget(fields_.Text(c.inkSupplyTime, "inkSupplyTime", 3));
+    ink->addWidget(Fields().Text(c.inkSupplyTime, "inkSupplyTime", 3));
     ink->addWidget(new QLabel(tr("*100ms")));
     ink->addStretch(1);
     grid->addLayout(ink, 3, 1);
     ChoiceRow(grid, 4, 0, "点数", c.dotSize, "dotSize");
-    grid->addWidget(fields_.Check(c.flashSpitOn, "flashSpitOn", "开闪喷"), 5, 0);
-    grid->addWidget(fields_.Choice(c.flashFrequency, "flashFrequency"), 5, 1);
+    grid->addWidget(Fields().Check(c.flashSpitOn, "flashSpitOn", "开闪喷"), 5, 0);
+    grid->addWidget(Fields().Choice(c.flashFrequency, "flashFrequency"), 5, 1);
 
     auto* channels = new QGridLayout;
     const char* names[] = {"channel1", "channel2", "channel3", "channel4"};
     const char* captions[] = {"通道1", "通道2", "通道3", "通道4"};
     for (int i = 0; i < config::kFiberChannels; ++i)
         channels->addWidget(
-            fields_.Check(c.channels[static_cast<std::size_t>(i)], names[i], captions[i]), i / 2,
+            Fields().Check(c.channels[static_cast<std::size_t>(i)], names[i], captions[i]), i / 2,
             i % 2);
     auto* channelBox = Group(tr("光纤通道"), channels);
     grid->addWidget(channelBox, 6, 0, 1, 2);
@@ -147,15 +135,15 @@ QWidget* PrtConfigView::BuildMainBoardGroup() {
 QWidget* PrtConfigView::BuildHeadBoardGroup() {
     config::ConfigPageFields& c = model_.controls;
     auto* grid = new QGridLayout;
-    grid->addWidget(fields_.CaptionLabel(c.mainColumnTitle, "mainColumnTitle"), 0, 1);
-    grid->addWidget(fields_.CaptionLabel(c.secondColumnTitle, "secondColumnTitle"), 0, 2);
+    grid->addWidget(Fields().CaptionLabel(c.mainColumnTitle, "mainColumnTitle"), 0, 1);
+    grid->addWidget(Fields().CaptionLabel(c.secondColumnTitle, "secondColumnTitle"), 0, 2);
 
     int row = 1;
     const auto addRow = [&](const char* caption, ui::ChoiceField& main, ui::ChoiceField& second,
                             const std::string& name) {
         grid->addWidget(new QLabel(tr(caption)), row, 0);
-        grid->addWidget(fields_.Choice(main, ("main_" + name).c_str()), row, 1);
-        grid->addWidget(fields_.Choice(second, ("second_" + name).c_str()), row, 2);
+        grid->addWidget(Fields().Choice(main, ("main_" + name).c_str()), row, 1);
+        grid->addWidget(Fields().Choice(second, ("second_" + name).c_str()), row, 2);
         ++row;
     };
     for (const ColumnCaption& column : kColumnCaptions)
@@ -175,18 +163,18 @@ QWidget* PrtConfigView::BuildHiddenControls() {
     config::ConfigPageFields& c = model_.controls;
     auto* row = new QHBoxLayout;
     row->setContentsMargins(0, 0, 0, 0);
-    row->addWidget(fields_.Choice(c.clearAt, "clearAt"));
-    row->addWidget(fields_.Choice(c.autoInitEn, "autoInitEn"));
-    row->addWidget(fields_.Choice(c.memSize, "memSize"));
-    row->addWidget(fields_.Choice(c.motorZDir, "motorZDir"));
-    row->addWidget(fields_.Choice(c.drop10, "drop10"));
-    row->addWidget(fields_.Choice(c.drop32, "drop32"));
-    row->addWidget(fields_.Choice(c.dropTick, "dropTick"));
-    row->addWidget(fields_.Text(c.cfg, "cfg", 4));
+    row->addWidget(Fields().Choice(c.clearAt, "clearAt"));
+    row->addWidget(Fields().Choice(c.autoInitEn, "autoInitEn"));
+    row->addWidget(Fields().Choice(c.memSize, "memSize"));
+    row->addWidget(Fields().Choice(c.motorZDir, "motorZDir"));
+    row->addWidget(Fields().Choice(c.drop10, "drop10"));
+    row->addWidget(Fields().Choice(c.drop32, "drop32"));
+    row->addWidget(Fields().Choice(c.dropTick, "dropTick"));
+    row->addWidget(Fields().Text(c.cfg, "cfg", 4));
     row->addWidget(
-        fields_.Button(model_.defaultButton, "defaultButton", Call(model_, &Dlg::OnDefault)));
-    row->addWidget(fields_.Button(model_.openFileButton, "openFileButton", {}));
-    row->addWidget(fields_.Button(model_.saveFileButton, "saveFileButton", {}));
+        Fields().Button(model_.defaultButton, "defaultButton", Call(model_, &Dlg::OnDefault)));
+    row->addWidget(Fields().Button(model_.openFileButton, "openFileButton", {}));
+    row->addWidget(Fields().Button(model_.saveFileButton, "saveFileButton", {}));
     auto* box = new QWidget;
     box->setLayout(row);
     return box;
@@ -195,51 +183,36 @@ QWidget* PrtConfigView::BuildHiddenControls() {
 QWidget* PrtConfigView::BuildRightColumn() {
     auto* buttons = new QGridLayout;
     buttons->addWidget(
-        fields_.Button(model_.downFirmButton, "downFirmButton", Call(model_, &Dlg::OnDownFirm)), 0,
+        Fields().Button(model_.downFirmButton, "downFirmButton", Call(model_, &Dlg::OnDownFirm)), 0,
         0);
-    buttons->addWidget(fields_.Button(model_.readParamsButton, "readParamsButton",
-                                      Call(model_, &Dlg::OnReadParams)),
+    buttons->addWidget(Fields().Button(model_.readParamsButton, "readParamsButton",
+                                       Call(model_, &Dlg::OnReadParams)),
                        0, 1);
-    buttons->addWidget(fields_.Button(model_.initMotionButton, "initMotionButton",
-                                      Call(model_, &Dlg::OnInitMovementDesign)),
+    buttons->addWidget(Fields().Button(model_.initMotionButton, "initMotionButton",
+                                       Call(model_, &Dlg::OnInitMovementDesign)),
                        0, 2);
     buttons->addWidget(
-        fields_.Button(model_.loadButton, "loadButton", Call(model_, &Dlg::OnLoadFile)), 1, 0);
-    buttons->addWidget(fields_.Button(model_.saveButton, "saveButton", Call(model_, &Dlg::OnSave)),
+        Fields().Button(model_.loadButton, "loadButton", Call(model_, &Dlg::OnLoadFile)), 1, 0);
+    buttons->addWidget(Fields().Button(model_.saveButton, "saveButton", Call(model_, &Dlg::OnSave)),
                        1, 1);
     buttons->addWidget(
-        fields_.Button(model_.saveAsButton, "saveAsButton", Call(model_, &Dlg::OnSaveAs)), 1, 2);
+        Fields().Button(model_.saveAsButton, "saveAsButton", Call(model_, &Dlg::OnSaveAs)), 1, 2);
 
-    QLabel* path = fields_.Label(model_.path, "path");
+    QLabel* path = Fields().Label(model_.path, "path");
     path->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     path->setTextInteractionFlags(Qt::TextSelectableByMouse);
     path->setWordWrap(true);
 
-    log_ = new LogPane(model_.Log(), model_.LogFontSpec());
-    log_->FitDumpLines();
-    progress_ = new QProgressBar;
-    progress_->setObjectName(QStringLiteral("progress"));
-    progress_->setRange(0, 100);
-    fields_.OnRefresh([this] { progress_->setValue(model_.TransferPercent()); });
-
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(progress_, 1);
-    bottom->addWidget(
-        fields_.Button(model_.clearButton, "clearButton", Call(model_, &Dlg::OnClearLog)));
-
     auto* column = new QVBoxLayout;
     column->addLayout(buttons);
     column->addWidget(path);
-    column->addWidget(log_, 1);
-    column->addLayout(bottom);
+    column->addLayout(LogWithProgress(model_.Log(), model_.LogFontSpec(), model_.clearButton,
+                                      "clearButton", Call(model_, &Dlg::OnClearLog),
+                                      [this] { return model_.TransferPercent(); }),
+                      1);
     auto* box = new QWidget;
     box->setLayout(column);
     return box;
-}
-
-void PrtConfigView::Refresh() {
-    fields_.Refresh();
-    log_->Refresh();
 }
 
 }  // namespace velmor::gui

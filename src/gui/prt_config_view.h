@@ -5,27 +5,18 @@
 // The controls of the other layout are hidden, and the head-board group grows
 // or shrinks with its second column.
 
-#include <QWidget>
-
 #include "config/prt_config_dlg.h"
-#include "gui/field_binder.h"
+#include "gui/page_view.h"
 
 class QGridLayout;
-class QProgressBar;
 
 namespace velmor::gui {
 
-class LogPane;
-class ModelBinding;
-
-class PrtConfigView : public QWidget {
+class PrtConfigView : public PageView {
     Q_OBJECT
   public:
     explicit PrtConfigView(config::CPrtConfigDlg& model, QWidget* parent = nullptr);
     ~PrtConfigView() override;
-
-    // Copies every field of the model to its widget (GUI thread).
-    void Refresh();
 
   private:
     QWidget* BuildPrintGroup();
@@ -38,10 +29,6 @@ class PrtConfigView : public QWidget {
                    ui::ChoiceField& field, const char* name);
 
     config::CPrtConfigDlg& model_;
-    FieldBinder fields_;
-    ModelBinding* binding_ = nullptr;
-    LogPane* log_ = nullptr;
-    QProgressBar* progress_ = nullptr;
 };
 
 }  // namespace velmor::gui

@@ -219,6 +219,35 @@ void MovementPage::OnSettingsChange() {
     Changed();
 }
 
+std::string MovementPage::StatusDisplayText() const {
+    const std::string text = StatusText();
+    std::string shown;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            shown += '\n';
+            ++i;
+        } else if (text[i] != '\n' && text[i] != '\r') {
+            shown += text[i];
+        }
+    }
+    return shown;
+}
+
+const std::vector<MovementPage::SettingsBlock>& MovementPage::SettingsBlocks() const {
+    // The fiber page has two limits per motor, X among them; the main-board page
+    // one limit and no X group.
+    static const std::vector<SettingsBlock> fiber = {
+        {"左限位极性", "右限位极性", {Channel::kX, Channel::kY0, Channel::kY1, Channel::kM1}},
+        {"上限位极性", "下限位极性", {Channel::kZ0, Channel::kM0}},
+    };
+    static const std::vector<SettingsBlock> mainBoard = {
+        {"限位极性",
+         nullptr,
+         {Channel::kY0, Channel::kY1, Channel::kZ0, Channel::kM0, Channel::kM1}},
+    };
+    return layout_ == controller::BoardLayout::kFiber ? fiber : mainBoard;
+}
+
 // ---- motor choice and feed motors ----
 
 void MovementPage::EnableMotorFields() {

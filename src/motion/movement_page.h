@@ -120,6 +120,18 @@ class MovementPage : public ui::PageModel, public ui::TabPage, public ui::Moveme
     SettingsGroup& Settings(Channel channel) { return settings[static_cast<std::size_t>(channel)]; }
     bool DualY() const { return dualYFlag_; }
     std::string StatusText() const { return tester_.StatusText(); }
+    // The status text as its field shows it: each "\r\n" a line break, a lone
+    // "\r" or "\n" dropped.
+    std::string StatusDisplayText() const;
+
+    // One block of settings rows as the page shows them: the captions of its
+    // limit columns (one or two) and its channels, in order.
+    struct SettingsBlock {
+        const char* limitCaption;
+        const char* limit2Caption;  // null: one limit column
+        std::vector<Channel> channels;
+    };
+    const std::vector<SettingsBlock>& SettingsBlocks() const;
     bool MoveRunning() const { return tester_.MoveRunning(); }
     MotorTester& Tester() { return tester_; }
     // The page's motor boxes, fields and settings as a test move takes them.

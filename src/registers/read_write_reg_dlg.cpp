@@ -69,7 +69,6 @@ CReadWriteRegDlg::CReadWriteRegDlg(const ui::PageContext& context)
 }
 
 CReadWriteRegDlg::~CReadWriteRegDlg() {
-    if (flashWorker_.joinable()) flashWorker_.join();
     if (testRunning_ && timers_ != nullptr) timers_->StopTimer(kTestTimerId);
 }
 
@@ -267,18 +266,28 @@ void CReadWriteRegDlg::OnFlashRead() { StartFlash(false); }
 // One transfer of this page at a time: a second one would only queue behind the
 // first on the flash transfer lock while its button looked idle.
 void CReadWriteRegDlg::StartFlash(bool write) {
-    if (flashRunning_.exchange(true)) return;
-    if (flashWorker_.joinable()) flashWorker_.join();  // the previous, finished worker
+    if (flashWorker_.Running()) return;
     const int length = ui::FieldDecimalOrHex(flashLength.text);
     const auto address = static_cast<std::uint32_t>(HexField(flashAddress));
     const int kind = pattern.selected;
     progress_ = 0;  // the bar shows this transfer, not the one before
+    flashWorker_.Start(
+        [this, write, address, length, kind] { RunFlash(write, address, length, kind); },
+        [this] { Changed(); });
+    TakeThreadUpdates();
     Changed();
-    flashWorker_ = std::thread([this, write, address, length, kind] {
-        RunFlash(write, address, length, kind);
-        flashRunning_ = false;
-        Changed();
-    });
+}
+
+void CReadWriteRegDlg::TakeThreadUpdates() {
+    // The flash buttons are usable only while no transfer of this page runs.
+    const bool idle = !flashWorker_.Running();
+    flashWriteButton.enabled = idle;
+    flashReadButton.enabled = idle;
+}
+
+int CReadWriteRegDlg::ProgressPercent() const {
+    // A busy time-out reports 1000: the bar shows it full.
+    return std::clamp(progress_.load(), 0, 100);
 }
 
 void CReadWriteRegDlg::RunFlash(bool write, std::uint32_t address, int length, int kind) {

@@ -7,13 +7,13 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
-#include <thread>
 
 #include "registers/flash_reg.h"
 #include "ui/fields.h"
 #include "ui/page_context.h"
 #include "ui/page_log.h"
 #include "ui/page_model.h"
+#include "ui/page_worker.h"
 #include "ui/tab_page.h"
 #include "ui/timer_service.h"
 
@@ -69,7 +69,11 @@ class CReadWriteRegDlg : public ui::PageModel, public ui::TabPage {
     const ui::PageLog& Log() const { return log_; }
     // Progress of the last flash transfer: percent, or 1000 after a busy time-out.
     int Progress() const { return progress_.load(); }
-    bool FlashRunning() const { return flashRunning_.load(); }
+    // The progress as the page's bar shows it, 0..100.
+    int ProgressPercent() const;
+    bool FlashRunning() const { return flashWorker_.Running(); }
+    // The flash buttons follow the transfer (GUI thread).
+    void TakeThreadUpdates() override;
     bool TestRunning() const { return testRunning_; }
     int TestPasses() const { return testPasses_; }
     int TestFailures() const { return testFailures_; }
@@ -151,8 +155,8 @@ class CReadWriteRegDlg : public ui::PageModel, public ui::TabPage {
     int testFailures_ = 0;
     bool flashSpitOn_ = false;
 
-    std::atomic<bool> flashRunning_{false};
-    std::thread flashWorker_;
+    // Last: its job ends before anything it reaches.
+    ui::PageWorker flashWorker_;
 };
 
 }  // namespace velmor::registers
