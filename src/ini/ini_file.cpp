@@ -37,7 +37,9 @@ bool CIniFile::Load() {
 }
 
 bool CIniFile::Save() {
-    loaded_ = TextFileWriter(ops_).Replace(path_, EncodeGbk(lines_.Join()));
+    std::string bytes = lines_.Join();
+    EncodeGbkInPlace(bytes);
+    loaded_ = TextFileWriter(ops_).Replace(path_, bytes);
     return loaded_;
 }
 
