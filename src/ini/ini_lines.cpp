@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <stdexcept>
@@ -454,6 +455,31 @@ void IniLines::AddKey(std::size_t block, IniRules rules, std::size_t pos,
     keys.maxPos = std::max(keys.maxPos, pos);
 }
 
+std::size_t IniLines::DistinctKeys(const LineRange& body, IniRules rules) {
+    // The table is sized before it is filled, so that it never grows in steps (a step
+    // holds the old table beside the new): by the number of key names, estimated from how
+    // many bits of a map of at least one bit a line their hashes leave unset. A body of
+    // few keys among many other lines, or of one key repeated a million times, gets a
+    // small table; a body of distinct keys one as large as their count. Should the
+    // estimate come out short, the table still grows.
+    const std::size_t bits = std::bit_ceil(std::max<std::size_t>(body.size(), 64));
+    std::vector<std::uint64_t> map(bits / 64);
+    std::size_t count = 0;
+    for (std::string_view line : body) {
+        const auto key = EntryKey(line, rules);
+        if (!key) continue;
+        ++count;
+        const std::uint32_t bit = HashBy(*key, rules) & static_cast<std::uint32_t>(bits - 1);
+        map[bit / 64] |= std::uint64_t{1} << (bit % 64);
+    }
+    std::size_t unset = bits;
+    for (const std::uint64_t word : map) unset -= static_cast<std::size_t>(std::popcount(word));
+    if (unset == 0) return count;
+    const double estimate =
+        static_cast<double>(bits) * std::log(static_cast<double>(bits) / static_cast<double>(unset));
+    return std::min(count, static_cast<std::size_t>(estimate * 1.05) + 16);
+}
+
 std::optional<IniLines::KeyLine> IniLines::KeyLineOf(std::string_view line, std::size_t pos,
                                                      IniRules rules) const {
     const auto key = EntryKey(line, rules);
@@ -516,10 +542,7 @@ IniLines::Entry IniLines::FindEntry(std::size_t section, std::string_view key,
         return {};
     }
     if (!keys.built) {
-        // Counted first, so that a body of few keys among many other lines gets a small table.
-        std::size_t count = 0;
-        for (std::string_view line : body) count += EntryKey(line, rules).has_value() ? 1 : 0;
-        keys.table.Reserve(count);
+        keys.table.Reserve(DistinctKeys(body, rules));
         keys.built = true;
         std::size_t i = 0;
         for (std::string_view line : body) AddKey(block, rules, i++, line);

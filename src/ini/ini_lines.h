@@ -230,6 +230,8 @@ class IniLines {
     // Keeps the key lines collected for `block` current after its line at `pos` was
     // replaced or inserted; `line` is the new line, as stored.
     void NoteNewLine(std::size_t block, std::size_t pos, std::string_view line, bool inserted);
+    // About how many key names a long body holds.
+    static std::size_t DistinctKeys(const LineRange& body, IniRules rules);
     // Notes the key of `line`, at `pos` of the block's body, in the block's key table.
     void AddKey(std::size_t block, IniRules rules, std::size_t pos, std::string_view line) const;
 
