@@ -272,8 +272,7 @@ std::uint32_t IniLines::LineOffset(std::size_t block, std::size_t pos) const {
 
 std::uint32_t IniLines::Store(std::string_view line) {
     if (text_.size() + line.size() + 1 >= kMaxText) throw std::length_error("INI text too long");
-    // A line taken from the buffer itself would move while the buffer grows.
-    if (InBuffer(line)) return Store(std::string(line));
+    // (Appending copies a line taken from the buffer itself before the buffer moves.)
     const auto offset = static_cast<std::uint32_t>(text_.size());
     text_.append(line);
     text_.push_back('\n');
@@ -671,6 +670,7 @@ void IniLines::InsertLine(std::size_t section, std::size_t pos, std::string_view
 }
 
 std::size_t IniLines::AppendSection(std::string_view header, std::string_view firstLine) {
+    // A first line taken from the buffer itself would move when the header makes it grow.
     if (InBuffer(firstLine)) return AppendSection(header, std::string(firstLine));
     const std::uint32_t at = Store(header);
     Store(firstLine);

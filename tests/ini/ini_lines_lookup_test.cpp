@@ -134,20 +134,20 @@ TEST(IniLinesLookup, EditsToTheSectionJustLookedUpKeepTheFirstOfEachKey) {
     EXPECT_GT(model[1].size(), 64u);  // a section did grow past the short limit
 }
 
-TEST(IniLinesLookup, ALineTakenFromTheLinesThemselvesIsCopiedBeforeTheBufferGrows) {
+TEST(IniLinesLookup, ALineTakenFromTheLinesThemselvesIsCopiedBeforeTheBufferMoves) {
     IniLines lines;
     lines.Assign("[A]\r\nfirst=1\r\nsecond=2\r\n");
     std::vector<std::string> model = {"first=1", "second=2"};
     for (int i = 0; i < 200; ++i) {
         lines.InsertLine(0, i % 3, lines.Body(0)[i % 2]);
         model.insert(model.begin() + i % 3, model[i % 2]);
+        lines.ReplaceLine(0, 0, lines.Body(0)[model.size() - 1]);
+        model[0] = model.back();
+        // The buffer grows many times over: some time while the header is stored.
+        lines.AppendSection(lines.Header(0), lines.Body(0)[i % 2]);
+        ASSERT_EQ(lines.Body(lines.SectionCount() - 1), std::vector<std::string>{model[i % 2]});
     }
-    lines.ReplaceLine(0, 0, lines.Body(0)[model.size() - 1]);
-    model[0] = model.back();
-    lines.AppendSection(lines.Header(0), lines.Body(0)[1]);
     EXPECT_EQ(lines.Body(0), model);
-    EXPECT_EQ(lines.Header(1), "[A]");
-    EXPECT_EQ(lines.Body(1), std::vector<std::string>{model[1]});
 }
 
 }  // namespace
