@@ -64,17 +64,22 @@ void Fill(CMainOperation& op, int scale) {
     }
 }
 
-double MedianMs(int runs, const std::function<void()>& work) {
-    std::vector<double> ms;
-    for (int r = 0; r < runs; ++r) {
-        const auto t0 = std::chrono::steady_clock::now();
-        work();
-        ms.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
-                .count());
-    }
+double TimeMs(const std::function<void()>& work) {
+    const auto t0 = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
+        .count();
+}
+
+double Median(std::vector<double> ms) {
     std::sort(ms.begin(), ms.end());
     return ms[ms.size() / 2];
+}
+
+double MedianMs(int runs, const std::function<void()>& work) {
+    std::vector<double> ms;
+    for (int r = 0; r < runs; ++r) ms.push_back(TimeMs(work));
+    return Median(ms);
 }
 
 int CountEntries(void* user, const char*, const char*, const char*) {
@@ -98,46 +103,70 @@ struct Figures {
     double simpleLoadSave = 0;
 };
 
-Figures Measure(const std::filesystem::path& folder, int scale, int runs) {
-    const std::string doc = (folder / "bench.cfg").string();
-    const std::string other = (folder / "simpleini.cfg").string();
-    Figures f;
+// One document: the content it is written from, its file and what was measured on it.
+struct Bench {
+    std::string doc;
+    std::string other;  // SimpleIni's save
     CMainOperation source;
-    Fill(source, scale);
-    if (!CCmdsMag(source).SaveConfigDocument(doc)) {
-        std::fprintf(stderr, "cannot write %s\n", doc.c_str());
-        f.loadOk = false;
-        return f;
-    }
-    f.bytes = std::filesystem::file_size(doc);
-
     CMainOperation target;
-    f.oursLoad = MedianMs(runs, [&] {
-        CCmdsMag store(target);
-        f.loadOk = store.LoadConfigDocument(doc) && f.loadOk;
-        f.checksumBytes = store.Checksum().Length();
-    });
-    f.oursSave = MedianMs(runs, [&] { CCmdsMag(source).SaveConfigDocument(doc); });
-    NoSyncFileOps noSync;
-    f.oursSaveNoSync = MedianMs(runs, [&] { CCmdsMag(source, noSync).SaveConfigDocument(doc); });
+    Figures f;
+};
 
+bool Write(Bench& b, const std::filesystem::path& folder, int scale) {
+    b.doc = (folder / ("bench-" + std::to_string(scale) + ".cfg")).string();
+    b.other = (folder / ("simpleini-" + std::to_string(scale) + ".cfg")).string();
+    Fill(b.source, scale);
+    if (!CCmdsMag(b.source).SaveConfigDocument(b.doc)) {
+        std::fprintf(stderr, "cannot write %s\n", b.doc.c_str());
+        return false;
+    }
+    b.f.bytes = std::filesystem::file_size(b.doc);
+    return true;
+}
+
+// Our loads of all documents, timed turn about: a change in the machine's load while the
+// benchmark runs then weighs on each alike and does not show as growth.
+void MeasureLoads(std::vector<Bench*> benches, int runs) {
+    std::vector<std::vector<double>> ms(benches.size());
+    for (int r = 0; r < runs; ++r) {
+        for (std::size_t i = 0; i < benches.size(); ++i) {
+            Bench& b = *benches[i];
+            ms[i].push_back(TimeMs([&b] {
+                CCmdsMag store(b.target);
+                b.f.loadOk = store.LoadConfigDocument(b.doc) && b.f.loadOk;
+                b.f.checksumBytes = store.Checksum().Length();
+            }));
+        }
+    }
+    for (std::size_t i = 0; i < benches.size(); ++i) {
+        Figures& f = benches[i]->f;
+        const CMainOperation& target = benches[i]->target;
+        f.oursLoad = Median(ms[i]);
+        f.commands = target.cmdList.size();
+        f.motion = target.motionList.size();
+        f.testMotion = target.testMotionList.size();
+    }
+}
+
+void MeasureTheRest(Bench& b, int runs) {
+    Figures& f = b.f;
+    f.oursSave = MedianMs(runs, [&] { CCmdsMag(b.source).SaveConfigDocument(b.doc); });
+    NoSyncFileOps noSync;
+    f.oursSaveNoSync =
+        MedianMs(runs, [&] { CCmdsMag(b.source, noSync).SaveConfigDocument(b.doc); });
     f.inihParse = MedianMs(runs, [&] {
         f.entries = 0;
-        ini_parse(doc.c_str(), CountEntries, &f.entries);
+        ini_parse(b.doc.c_str(), CountEntries, &f.entries);
     });
     f.simpleLoadSave = MedianMs(runs, [&] {
         CSimpleIniA ini;
-        ini.LoadFile(doc.c_str());
-        ini.SaveFile(other.c_str());
+        ini.LoadFile(b.doc.c_str());
+        ini.SaveFile(b.other.c_str());
     });
     f.simpleLoad = MedianMs(runs, [&] {
         CSimpleIniA ini;
-        ini.LoadFile(doc.c_str());
+        ini.LoadFile(b.doc.c_str());
     });
-    f.commands = target.cmdList.size();
-    f.motion = target.motionList.size();
-    f.testMotion = target.testMotionList.size();
-    return f;
 }
 
 void Print(const Figures& f, int runs) {
@@ -166,10 +195,16 @@ int main() {
     const auto folder = std::filesystem::temp_directory_path() / "velmor-store-bench";
     std::filesystem::create_directories(folder);
     const int runs = 21;
-    const Figures small = Measure(folder, 1, runs);
+    Bench smallBench;
+    Bench largeBench;
+    if (!Write(smallBench, folder, 1) || !Write(largeBench, folder, 10)) return 1;
+    MeasureLoads({&smallBench, &largeBench}, runs);
+    MeasureTheRest(smallBench, runs);
+    MeasureTheRest(largeBench, runs);
+    const Figures& small = smallBench.f;
+    const Figures& large = largeBench.f;
     Print(small, runs);
     std::printf("\n");
-    const Figures large = Measure(folder, 10, runs);
     Print(large, runs);
 
     const auto perCommand = [](const Figures& f) {
