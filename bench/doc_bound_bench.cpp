@@ -1,17 +1,19 @@
 // Time and peak memory of loading hostile and large configuration documents.
 //
-// Writes four documents into a temporary folder and loads each in a fresh process of
+// Writes five documents into a temporary folder and loads each in a fresh process of
 // this program (`--load FILE`), so that every figure is that document's own:
 //   counts_2mb      five counts of 2,000,000, then 2,000,000 blank lines
 //   blank_16mib     the same counts, then blank lines up to 16 MiB
 //   headers_16mib   the same counts, then bare "[CmdInfo<k>]" headers up to 16 MiB
 //   entries_16mib   a document of full entries written by the store, just under 16 MiB
+//   one_key_16mib   a name list of 10,000 names whose section holds one key, "k=",
+//                   repeated up to 16 MiB: every name is looked for in 5.6 million lines
 // Memory is the growth of the peak resident set over the resident set just before the
 // load (VmHWM - VmRSS from /proc/self/status), and the process's whole peak (VmHWM,
 // the program included). Not ru_maxrss: across fork and exec it keeps the peak of the
 // parent, which has just built the document.
 //
-//   doc_bound_bench              all four documents
+//   doc_bound_bench              all five documents
 //   doc_bound_bench NAME...      only those
 //   doc_bound_bench --write NAME FILE   only write that document
 //   doc_bound_bench --load FILE         one load in this process (for /usr/bin/time -v)
@@ -88,6 +90,12 @@ std::string BlankLines(std::size_t total) {
     return doc;
 }
 
+std::string OneKey() {
+    std::string doc = "[AllCommandName]\nTotalNums=10000\n";
+    while (doc.size() + 3 <= 16 * kMiB) doc += "k=\n";
+    return doc;
+}
+
 std::string BareHeaders() {
     std::string doc = kHugeCounts;
     for (int k = 0;; ++k) {
@@ -150,6 +158,7 @@ int main(int argc, char** argv) {
         {"blank_16mib", [](const std::string& p) { return WriteFile(p, BlankLines(16 * kMiB)); }},
         {"headers_16mib", [](const std::string& p) { return WriteFile(p, BareHeaders()); }},
         {"entries_16mib", WriteEntries},
+        {"one_key_16mib", [](const std::string& p) { return WriteFile(p, OneKey()); }},
     };
     if (argc == 4 && std::strcmp(argv[1], "--write") == 0) {
         for (const Doc& doc : docs) {

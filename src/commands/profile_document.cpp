@@ -19,8 +19,8 @@ std::string_view StripQuotes(std::string_view v) {
     return v;
 }
 
-std::string Limit(std::string_view v) {
-    return std::string(ini::TruncateToGbkBytes(v, ProfileDocument::kMaxString));
+std::string_view Limit(std::string_view v) {
+    return ini::TruncateToGbkBytes(v, ProfileDocument::kMaxString);
 }
 
 // The k of a name "<prefix><k>", when the rest of the name is k as the store writes it.
@@ -56,9 +56,9 @@ std::optional<std::string_view> ProfileDocument::FindLine(std::string_view secti
                                                           std::string_view key) const {
     const std::size_t s = lines_.FindSection(section, IniRules::Profile);
     if (s == IniLines::npos) return std::nullopt;
-    const std::size_t k = lines_.FindKey(s, key, IniRules::Profile);
-    if (k == IniLines::npos) return std::nullopt;
-    return lines_.Body(s)[k];
+    const IniLines::Entry entry = lines_.FindEntry(s, key, IniRules::Profile);
+    if (entry.pos == IniLines::npos) return std::nullopt;
+    return entry.line;
 }
 
 std::vector<ProfileDocument::Numbered> ProfileDocument::NumberedSections(
@@ -91,9 +91,9 @@ std::string ProfileDocument::GetString(std::string_view section, std::string_vie
     const auto line = FindLine(section, key);
     if (!line) {
         while (!defaultText.empty() && defaultText.back() == ' ') defaultText.remove_suffix(1);
-        return Limit(defaultText);
+        return std::string(Limit(defaultText));
     }
-    return Limit(StripQuotes(IniLines::EntryValue(*line, IniRules::Profile)));
+    return std::string(Limit(StripQuotes(IniLines::EntryValue(*line, IniRules::Profile))));
 }
 
 int ProfileDocument::GetInt(std::string_view section, std::string_view key,
@@ -127,16 +127,20 @@ bool ProfileDocument::WriteString(std::string_view section, std::string_view key
     const std::string_view keyName = IniLines::CallerName(key, IniRules::Profile);
     const std::size_t s = lines_.FindSection(sectionName, IniRules::Profile);
     if (s == IniLines::npos) {
-        lines_.AppendSection("[" + std::string(sectionName) + "]",
-                             std::string(keyName) + "=" + std::string(value));
+        scratch_.assign("[").append(sectionName).append("]");
+        const std::size_t headerSize = scratch_.size();
+        scratch_.append(keyName).append("=").append(value);
+        const std::string_view both = scratch_;
+        lines_.AppendSection(both.substr(0, headerSize), both.substr(headerSize));
         return true;
     }
-    const std::size_t k = lines_.FindKey(s, keyName, IniRules::Profile);
-    if (k != IniLines::npos) {
-        const std::string spelling(*IniLines::EntryKey(lines_.Body(s)[k], IniRules::Profile));
-        lines_.ReplaceLine(s, k, spelling + "=" + std::string(value));
+    const IniLines::Entry entry = lines_.FindEntry(s, keyName, IniRules::Profile);
+    if (entry.pos != IniLines::npos) {
+        scratch_.assign(*IniLines::EntryKey(entry.line, IniRules::Profile)).append("=").append(value);
+        lines_.ReplaceLine(s, entry.pos, scratch_);
     } else {
-        lines_.InsertLine(s, lines_.EndOfKeys(s), std::string(keyName) + "=" + std::string(value));
+        scratch_.assign(keyName).append("=").append(value);
+        lines_.InsertLine(s, lines_.EndOfKeys(s), scratch_);
     }
     return true;
 }

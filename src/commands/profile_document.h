@@ -56,6 +56,8 @@ class ProfileDocument {
     std::optional<std::string_view> FindLine(std::string_view section, std::string_view key) const;
 
     ini::IniLines& lines_;
+    // The text of the line a write makes, kept between writes so that its buffer is reused.
+    std::string scratch_;
 };
 
 }  // namespace velmor::commands

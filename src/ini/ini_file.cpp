@@ -37,7 +37,9 @@ bool CIniFile::Load() {
 }
 
 bool CIniFile::Save() {
-    loaded_ = TextFileWriter(ops_).Replace(path_, EncodeGbk(lines_.Join()));
+    std::string bytes = lines_.Join();
+    EncodeGbkInPlace(bytes);
+    loaded_ = TextFileWriter(ops_).Replace(path_, bytes);
     return loaded_;
 }
 
@@ -51,9 +53,9 @@ std::string CIniFile::ReadString(const std::string& section, const std::string& 
     if (!loaded_) return defaultText;
     const std::size_t s = lines_.FindSection(section, IniRules::Exact);
     if (s == IniLines::npos) return defaultText;
-    const std::size_t k = lines_.FindKey(s, key, IniRules::Exact);
-    if (k == IniLines::npos) return defaultText;
-    return std::string(IniLines::EntryValue(lines_.Body(s)[k], IniRules::Exact));
+    const IniLines::Entry entry = lines_.FindEntry(s, key, IniRules::Exact);
+    if (entry.pos == IniLines::npos) return defaultText;
+    return std::string(IniLines::EntryValue(entry.line, IniRules::Exact));
 }
 
 int CIniFile::ReadInt(const std::string& section, const std::string& key, int defaultValue) const {

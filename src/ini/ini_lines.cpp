@@ -1,22 +1,29 @@
 #include "ini/ini_lines.h"
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
 #include <cstring>
+#include <functional>
 #include <stdexcept>
 #include <unordered_map>
+
+#include "ini/name_hash.h"
+#include "ini/slot_table.h"
 
 namespace velmor::ini {
 namespace {
 
-// Sections up to this many lines are always scanned. Longer ones are scanned too until
-// the lines scanned in them add up to their length, and then get a key table: a single
-// look-up near the top of a long section costs no table, many look-ups cost one.
-constexpr std::size_t kScanLimit = 32;
+// A body up to this many lines has its key lines collected in one pass when a look-up
+// first comes to it; they serve the look-ups that follow, until one goes to another body
+// (documents are read and written section after section). Longer bodies are scanned
+// until the lines scanned in them add up to their length, and then get a key table: a
+// single look-up near the top of a long section costs no table, many look-ups cost one.
+constexpr std::size_t kShortBody = 64;
 // In a long body kept in the buffer's order, every kMarkStep-th line position is noted.
 constexpr std::size_t kMarkStep = 32;
 constexpr std::uint32_t kNoHeader = 0xFFFFFFFF;
 constexpr std::uint32_t kScatteredBit = 0x80000000;
-constexpr std::uint32_t kEmptySlot = 0xFFFFFFFF;
 // Buffer positions and line counts are 32-bit (the top bit of a count is a flag).
 constexpr std::size_t kMaxText = 0x7FFFFFFF;
 
@@ -37,84 +44,31 @@ std::string_view TrimBy(std::string_view s, IniRules rules) {
     return rules == IniRules::Exact ? Trim(s, IsWhite) : Trim(s, IsBlank);
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string OneLine(std::string text) {
-    std::replace(text.begin(), text.end(), '\r', ' ');
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    return text;
-}
-
 int RuleIndex(IniRules rules) { return rules == IniRules::Exact ? 0 : 1; }
 
-// FNV-1a; under the profile rules ASCII letters are folded, as the names compare.
-// Multi-byte characters are UTF-8 in memory, all bytes >= 0x80, so folding never
-// touches part of a Chinese character.
-std::uint32_t NameHash(std::string_view name, IniRules rules) {
-    std::uint64_t h = 14695981039346656037ull;
-    for (char c : name) {
-        if (rules == IniRules::Profile) c = Lower(c);
-        h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+// The first CR or LF at or after `from`, or `size`: eight bytes are tested at a time.
+std::size_t LineBreakIn(const char* data, std::size_t size, std::size_t from) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    std::size_t i = from;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, data + i, 8);
+        const std::uint64_t cr = w ^ (kOnes * '\r');
+        const std::uint64_t lf = w ^ (kOnes * '\n');
+        // The lowest byte marked is the first that equals one of them (a false mark can
+        // only follow a true one).
+        const std::uint64_t marks = ((cr - kOnes) & ~cr & kHigh) | ((lf - kOnes) & ~lf & kHigh);
+        if (marks != 0) return i + static_cast<std::size_t>(std::countr_zero(marks) / 8);
     }
-    return static_cast<std::uint32_t>(h ^ (h >> 32));
+    while (i < size && data[i] != '\r' && data[i] != '\n') ++i;
+    return i;
 }
 
-// Open addressing over 32-bit values (section numbers, body positions), each kept with
-// the hash of its name: a probe asks the caller to compare names only on equal hashes.
-class SlotTable {
-  public:
-    template <typename Same>
-    std::uint32_t* Find(std::uint32_t hash, Same same) {
-        if (slots_.empty()) return nullptr;
-        for (std::size_t i = Home(hash);; i = Next(i)) {
-            Slot& slot = slots_[i];
-            if (slot.value == kEmptySlot) return nullptr;
-            if (slot.hash == hash && same(slot.value)) return &slot.value;
-        }
-    }
-    // For a value whose name is not in the table yet.
-    void Add(std::uint32_t hash, std::uint32_t value) {
-        if ((used_ + 1) * 4 > slots_.size() * 3) Rehash(std::max<std::size_t>(16, used_ * 3));
-        Place(hash, value);
-        ++used_;
-    }
-    void Reserve(std::size_t entries) {
-        const std::size_t wanted = entries + entries / 3 + 1;
-        if (wanted > slots_.size()) Rehash(wanted);
-    }
-    template <typename F>
-    void ForEach(F f) {
-        for (Slot& slot : slots_) {
-            if (slot.value != kEmptySlot) f(slot.value);
-        }
-    }
-    bool Empty() const { return used_ == 0; }
-
-  private:
-    struct Slot {
-        std::uint32_t hash = 0;
-        std::uint32_t value = kEmptySlot;
-    };
-    std::size_t Home(std::uint32_t hash) const {
-        return static_cast<std::size_t>((std::uint64_t{hash} * slots_.size()) >> 32);
-    }
-    std::size_t Next(std::size_t i) const { return i + 1 == slots_.size() ? 0 : i + 1; }
-    void Place(std::uint32_t hash, std::uint32_t value) {
-        std::size_t i = Home(hash);
-        while (slots_[i].value != kEmptySlot) i = Next(i);
-        slots_[i] = Slot{hash, value};
-    }
-    void Rehash(std::size_t size) {
-        std::vector<Slot> old = std::move(slots_);
-        slots_.assign(size, Slot{});
-        for (const Slot& slot : old) {
-            if (slot.value != kEmptySlot) Place(slot.hash, slot.value);
-        }
-    }
-
-    std::vector<Slot> slots_;
-    std::size_t used_ = 0;
-};
+// Under the profile rules ASCII letters are folded, as the names compare.
+std::uint32_t HashBy(std::string_view name, IniRules rules) {
+    return NameHash(name, rules == IniRules::Profile);
+}
 
 }  // namespace
 
@@ -140,6 +94,14 @@ struct IniLines::Tables {
         std::size_t section = npos;
     };
     Memo last[2];
+
+    // Short bodies: the key lines of the body looked up last, under each set of rules,
+    // in body order (so the first match is the first entry of its key).
+    struct Recent {
+        std::size_t block = npos;
+        std::vector<KeyLine> keys;
+    };
+    Recent recent[2];
 
     // Long bodies: the first position of each key, by block, under each set of rules.
     struct Keys {
@@ -199,7 +161,14 @@ void IniLines::Adopt(std::string text) {
     text_ = std::move(text);
     // Every header holds a '[': an upper bound that spares regrowing a long section list
     // (what is reserved and never written takes no memory).
-    sections_.reserve(static_cast<std::size_t>(std::count(text_.begin(), text_.end(), '[')));
+    std::size_t brackets = 0;
+    const char* const end = text_.data() + text_.size();
+    const char* p = text_.data();
+    while ((p = static_cast<const char*>(std::memchr(p, '[', static_cast<std::size_t>(end - p))))) {
+        ++brackets;
+        ++p;
+    }
+    sections_.reserve(brackets);
     // Each line is moved down to its place with a single '\n' after it; a line end
     // takes one or two bytes, so the writing never overtakes the reading.
     char* d = text_.data();
@@ -208,8 +177,7 @@ void IniLines::Adopt(std::string text) {
     std::size_t w = 0;
     bool lastOpen = false;
     while (r < n) {
-        std::size_t end = r;
-        while (end < n && d[end] != '\n' && d[end] != '\r') ++end;
+        const std::size_t end = LineBreakIn(d, n, r);
         std::size_t next = end;
         if (end < n) next += (d[end] == '\r' && end + 1 < n && d[end + 1] == '\n') ? 2 : 1;
         const std::size_t len = end - r;
@@ -235,21 +203,22 @@ void IniLines::Adopt(std::string text) {
 }
 
 std::string IniLines::Join() const {
-    std::size_t size = 0;
-    for (std::size_t b = 0; b <= sections_.size(); ++b) {
-        if (b > 0) size += LineAt(B(b).header).size() + 2;
-        for (std::string_view line : LineRange(*this, b)) size += line.size() + 2;
-    }
-    std::string out;
-    out.reserve(size);
-    auto put = [&out](std::string_view line) {
-        out += line;
-        out += "\r\n";
+    // Each line in the buffer is followed by one '\n' and no two lines share their
+    // bytes; joined, each is followed by two bytes: the buffer's size plus one byte a
+    // line holds them all.
+    std::string out(text_.size() + lineCount_, '\0');
+    char* w = out.data();
+    const auto put = [&w](std::string_view line) {
+        std::memcpy(w, line.data(), line.size());
+        w += line.size();
+        *w++ = '\r';
+        *w++ = '\n';
     };
     for (std::size_t b = 0; b <= sections_.size(); ++b) {
         if (b > 0) put(LineAt(B(b).header));
         for (std::string_view line : LineRange(*this, b)) put(line);
     }
+    out.resize(static_cast<std::size_t>(w - out.data()));
     return out;
 }
 
@@ -303,10 +272,23 @@ std::uint32_t IniLines::LineOffset(std::size_t block, std::size_t pos) const {
 
 std::uint32_t IniLines::Store(std::string_view line) {
     if (text_.size() + line.size() + 1 >= kMaxText) throw std::length_error("INI text too long");
+    // (Appending copies a line taken from the buffer itself before the buffer moves.)
     const auto offset = static_cast<std::uint32_t>(text_.size());
     text_.append(line);
     text_.push_back('\n');
+    // Line ends inside a new line would split it on disk; they become blanks.
+    char* const stored = text_.data() + offset;
+    if (std::memchr(stored, '\r', line.size()) || std::memchr(stored, '\n', line.size())) {
+        std::replace_if(
+            stored, stored + line.size(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    }
     return offset;
+}
+
+bool IniLines::InBuffer(std::string_view text) const {
+    const std::less_equal<const char*> notAfter;
+    return !text.empty() && notAfter(text_.data(), text.data()) &&
+           notAfter(text.data(), text_.data() + text_.size());
 }
 
 std::vector<std::uint32_t>& IniLines::Scatter(std::size_t block) {
@@ -357,8 +339,9 @@ bool operator==(const LineRange& range, const std::vector<std::string>& lines) {
 // ---- grammar ----
 
 bool IniLines::IsHeader(std::string_view line) {
-    const std::string_view s = Trim(line, IsWhite);
-    return !s.empty() && s.front() == '[';
+    std::size_t i = 0;
+    while (i < line.size() && IsWhite(line[i])) ++i;
+    return i < line.size() && line[i] == '[';
 }
 
 std::string_view IniLines::SectionName(std::string_view header, IniRules rules) {
@@ -392,12 +375,7 @@ std::string_view IniLines::CallerName(std::string_view name, IniRules rules) {
 }
 
 bool IniLines::NamesEqual(std::string_view a, std::string_view b, IniRules rules) {
-    if (a.size() != b.size()) return false;
-    if (rules == IniRules::Exact) return a == b;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    }
-    return true;
+    return rules == IniRules::Exact ? a == b : EqualFolded(a, b);
 }
 
 // ---- look-up ----
@@ -408,7 +386,7 @@ void IniLines::AddToSectionTables(std::size_t section) const {
     const std::string_view profileName = SectionName(header, IniRules::Profile);
     const std::string_view exactName = SectionName(header, IniRules::Exact);
     const std::uint32_t* head =
-        t.profileSections.Find(NameHash(profileName, IniRules::Profile), [&](std::uint32_t s) {
+        t.profileSections.Find(HashBy(profileName, IniRules::Profile), [&](std::uint32_t s) {
             return NamesEqual(SectionName(Header(s), IniRules::Profile), profileName,
                               IniRules::Profile);
         });
@@ -416,11 +394,11 @@ void IniLines::AddToSectionTables(std::size_t section) const {
     if (head) {
         other = other || SectionName(Header(*head), IniRules::Exact) != exactName;
     } else {
-        t.profileSections.Add(NameHash(profileName, IniRules::Profile),
+        t.profileSections.Add(HashBy(profileName, IniRules::Profile),
                               static_cast<std::uint32_t>(section));
     }
     if (!other) return;
-    const std::uint32_t hash = NameHash(exactName, IniRules::Exact);
+    const std::uint32_t hash = HashBy(exactName, IniRules::Exact);
     const bool known = t.exactOthers.Find(hash, [&](std::uint32_t s) {
         return SectionName(Header(s), IniRules::Exact) == exactName;
     }) != nullptr;
@@ -445,14 +423,14 @@ std::size_t IniLines::FindSection(std::string_view name, IniRules rules) const {
 
 std::size_t IniLines::FindSectionIn(Tables& t, std::string_view wanted, IniRules rules) const {
     const std::uint32_t* head =
-        t.profileSections.Find(NameHash(wanted, IniRules::Profile), [&](std::uint32_t s) {
+        t.profileSections.Find(HashBy(wanted, IniRules::Profile), [&](std::uint32_t s) {
             return NamesEqual(SectionName(Header(s), IniRules::Profile), wanted, IniRules::Profile);
         });
     if (rules == IniRules::Profile) return head ? *head : npos;
     std::size_t found = npos;
     if (head && SectionName(Header(*head), IniRules::Exact) == wanted) found = *head;
     const std::uint32_t* other = t.exactOthers.Find(
-        NameHash(wanted, IniRules::Exact),
+        HashBy(wanted, IniRules::Exact),
         [&](std::uint32_t s) { return SectionName(Header(s), IniRules::Exact) == wanted; });
     if (other) found = std::min<std::size_t>(found, *other);
     return found;
@@ -463,7 +441,7 @@ void IniLines::AddKey(std::size_t block, IniRules rules, std::size_t pos,
     const auto key = EntryKey(line, rules);
     if (!key) return;
     Tables::Keys& keys = T().keys[RuleIndex(rules)].at(static_cast<std::uint32_t>(block));
-    const std::uint32_t hash = NameHash(*key, rules);
+    const std::uint32_t hash = HashBy(*key, rules);
     std::uint32_t* first = keys.table.Find(hash, [&](std::uint32_t p) {
         const auto k = EntryKey(LineAt(LineOffset(block, p)), rules);
         return k && NamesEqual(*k, *key, rules);
@@ -476,52 +454,120 @@ void IniLines::AddKey(std::size_t block, IniRules rules, std::size_t pos,
     keys.maxPos = std::max(keys.maxPos, pos);
 }
 
-std::size_t IniLines::FindKey(std::size_t section, std::string_view key, IniRules rules) const {
-    if (section >= sections_.size()) return npos;
+std::size_t IniLines::DistinctKeys(const LineRange& body, IniRules rules) {
+    // The table is sized before it is filled, so that it never grows in steps (a step
+    // holds the old table beside the new): by the number of key names, estimated from how
+    // many bits of a map of at least one bit a line their hashes leave unset. A body of
+    // few keys among many other lines, or of one key repeated a million times, gets a
+    // small table; a body of distinct keys one as large as their count. Should the
+    // estimate come out short, the table still grows.
+    const std::size_t bits = std::bit_ceil(std::max<std::size_t>(body.size(), 64));
+    std::vector<std::uint64_t> map(bits / 64);
+    std::size_t count = 0;
+    for (std::string_view line : body) {
+        const auto key = EntryKey(line, rules);
+        if (!key) continue;
+        ++count;
+        const std::uint32_t bit = HashBy(*key, rules) & static_cast<std::uint32_t>(bits - 1);
+        map[bit / 64] |= std::uint64_t{1} << (bit % 64);
+    }
+    std::size_t unset = bits;
+    for (const std::uint64_t word : map) unset -= static_cast<std::size_t>(std::popcount(word));
+    if (unset == 0) return count;
+    const double estimate =
+        static_cast<double>(bits) * std::log(static_cast<double>(bits) / static_cast<double>(unset));
+    return std::min(count, static_cast<std::size_t>(estimate * 1.05) + 16);
+}
+
+std::optional<IniLines::KeyLine> IniLines::KeyLineOf(std::string_view line, std::size_t pos,
+                                                     IniRules rules) const {
+    const auto key = EntryKey(line, rules);
+    if (!key) return std::nullopt;
+    const auto at = [this](const char* p) { return static_cast<std::uint32_t>(p - text_.data()); };
+    return KeyLine{HashBy(*key, rules),
+                   static_cast<std::uint32_t>(pos),
+                   at(line.data()),
+                   static_cast<std::uint32_t>(line.size()),
+                   key->empty() ? at(line.data()) : at(key->data()),
+                   static_cast<std::uint32_t>(key->size())};
+}
+
+std::string_view IniLines::KeyOf(const KeyLine& key) const {
+    return std::string_view(text_.data() + key.key, key.keySize);
+}
+
+std::string_view IniLines::LineOf(const KeyLine& key) const {
+    return std::string_view(text_.data() + key.line, key.lineSize);
+}
+
+const std::vector<IniLines::KeyLine>& IniLines::KeyLines(std::size_t block, IniRules rules) const {
+    Tables::Recent& recent = T().recent[RuleIndex(rules)];
+    if (recent.block == block) return recent.keys;
+    recent.block = block;
+    recent.keys.clear();
+    std::size_t pos = 0;
+    for (const std::string_view line : LineRange(*this, block)) {
+        if (const auto key = KeyLineOf(line, pos, rules)) recent.keys.push_back(*key);
+        ++pos;
+    }
+    return recent.keys;
+}
+
+IniLines::Entry IniLines::FindEntry(std::size_t section, std::string_view key,
+                                    IniRules rules) const {
+    if (section >= sections_.size()) return {};
     const std::size_t block = section + 1;
     const std::string_view wanted = CallerName(key, rules);
     const LineRange body(*this, block);
-    if (body.size() <= kScanLimit) {
-        std::size_t i = 0;
-        for (std::string_view line : body) {
-            const auto k = EntryKey(line, rules);
-            if (k && NamesEqual(*k, wanted, rules)) return i;
-            ++i;
+    if (body.size() <= kShortBody) {
+        const std::uint32_t hash = HashBy(wanted, rules);
+        for (const KeyLine& k : KeyLines(block, rules)) {
+            if (k.hash == hash && NamesEqual(KeyOf(k), wanted, rules)) return {k.pos, LineOf(k)};
         }
-        return npos;
+        return {};
     }
     Tables::Keys& keys = T().keys[RuleIndex(rules)][static_cast<std::uint32_t>(block)];
     if (!keys.built && keys.scanned < body.size()) {
         std::size_t i = 0;
         for (std::string_view line : body) {
             const auto k = EntryKey(line, rules);
-            if (k && NamesEqual(*k, wanted, rules)) break;
+            if (k && NamesEqual(*k, wanted, rules)) {
+                keys.scanned += i + 1;
+                return {i, line};
+            }
             ++i;
         }
-        keys.scanned += std::min(i + 1, body.size());
-        return i < body.size() ? i : npos;
+        keys.scanned += body.size();
+        return {};
     }
     if (!keys.built) {
-        // Counted first, so that a body of few keys among many other lines gets a small table.
-        std::size_t count = 0;
-        for (std::string_view line : body) count += EntryKey(line, rules).has_value() ? 1 : 0;
-        keys.table.Reserve(count);
+        keys.table.Reserve(DistinctKeys(body, rules));
         keys.built = true;
         std::size_t i = 0;
         for (std::string_view line : body) AddKey(block, rules, i++, line);
     }
-    const std::uint32_t* pos = keys.table.Find(NameHash(wanted, rules), [&](std::uint32_t p) {
-        const auto k = EntryKey(LineAt(LineOffset(block, p)), rules);
-        return k && NamesEqual(*k, wanted, rules);
+    Entry found;
+    keys.table.Find(HashBy(wanted, rules), [&](std::uint32_t p) {
+        const std::string_view line = LineAt(LineOffset(block, p));
+        const auto k = EntryKey(line, rules);
+        if (!k || !NamesEqual(*k, wanted, rules)) return false;
+        found = {p, line};
+        return true;
     });
-    return pos ? *pos : npos;
+    return found;
 }
 
 std::size_t IniLines::EndOfKeys(std::size_t section) const {
-    // From the end backwards: new keys go to the end of a section, one after another.
     const std::size_t block = BlockOf(section);
     const std::size_t n = Lines(block);
     if (n == 0) return 0;
+    // The key lines of the body just looked up answer at once (a new key is looked up
+    // before it is added).
+    if (tables_ && tables_->recent[RuleIndex(IniRules::Profile)].block == block) {
+        const std::vector<KeyLine>& keys = tables_->recent[RuleIndex(IniRules::Profile)].keys;
+        return keys.empty() ? 0 : keys.back().pos + 1;
+    }
+    // From the end backwards: new keys go to the end of a section, one after another.
     const std::uint32_t start = Scattered(block) ? 0 : BodyStart(block);
     std::uint32_t offset = LineOffset(block, n - 1);
     for (std::size_t i = n; i > 0; --i) {
@@ -540,46 +586,74 @@ std::size_t IniLines::EndOfKeys(std::size_t section) const {
 
 // ---- changes ----
 
-void IniLines::ReplaceLine(std::size_t section, std::size_t pos, std::string text) {
+void IniLines::NoteNewLine(std::size_t block, std::size_t pos, std::string_view line,
+                           bool inserted) {
+    if (!tables_) return;
+    for (IniRules rules : {IniRules::Exact, IniRules::Profile}) {
+        Tables::Recent& recent = tables_->recent[RuleIndex(rules)];
+        if (recent.block != block) continue;
+        if (Lines(block) > kShortBody) {
+            // Now a long body: its look-ups take the long way.
+            recent.block = npos;
+            recent.keys.clear();
+            continue;
+        }
+        std::vector<KeyLine>& keys = recent.keys;
+        auto at = std::lower_bound(keys.begin(), keys.end(), pos,
+                                   [](const KeyLine& k, std::size_t p) { return k.pos < p; });
+        if (inserted) {
+            for (auto it = at; it != keys.end(); ++it) ++it->pos;
+        } else if (at != keys.end() && at->pos == pos) {
+            at = keys.erase(at);
+        }
+        if (const auto key = KeyLineOf(line, pos, rules)) keys.insert(at, *key);
+    }
+}
+
+void IniLines::ReplaceLine(std::size_t section, std::size_t pos, std::string_view text) {
     const std::size_t block = BlockOf(section);
     if (pos >= Lines(block)) throw std::out_of_range("IniLines: no such line");
-    text = OneLine(std::move(text));
+    const std::uint32_t old = LineOffset(block, pos);
+    const std::uint32_t offset = Store(text);
     if (tables_) {
         for (IniRules rules : {IniRules::Exact, IniRules::Profile}) {
             auto& byBlock = tables_->keys[RuleIndex(rules)];
             const auto it = byBlock.find(static_cast<std::uint32_t>(block));
             if (it == byBlock.end() || !it->second.built) continue;
-            const auto before = EntryKey(LineAt(LineOffset(block, pos)), rules);
-            const auto after = EntryKey(text, rules);
+            const auto before = EntryKey(LineAt(old), rules);
+            const auto after = EntryKey(LineAt(offset), rules);
             const bool same = before.has_value() == after.has_value() &&
                               (!before || NamesEqual(*before, *after, rules));
             if (!same) byBlock.erase(static_cast<std::uint32_t>(block));
         }
     }
-    std::vector<std::uint32_t>& offsets = Scatter(block);
-    offsets[pos] = Store(text);
+    Scatter(block)[pos] = offset;
     tail_ = npos;
+    NoteNewLine(block, pos, std::string_view(text_.data() + offset, text.size()), false);
 }
 
-void IniLines::InsertLine(std::size_t section, std::size_t pos, std::string text) {
+void IniLines::InsertLine(std::size_t section, std::size_t pos, std::string_view text) {
     const std::size_t block = BlockOf(section);
     const std::size_t count = Lines(block);
     pos = std::min(pos, count);
-    text = OneLine(std::move(text));
+    std::uint32_t offset = 0;
     if (block == tail_ && pos == count && !Scattered(block)) {
-        const std::uint32_t offset = Store(text);
+        offset = Store(text);
         if (tables_ && count % kMarkStep == 0) {
             const auto marks = tables_->marks.find(static_cast<std::uint32_t>(block));
             if (marks != tables_->marks.end()) marks->second.push_back(offset);
         }
     } else {
         std::vector<std::uint32_t>& offsets = Scatter(block);
-        offsets.insert(offsets.begin() + static_cast<std::ptrdiff_t>(pos), Store(text));
+        offset = Store(text);
+        offsets.insert(offsets.begin() + static_cast<std::ptrdiff_t>(pos), offset);
         tail_ = npos;
     }
     ++B(block).count;
     ++lineCount_;
     if (!tables_) return;
+    const std::string_view stored(text_.data() + offset, text.size());
+    NoteNewLine(block, pos, stored, true);
     for (IniRules rules : {IniRules::Exact, IniRules::Profile}) {
         auto& byBlock = tables_->keys[RuleIndex(rules)];
         const auto it = byBlock.find(static_cast<std::uint32_t>(block));
@@ -591,20 +665,30 @@ void IniLines::InsertLine(std::size_t section, std::size_t pos, std::string text
             });
             ++keys.maxPos;
         }
-        AddKey(block, rules, pos, LineAt(LineOffset(block, pos)));
+        AddKey(block, rules, pos, stored);
     }
 }
 
-std::size_t IniLines::AppendSection(std::string header, std::string firstLine) {
-    const std::uint32_t at = Store(OneLine(std::move(header)));
-    Store(OneLine(std::move(firstLine)));
+std::size_t IniLines::AppendSection(std::string_view header, std::string_view firstLine) {
+    // A first line taken from the buffer itself would move when the header makes it grow.
+    if (InBuffer(firstLine)) return AppendSection(header, std::string(firstLine));
+    const std::uint32_t at = Store(header);
+    Store(firstLine);
     sections_.push_back(Block{at, 1});
     lineCount_ += 2;
     tail_ = sections_.size();
     const std::size_t section = sections_.size() - 1;
     if (tables_ && tables_->sectionsBuilt) AddToSectionTables(section);
     if (tables_) {
-        for (Tables::Memo& memo : tables_->last) memo.valid = memo.valid && memo.section != npos;
+        // A look-up that found nothing now finds the new section if it has that name
+        // (the usual case: a write looked for the section before adding it).
+        for (IniRules rules : {IniRules::Exact, IniRules::Profile}) {
+            Tables::Memo& memo = tables_->last[RuleIndex(rules)];
+            if (memo.valid && memo.section == npos &&
+                NamesEqual(SectionName(Header(section), rules), memo.name, rules)) {
+                memo.section = section;
+            }
+        }
     }
     return section;
 }

@@ -6,8 +6,12 @@
 // the profile rules (ASCII letter case ignored, trimmed of blanks and tabs, only lines
 // holding '=' are keys). Both need "the first section of this name" and "the first key
 // of this name in it"; on a document of thousands of sections a scan per look-up would
-// cost seconds, so sections are found through a hash table and large sections get a
-// key table. Every change keeps the lines otherwise exactly as they were.
+// cost seconds, so sections are found through a hash table, built once per document.
+// Documents are read and written section after section: the key lines of the short
+// section looked up last are collected in one pass over it (their hashes and where
+// they are) and answer its further look-ups, and are kept current as its lines change;
+// large sections get a key table of their own. Every change keeps the lines otherwise
+// exactly as they were.
 //
 // What a document costs in memory follows its content, not its line count: all line
 // text lives in one buffer, each line followed by '\n' (a line never holds a line end).
@@ -19,6 +23,7 @@
 // the buffer rather than holding copies of them.
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -36,14 +41,21 @@ enum class IniRules { Exact, Profile };
 class IniLines;
 
 // Where the line at `offset` of a buffer of lines ends (its '\n'). Most lines are short,
-// many empty: a plain loop looks first, memchr then takes over.
+// many empty: the first 32 bytes are tested eight at a time, memchr then takes over.
 inline std::size_t LineEndIn(const char* data, std::size_t size, std::size_t offset) {
-    for (std::size_t i = offset; i < offset + 16 && i < size; ++i) {
-        if (data[i] == '\n') return i;
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    std::size_t i = offset;
+    for (; i + 8 <= size && i < offset + 32; i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, data + i, 8);
+        const std::uint64_t x = w ^ (kOnes * '\n');
+        // The lowest byte marked is the first '\n' (a false mark can only follow a true one).
+        const std::uint64_t marks = (x - kOnes) & ~x & kHigh;
+        if (marks != 0) return i + static_cast<std::size_t>(std::countr_zero(marks) / 8);
     }
-    const std::size_t from = std::min(offset + 16, size);
     return static_cast<std::size_t>(
-        static_cast<const char*>(std::memchr(data + from, '\n', size - from)) - data);
+        static_cast<const char*>(std::memchr(data + i, '\n', size - i)) - data);
 }
 
 // The preamble or the body of one section, read in place. Valid until the lines change.
@@ -142,16 +154,25 @@ class IniLines {
 
     // The first section of that name, or npos.
     std::size_t FindSection(std::string_view name, IniRules rules) const;
+    // The first entry of a key in a section's body: its position and its line (npos and
+    // an empty line when there is none). Valid until the lines change.
+    struct Entry {
+        std::size_t pos = npos;
+        std::string_view line;
+    };
+    Entry FindEntry(std::size_t section, std::string_view key, IniRules rules) const;
     // The first entry of that key in the section's body, or npos.
-    std::size_t FindKey(std::size_t section, std::string_view key, IniRules rules) const;
+    std::size_t FindKey(std::size_t section, std::string_view key, IniRules rules) const {
+        return FindEntry(section, key, rules).pos;
+    }
     // The body position just after the section's last line holding '=' (0 when none).
     std::size_t EndOfKeys(std::size_t section) const;
 
     // Line ends inside a new line would split it on disk; they become blanks.
-    void ReplaceLine(std::size_t section, std::size_t pos, std::string text);
-    void InsertLine(std::size_t section, std::size_t pos, std::string text);
+    void ReplaceLine(std::size_t section, std::size_t pos, std::string_view text);
+    void InsertLine(std::size_t section, std::size_t pos, std::string_view text);
     // Appends a section with its header and one body line; returns its index.
-    std::size_t AppendSection(std::string header, std::string firstLine);
+    std::size_t AppendSection(std::string_view header, std::string_view firstLine);
 
     // ---- the line grammar ----
     static bool IsHeader(std::string_view line);
@@ -173,6 +194,15 @@ class IniLines {
         std::uint32_t count;   // body lines; the top bit marks a body with its own table
     };
     struct Tables;  // line tables of changed sections, and the look-up tables
+    // An entry line of a short body: the hash of its key, where the line and its key are.
+    struct KeyLine {
+        std::uint32_t hash;
+        std::uint32_t pos;  // in the body
+        std::uint32_t line;
+        std::uint32_t lineSize;
+        std::uint32_t key;
+        std::uint32_t keySize;
+    };
 
     Tables& T() const;
     const Block& B(std::size_t block) const {
@@ -188,9 +218,20 @@ class IniLines {
     std::uint32_t LineEnd(std::uint32_t offset) const;  // the '\n' after the line
     std::uint32_t NextLine(std::uint32_t offset) const { return LineEnd(offset) + 1; }
     std::uint32_t Store(std::string_view line);
+    bool InBuffer(std::string_view text) const;
     std::vector<std::uint32_t>& Scatter(std::size_t block);
     void AddToSectionTables(std::size_t section) const;
     std::size_t FindSectionIn(Tables& tables, std::string_view wanted, IniRules rules) const;
+    // The key lines of a short body, collected when a look-up first comes to it.
+    const std::vector<KeyLine>& KeyLines(std::size_t block, IniRules rules) const;
+    std::optional<KeyLine> KeyLineOf(std::string_view line, std::size_t pos, IniRules rules) const;
+    std::string_view KeyOf(const KeyLine& key) const;
+    std::string_view LineOf(const KeyLine& key) const;
+    // Keeps the key lines collected for `block` current after its line at `pos` was
+    // replaced or inserted; `line` is the new line, as stored.
+    void NoteNewLine(std::size_t block, std::size_t pos, std::string_view line, bool inserted);
+    // About how many key names a long body holds.
+    static std::size_t DistinctKeys(const LineRange& body, IniRules rules);
     // Notes the key of `line`, at `pos` of the block's body, in the block's key table.
     void AddKey(std::size_t block, IniRules rules, std::size_t pos, std::string_view line) const;
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 namespace velmor::ini {
@@ -88,17 +89,34 @@ const GbkTables& Tables() {
     return *tables;
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+// Where the run of ASCII bytes from `i` ends: eight bytes are tested at a time, as runs
+// of ASCII are the bulk of every document.
+std::size_t AsciiEnd(std::string_view s, std::size_t i) {
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    while (i + 8 <= s.size()) {
+        std::uint64_t w;
+        std::memcpy(&w, s.data() + i, 8);
+        if (w & kHigh) break;
+        i += 8;
     }
+    while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+    return i;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    char bytes[3];
+    std::size_t n = 0;
+    if (cp < 0x80) {
+        bytes[n++] = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        bytes[n++] = static_cast<char>(0xC0 | (cp >> 6));
+        bytes[n++] = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        bytes[n++] = static_cast<char>(0xE0 | (cp >> 12));
+        bytes[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        bytes[n++] = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    out.append(bytes, n);
 }
 
 // Reads one UTF-8 character at `i`; returns its code point (0xFFFFFFFF when malformed)
@@ -170,9 +188,8 @@ bool DecodeInto(std::string_view gbk, std::string& out, std::size_t maxBytes) {
         if (out.size() > maxBytes) return false;
         const auto b = static_cast<unsigned char>(gbk[i]);
         if (b < 0x80) {
-            // Runs of ASCII are the bulk of every document: copy them in one go.
-            std::size_t j = i + 1;
-            while (j < n && static_cast<unsigned char>(gbk[j]) < 0x80) ++j;
+            // Runs of ASCII are copied in one go.
+            const std::size_t j = AsciiEnd(gbk, i);
             if (j - i > maxBytes - out.size()) return false;
             out.append(gbk.data() + i, j - i);
             i = j;
@@ -196,6 +213,28 @@ bool DecodeInto(std::string_view gbk, std::string& out, std::size_t maxBytes) {
     return out.size() <= maxBytes;
 }
 
+// Encodes into `out`, which has room for utf8.size() bytes (no character takes more in
+// GBK than in UTF-8) and may be where `utf8` itself lies: a character is read whole
+// before its bytes are written, and they never pass where it began.
+std::size_t EncodeInto(std::string_view utf8, char* out) {
+    std::size_t i = 0;
+    std::size_t w = 0;
+    while (i < utf8.size()) {
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            const std::size_t j = AsciiEnd(utf8, i);
+            if (out + w != utf8.data() + i) std::memmove(out + w, utf8.data() + i, j - i);
+            w += j - i;
+            i = j;
+            continue;
+        }
+        int len = 0;
+        const std::uint16_t code = EncodeOne(NextUtf8(utf8, i), len);
+        if (len == 2) out[w++] = static_cast<char>(code >> 8);
+        out[w++] = static_cast<char>(code & 0xFF);
+    }
+    return w;
+}
+
 }  // namespace
 
 std::string DecodeGbk(std::string_view gbk) {
@@ -206,9 +245,7 @@ std::string DecodeGbk(std::string_view gbk) {
 }
 
 bool DecodeGbkInPlace(std::string& text, std::size_t maxBytes) {
-    const bool ascii = std::all_of(text.begin(), text.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii) return text.size() <= maxBytes;
+    if (AsciiEnd(text, 0) == text.size()) return text.size() <= maxBytes;
     // A byte decodes to at most three: reserving that (address space, not memory until
     // written) means the text is never copied while it grows.
     std::string out;
@@ -219,28 +256,19 @@ bool DecodeGbkInPlace(std::string& text, std::size_t maxBytes) {
 }
 
 std::string EncodeGbk(std::string_view utf8) {
-    std::string out;
-    out.reserve(utf8.size());
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
-            std::size_t j = i + 1;
-            while (j < utf8.size() && static_cast<unsigned char>(utf8[j]) < 0x80) ++j;
-            out.append(utf8.data() + i, j - i);
-            i = j;
-            continue;
-        }
-        int len = 0;
-        const std::uint16_t code = EncodeOne(NextUtf8(utf8, i), len);
-        if (len == 2) out += static_cast<char>(code >> 8);
-        out += static_cast<char>(code & 0xFF);
-    }
+    std::string out(utf8.size(), '\0');
+    out.resize(EncodeInto(utf8, out.data()));
     return out;
 }
+
+void EncodeGbkInPlace(std::string& text) { text.resize(EncodeInto(text, text.data())); }
 
 std::size_t GbkLength(std::string_view utf8) { return EncodeGbk(utf8).size(); }
 
 std::string_view TruncateToGbkBytes(std::string_view utf8, std::size_t maxBytes) {
+    // No character takes more bytes in GBK than in UTF-8 (a byte that is no UTF-8 becomes
+    // one byte, '?'), so a text within the budget in memory is within it in GBK.
+    if (utf8.size() <= maxBytes) return utf8;
     std::size_t used = 0;
     std::size_t i = 0;
     while (i < utf8.size()) {

@@ -22,6 +22,8 @@ std::string DecodeGbk(std::string_view gbk);
 // all ASCII. False, and `text` unchanged, when the UTF-8 form would exceed `maxBytes`.
 bool DecodeGbkInPlace(std::string& text, std::size_t maxBytes);
 std::string EncodeGbk(std::string_view utf8);
+// The same in the buffer of `text` (GBK never takes more bytes than UTF-8).
+void EncodeGbkInPlace(std::string& text);
 
 // Number of bytes the UTF-8 text takes once encoded as GBK.
 std::size_t GbkLength(std::string_view utf8);
