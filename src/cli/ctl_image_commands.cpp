@@ -16,7 +16,7 @@
 #include "config/image_download.h"
 #include "config/start_image.h"
 #include "controller/main_operation.h"
-#include "ini/text_file_writer.h"
+#include "files/text_file_writer.h"
 #include "motion/motion_reader.h"
 #include "registers/board_reset.h"
 #include "registers/flash_reg.h"
@@ -73,8 +73,8 @@ std::string OneLine(std::string text) {
 
 // Through the atomic writer, as every file the program writes: a write that fails
 // or is cut short leaves the file that was there whole.
-bool WriteImageFile(ini::FileOps& ops, const std::string& path, const config::StartImage& image) {
-    return ini::TextFileWriter(ops).Replace(
+bool WriteImageFile(files::FileOps& ops, const std::string& path, const config::StartImage& image) {
+    return files::TextFileWriter(ops).Replace(
         path, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
 }
 

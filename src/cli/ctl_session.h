@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "drivers/sim/sim_driver.h"
-#include "ini/text_file_ops.h"
+#include "files/file_ops.h"
 
 namespace velmor::controller {
 class CMainOperation;
@@ -73,8 +73,8 @@ class CtlSession {
     int KeepState();
     std::string StateFile() const;
     // The file-system calls output files are written with (tests make them fail).
-    ini::FileOps& FileOps() { return *fileOps_; }
-    void SetFileOps(ini::FileOps& ops) { fileOps_ = &ops; }
+    files::FileOps& FileOps() { return *fileOps_; }
+    void SetFileOps(files::FileOps& ops) { fileOps_ = &ops; }
 
   private:
     CtlOptions options_;
@@ -85,7 +85,7 @@ class CtlSession {
     std::unique_ptr<sim::SimDriver> sim_;
     RealDriver real_;
     std::unique_ptr<controller::CMainOperation> operation_;
-    ini::FileOps* fileOps_ = &ini::DefaultFileOps();
+    files::FileOps* fileOps_ = &files::DefaultFileOps();
 };
 
 }  // namespace velmor::cli

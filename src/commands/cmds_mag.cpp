@@ -150,7 +150,7 @@ const char* StoredPathKey(CCmdsMag::PathKind kind) {
 
 }  // namespace
 
-CCmdsMag::CCmdsMag(controller::CMainOperation& operation, ini::FileOps& ops)
+CCmdsMag::CCmdsMag(controller::CMainOperation& operation, files::FileOps& ops)
     : operation_(operation), ops_(ops) {}
 
 CCmdsMag::~CCmdsMag() = default;

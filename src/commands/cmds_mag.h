@@ -17,7 +17,7 @@
 #include "commands/checksum_buffer.h"
 #include "commands/store_document.h"
 #include "controller/main_operation.h"
-#include "ini/text_file_ops.h"
+#include "files/file_ops.h"
 
 namespace velmor::commands {
 
@@ -52,7 +52,7 @@ class CCmdsMag {
     static constexpr int kMaxMotionEntries = kMaxEntries;
 
     explicit CCmdsMag(controller::CMainOperation& operation,
-                      ini::FileOps& ops = ini::DefaultFileOps());
+                      files::FileOps& ops = files::DefaultFileOps());
     virtual ~CCmdsMag();
     CCmdsMag(const CCmdsMag&) = delete;
     CCmdsMag& operator=(const CCmdsMag&) = delete;
@@ -131,7 +131,7 @@ class CCmdsMag {
                      const std::string& value);
 
     controller::CMainOperation& operation_;
-    ini::FileOps& ops_;
+    files::FileOps& ops_;
     ChecksumBuffer checksum_;
     bool countClamped_ = false;
     bool checksumAccepted_ = false;
