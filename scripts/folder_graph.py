@@ -8,7 +8,7 @@ import sys
 
 SRC = pathlib.Path(__file__).resolve().parent.parent / "src"
 # What drivers/* may include besides themselves.
-DRIVER_DEPS = {"usb", "files", "text"}
+DRIVER_DEPS = {"usb", "files", "numbers"}
 
 
 def folder_of(path: pathlib.Path) -> str:

@@ -1,7 +1,5 @@
 #include "cli/ctl_clean_commands.h"
 
-#include <cstdio>
-
 #include "cleaning/panel_download.h"
 #include "cleaning/panel_packets.h"
 #include "cli/ctl_documents.h"
@@ -10,20 +8,16 @@
 #include "cli/ctl_session.h"
 #include "commands/cmds_mag.h"
 #include "controller/main_operation.h"
+#include "numbers/hex_text.h"
 #include "ui/sleeper.h"
 
 namespace velmor::cli {
 
 namespace {
 
+// The frames as the panel's logs show them: two lower-case digits a byte, no gaps.
 std::string Hex(const std::vector<std::uint8_t>& bytes) {
-    std::string text;
-    for (const std::uint8_t byte : bytes) {
-        char digits[3];
-        std::snprintf(digits, sizeof digits, "%02x", byte);
-        text += digits;
-    }
-    return text;
+    return numbers::HexBytes(bytes, {.digits = 2, .upper = false});
 }
 
 // The panel's messages start with blanks for the message box; a line does not.

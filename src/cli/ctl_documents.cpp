@@ -1,6 +1,5 @@
 #include "cli/ctl_documents.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -9,6 +8,7 @@
 #include "cli/ctl_output.h"
 #include "commands/cmds_mag.h"
 #include "controller/main_operation.h"
+#include "numbers/hex_text.h"
 
 namespace velmor::cli {
 
@@ -57,9 +57,9 @@ nlohmann::json CommandsJson(const std::vector<controller::CMD_INFO>& commands) {
 std::string CommandsText(const std::vector<controller::CMD_INFO>& commands) {
     std::string text;
     for (const auto& command : commands) {
-        char numbers[32];
-        std::snprintf(numbers, sizeof numbers, " 0x%04X 0x%02X\n", command.Addr, command.Data);
-        text += command.KeyName + ' ' + command.RegName + ' ' + command.OptType + numbers;
+        text += command.KeyName + ' ' + command.RegName + ' ' + command.OptType + ' ' +
+                numbers::Hex(command.Addr, {.digits = 4, .prefix = true}) + ' ' +
+                numbers::Hex(command.Data, {.digits = 2, .prefix = true}) + '\n';
     }
     return text;
 }

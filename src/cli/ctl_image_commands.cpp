@@ -18,6 +18,7 @@
 #include "controller/main_operation.h"
 #include "files/text_file_writer.h"
 #include "motion/motion_reader.h"
+#include "numbers/hex_text.h"
 #include "registers/board_reset.h"
 #include "registers/flash_reg.h"
 
@@ -31,9 +32,7 @@ using config::ImageState;
 constexpr auto kProgressPoll = std::chrono::milliseconds(20);
 
 std::string Hex(unsigned value, int digits) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%0*X", digits, value);
-    return text;
+    return numbers::Hex(value, {.digits = digits, .prefix = true});
 }
 
 const char* StateName(ImageState state) {

@@ -10,9 +10,9 @@
 #include <thread>
 
 #include "controller/crc16.h"
-#include "controller/hex_text.h"
 #include "controller/register_word.h"
 #include "controller/test_pattern.h"
+#include "numbers/hex_text.h"
 #include "usb/usb_error.h"
 #include "usb/usb_link.h"
 
@@ -312,12 +312,12 @@ void CMainOperation::ReadFirmwareId(std::uint8_t out[16]) {
 }
 
 std::string CMainOperation::HexTextToDec(const std::string& text, bool hexWithoutPrefix) {
-    return HexToDecimalText(text, hexWithoutPrefix);
+    return numbers::HexToDecimalText(text, hexWithoutPrefix);
 }
 
 void CMainOperation::AppendHexDump(const std::uint8_t* bytes, int count, LogView* view,
                                    std::string& log, std::uint32_t start, int width) {
-    AppendHexDumpText(bytes, count, start, width, log);
+    numbers::AppendHexDumpText(bytes, count, start, width, log);
     if (view != nullptr) view->ShowLog(log);
 }
 

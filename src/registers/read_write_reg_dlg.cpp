@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "controller/hex_text.h"
 #include "controller/main_operation.h"
+#include "numbers/hex_text.h"
+#include "numbers/number_text.h"
 #include "registers/board_reset.h"
-#include "ui/field_number.h"
 
 namespace velmor::registers {
 
@@ -24,7 +24,7 @@ constexpr int kRegisterDumpWidth = 4;
 constexpr int kFlashDumpWidth = 6;
 constexpr int kVersionBytes = 16;
 
-using ui::Format;
+using numbers::Format;
 using ui::PageLog;
 
 constexpr const char* kSuccess = PageLog::kSuccess;
@@ -34,9 +34,9 @@ const char* const kMainGroupTitle = "Main Board Registers Group:";
 const char* const kTestStopCaption = "关读定时器";
 const char* const kTestStartCaption = "开读定时器";
 
-int HexField(const ui::TextField& field) { return ui::FieldHex(field.text); }
+int HexField(const ui::TextField& field) { return numbers::FieldHex(field.text); }
 
-int DecimalField(const ui::TextField& field) { return ui::FieldDecimal(field.text); }
+int DecimalField(const ui::TextField& field) { return numbers::FieldDecimal(field.text); }
 
 // The head-board groups a choice text names (either language); empty otherwise.
 std::vector<std::uint16_t> HeadBoardBases(const std::string& choice) {
@@ -232,7 +232,7 @@ void CReadWriteRegDlg::OnFirmwareReset() {
 
 // Bytes 2..11 as "XX.XX XX.XX.XX.XX XX.XX.XX.XX " and bytes 12..15 as text.
 void CReadWriteRegDlg::ShowVersion(const std::uint8_t* bytes, const std::string& title) {
-    Append(title + controller::FormatVersionText(bytes) + kNewLine);
+    Append(title + numbers::FormatVersionText(bytes) + kNewLine);
     ShowLog();
 }
 
@@ -267,7 +267,7 @@ void CReadWriteRegDlg::OnFlashRead() { StartFlash(false); }
 void CReadWriteRegDlg::StartFlash(bool write) {
     if (flashRunning_.exchange(true)) return;
     if (flashWorker_.joinable()) flashWorker_.join();  // the previous, finished worker
-    const int length = ui::FieldDecimalOrHex(flashLength.text);
+    const int length = numbers::FieldDecimalOrHex(flashLength.text);
     const auto address = static_cast<std::uint32_t>(HexField(flashAddress));
     const int kind = pattern.selected;
     progress_ = 0;  // the bar shows this transfer, not the one before

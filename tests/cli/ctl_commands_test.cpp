@@ -271,35 +271,5 @@ TEST(CtlOutput, ProgressOnlyWhenAskedAndEndsItsLine) {
     }
 }
 
-struct HexCase {
-    const char* text;
-    std::uint32_t max;
-    bool ok;
-    std::uint32_t value;
-};
-
-TEST(ParseHexNumber, AcceptsOnlyWholeHexNumbersInRange) {
-    const std::vector<HexCase> cases = {
-        {"4000", 0xFFFF, true, 0x4000},
-        {"0x40ff", 0xFFFF, true, 0x40FF},
-        {"0XaB", 0xFF, true, 0xAB},
-        {"FFFF", 0xFFFF, true, 0xFFFF},
-        {"10000", 0xFFFF, false, 0},
-        {"", 0xFF, false, 0},
-        {"0x", 0xFF, false, 0},
-        {"12 ", 0xFF, false, 0},
-        {"-1", 0xFF, false, 0},
-        {"x12", 0xFF, false, 0},
-        {"123456789", 0xFFFFFFFF, false, 0},
-    };
-    for (const auto& c : cases) {
-        std::uint32_t value = 0;
-        EXPECT_EQ(ParseHexNumber(c.text, c.max, value), c.ok) << c.text;
-        if (c.ok) {
-            EXPECT_EQ(value, c.value) << c.text;
-        }
-    }
-}
-
 }  // namespace
 }  // namespace velmor::cli

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "controller/hex_text.h"
 #include "controller/main_operation.h"
+#include "numbers/hex_text.h"
 #include "support/temp_dir.h"
 
 namespace velmor::controller {
@@ -215,11 +215,11 @@ TEST(Crc16, AppendedCrcChecksToZero) {
 TEST(FormatVersionText, GroupsBytesTwoToElevenAndAppendsText) {
     const std::uint8_t block[16] = {0xAA, 0xBB, 0x01, 0x02, 0x20, 0x26, 0x0C, 0x09,
                                     0x00, 0x01, 0x0A, 0xFF, 'V',  '1',  'b',  0};
-    EXPECT_EQ(FormatVersionText(block), "01.02 20.26.0C.09 00.01.0A.FF V1b");
+    EXPECT_EQ(numbers::FormatVersionText(block), "01.02 20.26.0C.09 00.01.0A.FF V1b");
     const std::uint8_t full[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 'A', 'B', 'C', 'D'};
-    EXPECT_EQ(FormatVersionText(full), "00.00 00.00.00.00 00.00.00.00 ABCD");  // at most 4
+    EXPECT_EQ(numbers::FormatVersionText(full), "00.00 00.00.00.00 00.00.00.00 ABCD");  // at most 4
     const std::uint8_t zeros[16] = {};
-    EXPECT_EQ(FormatVersionText(zeros), "00.00 00.00.00.00 00.00.00.00 ");
+    EXPECT_EQ(numbers::FormatVersionText(zeros), "00.00 00.00.00.00 00.00.00.00 ");
 }
 
 }  // namespace

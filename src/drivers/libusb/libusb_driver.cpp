@@ -315,9 +315,8 @@ std::uint32_t LibusbDriver::Impl::Submit(usb::DriverHandle handle,
         type = it->second;
     }
     if (layout.header.isoPacketLength != 0 || type == LIBUSB_TRANSFER_TYPE_ISOCHRONOUS) {
-        char endpoint[8];
-        std::snprintf(endpoint, sizeof endpoint, "0x%02X", layout.endpoint);
-        SetLastError(std::string("Endpoint ") + endpoint + " of the controller at " + device->path +
+        SetLastError("Endpoint " + EndpointText(layout.endpoint) + " of the controller at " +
+                     device->path +
                      " is isochronous: isochronous transfers are not supported over libusb.");
         return error::kNotSupported;
     }

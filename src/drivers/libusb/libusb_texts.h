@@ -32,6 +32,8 @@ struct Failure {
 std::string StartFailureText(int libusbError);
 // Nothing matching `ids` is connected.
 std::string NoDeviceText(std::span<const DeviceId> ids);
+// An endpoint address as the texts name it: "0x81".
+std::string EndpointText(std::uint8_t endpoint);
 // Opening or claiming the device at `path` (bus `bus`, address `address`) failed
 // with `libusbError`.
 Failure OpenFailure(int libusbError, const std::string& path, int bus, int address);
