@@ -12,7 +12,6 @@
 #include "cli/ctl_every_device.h"
 #include "cli/ctl_image_commands.h"
 #include "cli/ctl_motion_commands.h"
-#include "cli/ctl_real_driver.h"
 #include "shell/program_folder.h"
 
 namespace velmor::cli {
@@ -145,7 +144,7 @@ int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (options.allDevices && !firmware->parsed() && !download->parsed() && !readback->parsed())
         return output.Fail(kExitUsage, "--device all goes with download, readback and firmware");
     try {
-        CtlSession session(options, output, nullptr, DefaultRealDriverFactory());
+        CtlSession session(options, output);
         if (options.allDevices) {
             return RunOnEveryDevice(session, output, [&](CtlSession& one, CtlOutput& result) {
                 if (firmware->parsed()) return CtlCommands(one, result).Firmware();
