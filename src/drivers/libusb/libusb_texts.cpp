@@ -64,6 +64,11 @@ Failure OpenFailure(int libusbError, const std::string& path, int bus, int addre
     }
 }
 
+std::string IsochronousText(std::uint8_t endpoint, const std::string& path) {
+    return "Endpoint " + EndpointText(endpoint) + " of the controller at " + path +
+           " is isochronous: isochronous transfers are not supported over libusb.";
+}
+
 std::uint32_t TransferError(int transferStatus) {
     switch (transferStatus) {
         case LIBUSB_TRANSFER_COMPLETED:
@@ -81,7 +86,8 @@ std::uint32_t TransferError(int transferStatus) {
 
 Failure TransferFailure(int transferStatus, int submitError, std::uint8_t endpoint,
                         const std::string& path) {
-    const std::string where = "endpoint " + EndpointText(endpoint) + " of the controller at " + path;
+    const std::string where =
+        "endpoint " + EndpointText(endpoint) + " of the controller at " + path;
     if (transferStatus < 0) {
         if (submitError == LIBUSB_ERROR_NO_DEVICE) {
             return {usb::error::kDeviceNotConnected,
