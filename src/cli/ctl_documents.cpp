@@ -22,12 +22,14 @@ int CheckInputFile(CtlOutput& output, const std::string& path, const std::string
     return kExitOk;
 }
 
-int LoadDocument(CtlOutput& output, controller::CMainOperation& op, const std::string& path) {
+int LoadDocument(CtlOutput& output, controller::CMainOperation& op, const std::string& path,
+                 commands::CCmdsMag::PrinterKeys* keys) {
     // The store reads a missing file as an empty document, and any file as one of
     // defaults; a command line that names a file means that file, and a document.
     if (const int code = CheckInputFile(output, path, "document"); code != kExitOk) return code;
     commands::CCmdsMag store(op);
     store.LoadConfigDocument(path);
+    if (keys != nullptr) *keys = store.LoadedPrinterKeys();
     if (store.DocumentTooLarge())
         return output.Fail(kExitDataErr, path + ": the file is too large for a document");
     if (!store.HeldKnownSections())

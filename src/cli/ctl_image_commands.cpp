@@ -167,8 +167,9 @@ void FollowProgress(CtlOutput& output, const config::CImageDownload& job, const 
 
 int CtlImageCommands::Build(const std::string& document, const std::string& outFile) {
     controller::CMainOperation op;
-    if (const int code = LoadDocument(output_, op, document); code != kExitOk) return code;
-    const config::PreparedDownload prepared = config::PrepareLoadedDocument(op, document);
+    commands::CCmdsMag::PrinterKeys keys;
+    if (const int code = LoadDocument(output_, op, document, &keys); code != kExitOk) return code;
+    const config::PreparedDownload prepared = config::PrepareLoadedDocument(op, keys);
     if (!prepared.build.Ok())
         return output_.Fail(kExitDataErr, config::ImageBuildMessage(prepared.build, "eng"));
     if (!outFile.empty() && !WriteImageFile(session_.FileOps(), outFile, prepared.build.image))
@@ -208,8 +209,9 @@ int CtlImageCommands::Download(const std::string& document, bool preverify) {
     if (const int code = session_.Connect(op); code != kExitOk) return code;
     // The document's motor settings carry its board type, which chooses the flash
     // control block as it does on the page.
-    if (const int code = LoadDocument(output_, *op, document); code != kExitOk) return code;
-    const config::PreparedDownload prepared = config::PrepareLoadedDocument(*op, document);
+    commands::CCmdsMag::PrinterKeys keys;
+    if (const int code = LoadDocument(output_, *op, document, &keys); code != kExitOk) return code;
+    const config::PreparedDownload prepared = config::PrepareLoadedDocument(*op, keys);
     const config::ImageBuild& build = prepared.build;
     if (!build.Ok()) return output_.Fail(kExitDataErr, config::ImageBuildMessage(build, "eng"));
 

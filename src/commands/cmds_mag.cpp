@@ -73,6 +73,14 @@ constexpr PrinterKey kJetTypeKey{"JETTYPE", "JetType"};
 constexpr PrinterKey kDpiTypeKey{"DPITYPE", "DPIType"};
 constexpr PrinterKey kFlashSelKey{"FlashSel", "FlashSel"};
 
+CCmdsMag::PrinterKeys ReadPrinterKeys(const ProfileDocument& profile) {
+    const auto read = [&profile](const PrinterKey& k) {
+        return profile.GetInt(k.section, k.key, 0);
+    };
+    return {static_cast<std::uint8_t>(read(kJetTypeKey)),
+            static_cast<std::uint8_t>(read(kDpiTypeKey)), read(kFlashSelKey)};
+}
+
 constexpr const char* kMultiplyKey = "Multiply";
 constexpr int kMultiplyAbsent = -101;
 constexpr const char* kMotorSection = "MotorState";
@@ -185,6 +193,7 @@ std::string CCmdsMag::DefaultDocumentPath(const std::string& programFolder) {
 bool CCmdsMag::LoadConfigDocument(const std::string& path) {
     StoreDocument doc(ops_);
     doc.Open(path);
+    loadedKeys_ = ReadPrinterKeys(doc.Profile());
     countClamped_ = false;
     documentTooLarge_ = doc.Ini().TooLarge();
     heldKnownSections_ = HoldsConfigSections(doc.Profile());

@@ -59,6 +59,11 @@ class CCmdsMag {
 
     // ---- operations ----
     bool LoadConfigDocument(const std::string& path);
+    // The printer keys of the document the last LoadConfigDocument read, taken from
+    // the same document in memory, so that the file is read once: [JETTYPE] JetType,
+    // [DPITYPE] DPIType and [FlashSel] FlashSel, each 0 when absent (flashSel is then
+    // set too).
+    const PrinterKeys& LoadedPrinterKeys() const { return loadedKeys_; }
     bool SaveConfigDocument(const std::string& path);
     // The save followed by the printer keys, as one replacement of the file. The file
     // ends exactly as the save and the three single-key writes would leave it, but a
@@ -137,6 +142,7 @@ class CCmdsMag {
     bool checksumAccepted_ = false;
     bool heldKnownSections_ = false;
     bool documentTooLarge_ = false;
+    PrinterKeys loadedKeys_;
 };
 
 }  // namespace velmor::commands
