@@ -1,6 +1,8 @@
 #pragma once
-// Where a page's log text is shown. Implemented by page models, which hand the
-// text on to their view; may be called from worker threads.
+// A receiver of a whole log text: CMainOperation::AppendHexDump hands the log to
+// it after appending a dump. No page implements it (a page keeps its log in a
+// ui::PageLog, which its view shows); an implementation may be called from worker
+// threads.
 
 #include <string>
 

@@ -230,7 +230,8 @@ void CReadWriteRegDlg::OnFirmwareReset() {
     OnMbReset();
 }
 
-// Bytes 2..11 as "XX.XX XX.XX.XX.XX XX.XX.XX.XX " and bytes 12..15 as text.
+// One log line: `title`, then the version text of the 16-byte block
+// (numbers::FormatVersionText).
 void CReadWriteRegDlg::ShowVersion(const std::uint8_t* bytes, const std::string& title) {
     Append(title + numbers::FormatVersionText(bytes) + kNewLine);
     ShowLog();
