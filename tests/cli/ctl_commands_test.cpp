@@ -14,27 +14,14 @@
 
 #include "drivers/sim/sim_driver.h"
 #include "drivers/sim/sim_state_location.h"
+#include "support/ctl_run.h"
 #include "support/temp_dir.h"
 
 namespace velmor::cli {
 namespace {
 
-struct CtlRun {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-CtlRun Ctl(std::vector<std::string> args) {
-    args.insert(args.begin(), "velmorctl");
-    std::ostringstream out;
-    std::ostringstream err;
-    CtlRun run;
-    run.code = RunCtl(args, out, err);
-    run.out = out.str();
-    run.err = err.str();
-    return run;
-}
+using testing::Ctl;
+using testing::CtlRun;
 
 class CtlTest : public ::testing::Test {
   protected:
