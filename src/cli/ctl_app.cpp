@@ -97,6 +97,23 @@ void DeclareOptions(CLI::App& app, CtlLine& line) {
 
 // The Declare...Commands add the commands in the order the help lists them.
 
+constexpr const char* kDocumentHelp = "Configuration document (.cfg)";
+
+// A command made of commands ("motion build", "clean frames"): one of them is required.
+CLI::App* CommandGroup(CLI::App& app, const char* name, const char* description) {
+    CLI::App* group = app.add_subcommand(name, description);
+    group->require_subcommand(1);
+    return group;
+}
+
+// A command that takes one file, named `argument` in the help.
+CLI::App* FileCommand(CLI::App& parent, const char* name, const char* description,
+                      const char* argument, const char* fileHelp, std::string& file) {
+    CLI::App* command = parent.add_subcommand(name, description);
+    command->add_option(argument, file, fileHelp)->required();
+    return command;
+}
+
 void DeclareRegisterCommands(CLI::App& app, CtlLine& line) {
     line.list = app.add_subcommand("list", "List the devices: index and device name");
     line.read = app.add_subcommand("read", "Read COUNT registers from ADDR as a hex dump");
@@ -110,11 +127,11 @@ void DeclareRegisterCommands(CLI::App& app, CtlLine& line) {
 }
 
 void DeclareMotionCommands(CLI::App& app, CtlLine& line) {
-    CLI::App* motion = app.add_subcommand("motion", "The start-up motion of a document");
-    motion->require_subcommand(1);
-    line.motionBuild = motion->add_subcommand(
-        "build", "Build the start-up motion of DOC for its board type; print the command list");
-    line.motionBuild->add_option("DOC", line.file, "Configuration document (.cfg)")->required();
+    CLI::App* motion = CommandGroup(app, "motion", "The start-up motion of a document");
+    line.motionBuild =
+        FileCommand(*motion, "build",
+                    "Build the start-up motion of DOC for its board type; print the command list",
+                    "DOC", kDocumentHelp, line.file);
     line.move = app.add_subcommand("move", "Move one motor for a test and wait for it");
     line.move->add_option("MOTOR", line.moveArgs.motor, "x, xdc, y0, y1, z, m0 or m1")->required();
     for (const MoveLimit& limit : MoveLimits())
@@ -127,30 +144,28 @@ void DeclareMotionCommands(CLI::App& app, CtlLine& line) {
 }
 
 void DeclareCleanCommands(CLI::App& app, CtlLine& line) {
-    CLI::App* clean = app.add_subcommand("clean", "The cleaning station's control panel");
-    clean->require_subcommand(1);
+    CLI::App* clean = CommandGroup(app, "clean", "The cleaning station's control panel");
     line.cleanFrames =
-        clean->add_subcommand("frames", "The frames the cleaning file FILE gives, as hex");
-    line.cleanFrames->add_option("FILE", line.file, "Cleaning file")->required();
+        FileCommand(*clean, "frames", "The frames the cleaning file FILE gives, as hex", "FILE",
+                    "Cleaning file", line.file);
     line.cleanDownload =
-        clean->add_subcommand("download", "Send the cleaning file FILE's frames to the panel");
-    line.cleanDownload->add_option("FILE", line.file, "Cleaning file")->required();
+        FileCommand(*clean, "download", "Send the cleaning file FILE's frames to the panel", "FILE",
+                    "Cleaning file", line.file);
     line.initSkip = clean->add_subcommand("init-skip", "Skip the panel's initialisation");
 }
 
 void DeclareImageCommands(CLI::App& app, CtlLine& line) {
-    CLI::App* image = app.add_subcommand("image", "The start-up image, offline");
-    image->require_subcommand(1);
-    line.imageBuild =
-        image->add_subcommand("build", "Build the start-up image of the document DOC");
-    line.imageBuild->add_option("DOC", line.file, "Configuration document (.cfg)")->required();
+    CLI::App* image = CommandGroup(app, "image", "The start-up image, offline");
+    line.imageBuild = FileCommand(*image, "build", "Build the start-up image of the document DOC",
+                                  "DOC", kDocumentHelp, line.file);
     line.imageBuild->add_option("-o", line.outFile, "Write the 4096-byte image to FILE")
         ->type_name("FILE");
-    line.imageShow = image->add_subcommand("show", "Parse a 4096-byte image file");
-    line.imageShow->add_option("FILE", line.file, "Image file")->required();
-    line.download = app.add_subcommand(
-        "download", "Write the start-up image of DOC into the controller's flash and verify it");
-    line.download->add_option("DOC", line.file, "Configuration document (.cfg)")->required();
+    line.imageShow = FileCommand(*image, "show", "Parse a 4096-byte image file", "FILE",
+                                 "Image file", line.file);
+    line.download =
+        FileCommand(app, "download",
+                    "Write the start-up image of DOC into the controller's flash and verify it",
+                    "DOC", kDocumentHelp, line.file);
     line.download->add_flag("--preverify", line.preverify,
                             "Read the flash first; write nothing when it already holds the image");
     line.readback = app.add_subcommand("readback", "Read the start-up image from the flash");
