@@ -15,6 +15,7 @@
 
 #include "drivers/libusb/libusb_texts.h"
 #include "usb/ioctl_codes.h"
+#include "usb/request_completion.h"
 #include "usb/usb_link.h"
 #include "usb/xfer_layout.h"
 
@@ -601,23 +602,17 @@ std::uint32_t LibusbDriver::IoControl(usb::DriverHandle handle, std::uint32_t co
     const std::shared_ptr<Impl::Opened> device = impl_->Find(handle);
     if (!device) return usb::error::kInvalidHandle;
 
-    auto done = [&](std::uint32_t bytes) {
-        bytesReturned = bytes;
-        if (overlapped) overlapped->Complete(bytes, usb::error::kSuccess);
-        return usb::error::kSuccess;
-    };
-
     if (code == usb::ioctl::kAbortPipe) {
-        if (input.empty()) return usb::error::kInvalidParameter;
-        const std::uint8_t endpoint = input[0];
+        const std::optional<std::uint8_t> endpoint = usb::AbortedEndpoint(input);
+        if (!endpoint) return usb::error::kInvalidParameter;
         impl_->CancelWhere(
-            [&](const Impl::Xfer* x) { return x->handle == handle && x->endpoint == endpoint; });
-        return done(0);
+            [&](const Impl::Xfer* x) { return x->handle == handle && x->endpoint == *endpoint; });
+        return usb::CompleteAtOnce(0, bytesReturned, overlapped);
     }
     if (!usb::IsTransferCode(code)) {
         const std::uint32_t error = impl_->Query(*device, code, output, bytesReturned);
         if (error != usb::error::kSuccess) return error;
-        return done(bytesReturned);
+        return usb::CompleteAtOnce(bytesReturned, bytesReturned, overlapped);
     }
 
     const auto layout = usb::LayoutTransfer(code, input, output);
