@@ -13,7 +13,7 @@ namespace {
 constexpr std::uint32_t kAddressSpace = 0x10000;
 constexpr int kDumpWidth = 4;
 
-std::string Hex4(std::uint32_t value) { return numbers::Hex(value, {.digits = 4, .prefix = true}); }
+constexpr numbers::HexStyle kAddressHex{.digits = 4, .prefix = true};
 
 // Strict decimal count: digits only, 1..`max`.
 bool ParseCount(const std::string& text, std::uint32_t max, std::uint32_t& value) {
@@ -68,15 +68,15 @@ int CtlCommands::Read(const std::string& address, const std::string& count) {
         return output_.Fail(kExitUsage,
                             "invalid register count '" + count + "' (decimal, 1..65536)");
     if (start + n > kAddressSpace)
-        return output_.Fail(
-            kExitUsage, std::to_string(n) + " registers from " + Hex4(start) + " run past 0xFFFF");
+        return output_.Fail(kExitUsage, std::to_string(n) + " registers from " +
+                                            numbers::Hex(start, kAddressHex) + " run past 0xFFFF");
     controller::CMainOperation* op = nullptr;
     if (const int code = session_.Connect(op); code != kExitOk) return code;
 
     std::vector<std::uint8_t> bytes(n);
     if (!op->ReadRegsRetry(static_cast<std::uint16_t>(start), bytes.data(), static_cast<int>(n)))
-        return output_.Fail(kExitIoErr,
-                            "reading " + Registers(n) + " from " + Hex4(start) + " failed");
+        return output_.Fail(kExitIoErr, "reading " + Registers(n) + " from " +
+                                            numbers::Hex(start, kAddressHex) + " failed");
     std::string log;
     numbers::AppendHexDumpText(bytes.data(), static_cast<int>(n), start, kDumpWidth, log);
     return output_.Result(TerminalText(log), {{"address", start}, {"count", n}, {"values", bytes}});
@@ -97,18 +97,19 @@ int CtlCommands::Write(const std::string& address, const std::vector<std::string
     }
     if (start + data.size() > kAddressSpace)
         return output_.Fail(kExitUsage, std::to_string(data.size()) + " registers from " +
-                                            Hex4(start) + " run past 0xFFFF");
+                                            numbers::Hex(start, kAddressHex) + " run past 0xFFFF");
     controller::CMainOperation* op = nullptr;
     if (const int code = session_.Connect(op); code != kExitOk) return code;
 
     if (!op->WriteRegs(static_cast<std::uint16_t>(start), data.data(),
                        static_cast<int>(data.size())))
-        return output_.Fail(
-            kExitIoErr, "writing " + Registers(data.size()) + " from " + Hex4(start) + " failed");
+        return output_.Fail(kExitIoErr, "writing " + Registers(data.size()) + " from " +
+                                            numbers::Hex(start, kAddressHex) + " failed");
     // The next run reads the registers back from the state file.
     if (const int code = session_.KeepState(); code != kExitOk) return code;
-    return output_.Result("wrote " + Registers(data.size()) + " from " + Hex4(start) + '\n',
-                          {{"address", start}, {"count", data.size()}});
+    return output_.Result(
+        "wrote " + Registers(data.size()) + " from " + numbers::Hex(start, kAddressHex) + '\n',
+        {{"address", start}, {"count", data.size()}});
 }
 
 int CtlCommands::Firmware() {
