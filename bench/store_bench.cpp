@@ -24,7 +24,7 @@
 
 #include "commands/cmds_mag.h"
 #include "controller/main_operation.h"
-#include "ini/text_file_ops.h"
+#include "files/file_ops.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ using velmor::controller::CMainOperation;
 
 // Our save without the flush to the device, to compare like with like: the other
 // libraries do not flush.
-class NoSyncFileOps : public velmor::ini::FileOps {
+class NoSyncFileOps : public velmor::files::FileOps {
   public:
     bool Sync(int) override { return true; }
     void SyncFolder(const std::string&) override {}

@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string range =
             "[" + std::to_string(8 * i + 7) + ":" + std::to_string(8 * i) + "]";
         FUZZ_CHECK(list[i].RegName == (hasRange ? regName : regName + range));
-        FUZZ_CHECK(HexValue(commands::HexText(list[i].Addr), 0xFFFF) == list[i].Addr);
+        FUZZ_CHECK(HexValue(numbers::Hex(list[i].Addr, commands::kListHex), 0xFFFF) == list[i].Addr);
     }
     return 0;
 }

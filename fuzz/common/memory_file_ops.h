@@ -5,11 +5,11 @@
 #include <map>
 #include <string>
 
-#include "ini/text_file_ops.h"
+#include "files/file_ops.h"
 
 namespace velmor::fuzz {
 
-class MemoryFileOps : public ini::FileOps {
+class MemoryFileOps : public files::FileOps {
   public:
     std::map<std::string, std::string> files;
 

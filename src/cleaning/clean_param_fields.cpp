@@ -9,7 +9,7 @@
 
 #include "cleaning/clean_field_names.h"
 #include "cleaning/clean_page_texts.h"
-#include "ui/field_number.h"
+#include "numbers/number_text.h"
 
 namespace velmor::cleaning {
 
@@ -88,7 +88,7 @@ std::string WholeNumberMessage(const FieldName& name, controller::Language langu
     const std::string low = std::to_string(std::numeric_limits<T>::min());
     const std::string high = std::to_string(std::numeric_limits<T>::max());
     const std::string range =
-        ui::Format(kWholeNumberText.In(language).data(), low.c_str(), high.c_str());
+        numbers::Format(kWholeNumberText.In(language).data(), low.c_str(), high.c_str());
     if (controller::English(language)) return range + std::string(name.key);
     return std::string(name.caption) + range;
 }
@@ -113,7 +113,7 @@ class Take {
     void operator()(const ui::TextField& field, std::uint32_t& value, const FieldName& name,
                     Scope scope, int) {
         if (!Reads(scope)) return;
-        if (const auto read = ui::FieldUnsigned(field.text)) {
+        if (const auto read = numbers::FieldUnsigned(field.text)) {
             value = *read;
         } else {
             Refuse(WholeNumberMessage<std::uint32_t>(name, language_));
@@ -122,7 +122,7 @@ class Take {
     void operator()(const ui::TextField& field, std::int32_t& value, const FieldName& name,
                     Scope scope, int) {
         if (!Reads(scope)) return;
-        if (const auto read = ui::FieldSigned(field.text)) {
+        if (const auto read = numbers::FieldSigned(field.text)) {
             value = *read;
         } else {
             Refuse(WholeNumberMessage<std::int32_t>(name, language_));
@@ -131,7 +131,7 @@ class Take {
     void operator()(const ui::TextField& field, double& value, const FieldName& name, Scope scope,
                     int) {
         if (!Reads(scope)) return;
-        if (const auto read = ui::FieldReal(field.text)) {
+        if (const auto read = numbers::FieldReal(field.text)) {
             value = *read;
         } else {
             Refuse(Named(kNotANumberText, name, language_));
@@ -141,7 +141,7 @@ class Take {
     void operator()(const ui::TextField& field, float& value, const FieldName& name, Scope scope,
                     int) {
         if (!Reads(scope)) return;
-        const auto read = ui::FieldReal(field.text);
+        const auto read = numbers::FieldReal(field.text);
         if (!read) {
             Refuse(Named(kNotANumberText, name, language_));
         } else if (std::fabs(*read) > std::numeric_limits<float>::max()) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <ostream>
 
 #include "cli/ctl_clean_commands.h"
@@ -12,7 +13,6 @@
 #include "cli/ctl_every_device.h"
 #include "cli/ctl_image_commands.h"
 #include "cli/ctl_motion_commands.h"
-#include "cli/ctl_real_driver.h"
 #include "shell/program_folder.h"
 
 namespace velmor::cli {
@@ -25,19 +25,51 @@ constexpr const char* kExitCodesHelp =
     "unreadable; 69 no device, or no backend for real devices; 73 an output file cannot be "
     "created; 74 a transfer failed.";
 
+// The commands as declared, which the parser marks as given, and everything the
+// parser fills in: the global options and the arguments of every command.
+struct CtlLine {
+    CtlOptions options;
+    std::string device = "0";
+
+    CLI::App* list = nullptr;
+    CLI::App* read = nullptr;
+    CLI::App* write = nullptr;
+    CLI::App* firmware = nullptr;
+    std::string address;
+    std::string count;
+    std::vector<std::string> bytes;
+
+    CLI::App* motionBuild = nullptr;
+    CLI::App* move = nullptr;
+    CLI::App* stop = nullptr;
+    CLI::App* status = nullptr;
+    MoveArgs moveArgs;
+    std::string stopMotor;
+    bool watch = false;
+
+    CLI::App* cleanFrames = nullptr;
+    CLI::App* cleanDownload = nullptr;
+    CLI::App* initSkip = nullptr;
+
+    CLI::App* imageBuild = nullptr;
+    CLI::App* imageShow = nullptr;
+    CLI::App* download = nullptr;
+    CLI::App* readback = nullptr;
+    std::string file;  // the document, cleaning file or image file of the command
+    std::string outFile;
+    bool preverify = false;
+};
+
 bool WantsJson(const std::vector<std::string>& args) {
     return std::find(args.begin(), args.end(), "--json") != args.end();
 }
 
-}  // namespace
-
-int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    CLI::App app{"velmorctl: the controller from the command line", "velmorctl"};
-    // At most one command; a missing one is reported below, so that a mistyped
-    // command reads as unexpected rather than as missing.
+void DeclareOptions(CLI::App& app, CtlLine& line) {
+    // At most one command; a missing one is reported by the dispatch, so that a
+    // mistyped command reads as unexpected rather than as missing.
     app.require_subcommand(0, 1);
     app.fallthrough();  // global options may also follow the command
-    CtlOptions options;
+    CtlOptions& options = line.options;
     CLI::Option* simulate =
         app.add_flag("--simulate", options.simulate, "Use the simulated controller (one device)");
     app.add_option("--state", options.stateFile,
@@ -45,8 +77,7 @@ int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
                    "(default: $XDG_RUNTIME_DIR/velmor-sim.state, else /tmp/velmor-sim-<uid>.state)")
         ->type_name("FILE")
         ->needs(simulate);
-    std::string device = "0";
-    app.add_option("--device", device,
+    app.add_option("--device", line.device,
                    "Index of the device to use (default 0); \"all\": download, readback and "
                    "firmware on every controller at once")
         ->type_name("N|all")
@@ -62,66 +93,91 @@ int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     app.add_flag("--json", options.json,
                  "Print one JSON document on standard output instead of text");
     app.footer(kExitCodesHelp);
+}
 
-    std::string address;
-    std::string count;
-    std::vector<std::string> bytes;
-    CLI::App* list = app.add_subcommand("list", "List the devices: index and device name");
-    CLI::App* read = app.add_subcommand("read", "Read COUNT registers from ADDR as a hex dump");
-    read->add_option("ADDR", address, "Start address, hex (e.g. 4000 or 0x4000)")->required();
-    read->add_option("COUNT", count, "Number of registers, decimal")->required();
-    CLI::App* write = app.add_subcommand("write", "Write bytes to consecutive registers");
-    write->add_option("ADDR", address, "Start address, hex")->required();
-    write->add_option("BYTE", bytes, "Data bytes, hex")->required();
-    CLI::App* firmware = app.add_subcommand("firmware", "Read the firmware identity");
+// The Declare...Commands add the commands in the order the help lists them.
 
-    std::string file;
-    CLI::App* motion = app.add_subcommand("motion", "The start-up motion of a document");
-    motion->require_subcommand(1);
-    CLI::App* motionBuild = motion->add_subcommand(
-        "build", "Build the start-up motion of DOC for its board type; print the command list");
-    motionBuild->add_option("DOC", file, "Configuration document (.cfg)")->required();
-    MoveArgs move;
-    CLI::App* moveCommand = app.add_subcommand("move", "Move one motor for a test and wait for it");
-    moveCommand->add_option("MOTOR", move.motor, "x, xdc, y0, y1, z, m0 or m1")->required();
+constexpr const char* kDocumentHelp = "Configuration document (.cfg)";
+
+// A command made of commands ("motion build", "clean frames"): one of them is required.
+CLI::App* CommandGroup(CLI::App& app, const char* name, const char* description) {
+    CLI::App* group = app.add_subcommand(name, description);
+    group->require_subcommand(1);
+    return group;
+}
+
+// A command that takes one file, named `argument` in the help.
+CLI::App* FileCommand(CLI::App& parent, const char* name, const char* description,
+                      const char* argument, const char* fileHelp, std::string& file) {
+    CLI::App* command = parent.add_subcommand(name, description);
+    command->add_option(argument, file, fileHelp)->required();
+    return command;
+}
+
+void DeclareRegisterCommands(CLI::App& app, CtlLine& line) {
+    line.list = app.add_subcommand("list", "List the devices: index and device name");
+    line.read = app.add_subcommand("read", "Read COUNT registers from ADDR as a hex dump");
+    line.read->add_option("ADDR", line.address, "Start address, hex (e.g. 4000 or 0x4000)")
+        ->required();
+    line.read->add_option("COUNT", line.count, "Number of registers, decimal")->required();
+    line.write = app.add_subcommand("write", "Write bytes to consecutive registers");
+    line.write->add_option("ADDR", line.address, "Start address, hex")->required();
+    line.write->add_option("BYTE", line.bytes, "Data bytes, hex")->required();
+    line.firmware = app.add_subcommand("firmware", "Read the firmware identity");
+}
+
+void DeclareMotionCommands(CLI::App& app, CtlLine& line) {
+    CLI::App* motion = CommandGroup(app, "motion", "The start-up motion of a document");
+    line.motionBuild =
+        FileCommand(*motion, "build",
+                    "Build the start-up motion of DOC for its board type; print the command list",
+                    "DOC", kDocumentHelp, line.file);
+    line.move = app.add_subcommand("move", "Move one motor for a test and wait for it");
+    line.move->add_option("MOTOR", line.moveArgs.motor, "x, xdc, y0, y1, z, m0 or m1")->required();
     for (const MoveLimit& limit : MoveLimits())
-        moveCommand->add_option(limit.option, move.*limit.field, limit.help);
-    moveCommand->add_option("--dir", move.direction, "Orignal or End");
-    std::string stopMotor;
-    CLI::App* stop = app.add_subcommand("stop", "Stop a motor");
-    stop->add_option("MOTOR", stopMotor, "x, xdc, y0, y1, z, m0 or m1")->required();
-    bool watch = false;
-    CLI::App* status = app.add_subcommand("status", "The status of the motion generators");
-    status->add_flag("--watch", watch, "Read again every 100 ms until interrupted");
-    CLI::App* clean = app.add_subcommand("clean", "The cleaning station's control panel");
-    clean->require_subcommand(1);
-    CLI::App* cleanFrames =
-        clean->add_subcommand("frames", "The frames the cleaning file FILE gives, as hex");
-    cleanFrames->add_option("FILE", file, "Cleaning file")->required();
-    CLI::App* cleanDownload =
-        clean->add_subcommand("download", "Send the cleaning file FILE's frames to the panel");
-    cleanDownload->add_option("FILE", file, "Cleaning file")->required();
-    CLI::App* initSkip = clean->add_subcommand("init-skip", "Skip the panel's initialisation");
-    std::string outFile;
-    bool preverify = false;
-    CLI::App* image = app.add_subcommand("image", "The start-up image, offline");
-    image->require_subcommand(1);
-    CLI::App* imageBuild =
-        image->add_subcommand("build", "Build the start-up image of the document DOC");
-    imageBuild->add_option("DOC", file, "Configuration document (.cfg)")->required();
-    imageBuild->add_option("-o", outFile, "Write the 4096-byte image to FILE")->type_name("FILE");
-    CLI::App* imageShow = image->add_subcommand("show", "Parse a 4096-byte image file");
-    imageShow->add_option("FILE", file, "Image file")->required();
-    CLI::App* download = app.add_subcommand(
-        "download", "Write the start-up image of DOC into the controller's flash and verify it");
-    download->add_option("DOC", file, "Configuration document (.cfg)")->required();
-    download->add_flag("--preverify", preverify,
-                       "Read the flash first; write nothing when it already holds the image");
-    CLI::App* readback = app.add_subcommand("readback", "Read the start-up image from the flash");
-    readback->add_option("-o", outFile, "Write the raw 4096 bytes to FILE")->type_name("FILE");
+        line.move->add_option(limit.option, line.moveArgs.*limit.field, limit.help);
+    line.move->add_option("--dir", line.moveArgs.direction, "Orignal or End");
+    line.stop = app.add_subcommand("stop", "Stop a motor");
+    line.stop->add_option("MOTOR", line.stopMotor, "x, xdc, y0, y1, z, m0 or m1")->required();
+    line.status = app.add_subcommand("status", "The status of the motion generators");
+    line.status->add_flag("--watch", line.watch, "Read again every 100 ms until interrupted");
+}
 
-    // Messages always go to standard error; the JSON document (and the help) to
-    // standard output.
+void DeclareCleanCommands(CLI::App& app, CtlLine& line) {
+    CLI::App* clean = CommandGroup(app, "clean", "The cleaning station's control panel");
+    line.cleanFrames =
+        FileCommand(*clean, "frames", "The frames the cleaning file FILE gives, as hex", "FILE",
+                    "Cleaning file", line.file);
+    line.cleanDownload =
+        FileCommand(*clean, "download", "Send the cleaning file FILE's frames to the panel", "FILE",
+                    "Cleaning file", line.file);
+    line.initSkip = clean->add_subcommand("init-skip", "Skip the panel's initialisation");
+}
+
+void DeclareImageCommands(CLI::App& app, CtlLine& line) {
+    CLI::App* image = CommandGroup(app, "image", "The start-up image, offline");
+    line.imageBuild = FileCommand(*image, "build", "Build the start-up image of the document DOC",
+                                  "DOC", kDocumentHelp, line.file);
+    line.imageBuild->add_option("-o", line.outFile, "Write the 4096-byte image to FILE")
+        ->type_name("FILE");
+    line.imageShow = FileCommand(*image, "show", "Parse a 4096-byte image file", "FILE",
+                                 "Image file", line.file);
+    line.download =
+        FileCommand(app, "download",
+                    "Write the start-up image of DOC into the controller's flash and verify it",
+                    "DOC", kDocumentHelp, line.file);
+    line.download->add_flag("--preverify", line.preverify,
+                            "Read the flash first; write nothing when it already holds the image");
+    line.readback = app.add_subcommand("readback", "Read the start-up image from the flash");
+    line.readback->add_option("-o", line.outFile, "Write the raw 4096 bytes to FILE")
+        ->type_name("FILE");
+}
+
+// The exit code when the parse ends the run (help, version, a bad command line);
+// nothing when the command is to run. Messages go to standard error, the JSON
+// document and the help to standard output.
+std::optional<int> Parse(CLI::App& app, const std::vector<std::string>& args, std::ostream& out,
+                         std::ostream& err) {
     CtlOutput parseOutput(out, err, WantsJson(args), false);
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     if (!reversed.empty()) reversed.pop_back();  // the program name
@@ -137,52 +193,83 @@ int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
         std::string message = e.what();
         return parseOutput.Fail(kExitUsage, message + "\nRun with --help for more information.");
     }
+    return std::nullopt;
+}
 
-    options.allDevices = device == "all";
-    if (!options.allDevices) options.device = std::stoi(device);
+// The options that need more than the parser gives.
+void CompleteOptions(CtlLine& line, const std::vector<std::string>& args) {
+    CtlOptions& options = line.options;
+    options.allDevices = line.device == "all";
+    if (!options.allDevices) options.device = std::stoi(line.device);
     if (!args.empty()) options.executableFolder = shell::ExecutableFolder(args.front().c_str());
-    CtlOutput output(out, err, options.json, ::isatty(STDERR_FILENO) == 1 && &err == &std::cerr);
-    if (options.allDevices && !firmware->parsed() && !download->parsed() && !readback->parsed())
-        return output.Fail(kExitUsage, "--device all goes with download, readback and firmware");
-    try {
-        CtlSession session(options, output, nullptr, DefaultRealDriverFactory());
-        if (options.allDevices) {
-            return RunOnEveryDevice(session, output, [&](CtlSession& one, CtlOutput& result) {
-                if (firmware->parsed()) return CtlCommands(one, result).Firmware();
-                CtlImageCommands image(one, result);
-                if (download->parsed()) return image.Download(file, preverify);
-                // Each controller's image goes to a file of its own.
-                return image.ReadBack(outFile.empty()
-                                          ? outFile
-                                          : outFile + "." + std::to_string(one.Options().device));
-            });
-        }
-        CtlCommands commands(session, output);
-        if (list->parsed()) return commands.List();
-        if (read->parsed()) return commands.Read(address, count);
-        if (write->parsed()) return commands.Write(address, bytes);
-        if (firmware->parsed()) return commands.Firmware();
-        CtlMotionCommands motionCommands(session, output);
-        if (motionBuild->parsed()) return motionCommands.Build(file);
-        if (moveCommand->parsed()) return motionCommands.Move(move);
-        if (stop->parsed()) return motionCommands.Stop(stopMotor);
-        if (status->parsed()) return motionCommands.Status(watch);
-        CtlCleanCommands cleanCommands(session, output);
-        if (cleanFrames->parsed()) return cleanCommands.Frames(file);
-        if (cleanDownload->parsed()) return cleanCommands.Download(file);
-        if (initSkip->parsed()) return cleanCommands.InitSkip();
-        CtlImageCommands imageCommands(session, output);
-        if (imageBuild->parsed()) return imageCommands.Build(file, outFile);
-        if (imageShow->parsed()) return imageCommands.Show(file);
-        if (download->parsed()) return imageCommands.Download(file, preverify);
-        if (readback->parsed()) return imageCommands.ReadBack(outFile);
-    } catch (const std::exception& e) {
-        return output.Fail(kExitIoErr, e.what());
-    }
+}
+
+bool RunsOnEveryDevice(const CtlLine& line) {
+    return line.firmware->parsed() || line.download->parsed() || line.readback->parsed();
+}
+
+int DispatchOnEveryDevice(CtlSession& session, CtlOutput& output, const CtlLine& line) {
+    return RunOnEveryDevice(session, output, [&](CtlSession& one, CtlOutput& result) {
+        if (line.firmware->parsed()) return CtlCommands(one, result).Firmware();
+        CtlImageCommands image(one, result);
+        if (line.download->parsed()) return image.Download(line.file, line.preverify);
+        // Each controller's image goes to a file of its own.
+        return image.ReadBack(line.outFile.empty()
+                                  ? line.outFile
+                                  : line.outFile + "." + std::to_string(one.Options().device));
+    });
+}
+
+int Dispatch(CtlSession& session, CtlOutput& output, const CtlLine& line) {
+    CtlCommands commands(session, output);
+    if (line.list->parsed()) return commands.List();
+    if (line.read->parsed()) return commands.Read(line.address, line.count);
+    if (line.write->parsed()) return commands.Write(line.address, line.bytes);
+    if (line.firmware->parsed()) return commands.Firmware();
+    CtlMotionCommands motion(session, output);
+    if (line.motionBuild->parsed()) return motion.Build(line.file);
+    if (line.move->parsed()) return motion.Move(line.moveArgs);
+    if (line.stop->parsed()) return motion.Stop(line.stopMotor);
+    if (line.status->parsed()) return motion.Status(line.watch);
+    CtlCleanCommands clean(session, output);
+    if (line.cleanFrames->parsed()) return clean.Frames(line.file);
+    if (line.cleanDownload->parsed()) return clean.Download(line.file);
+    if (line.initSkip->parsed()) return clean.InitSkip();
+    CtlImageCommands image(session, output);
+    if (line.imageBuild->parsed()) return image.Build(line.file, line.outFile);
+    if (line.imageShow->parsed()) return image.Show(line.file);
+    if (line.download->parsed()) return image.Download(line.file, line.preverify);
+    if (line.readback->parsed()) return image.ReadBack(line.outFile);
     return output.Fail(kExitUsage,
                        "a command is required: list, read, write, firmware, motion, move, stop, "
                        "status, clean, image, download or readback\n"
                        "Run with --help for more information.");
+}
+
+}  // namespace
+
+int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    CLI::App app{"velmorctl: the controller from the command line", "velmorctl"};
+    CtlLine line;
+    DeclareOptions(app, line);
+    DeclareRegisterCommands(app, line);
+    DeclareMotionCommands(app, line);
+    DeclareCleanCommands(app, line);
+    DeclareImageCommands(app, line);
+    if (const std::optional<int> done = Parse(app, args, out, err)) return *done;
+
+    CompleteOptions(line, args);
+    const CtlOptions& options = line.options;
+    CtlOutput output(out, err, options.json, ::isatty(STDERR_FILENO) == 1 && &err == &std::cerr);
+    if (options.allDevices && !RunsOnEveryDevice(line))
+        return output.Fail(kExitUsage, "--device all goes with download, readback and firmware");
+    try {
+        CtlSession session(options, output);
+        return options.allDevices ? DispatchOnEveryDevice(session, output, line)
+                                  : Dispatch(session, output, line);
+    } catch (const std::exception& e) {
+        return output.Fail(kExitIoErr, e.what());
+    }
 }
 
 }  // namespace velmor::cli

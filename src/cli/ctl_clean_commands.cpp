@@ -1,7 +1,5 @@
 #include "cli/ctl_clean_commands.h"
 
-#include <cstdio>
-
 #include "cleaning/panel_download.h"
 #include "cleaning/panel_packets.h"
 #include "cli/ctl_documents.h"
@@ -10,21 +8,15 @@
 #include "cli/ctl_session.h"
 #include "commands/cmds_mag.h"
 #include "controller/main_operation.h"
+#include "numbers/hex_text.h"
 #include "ui/sleeper.h"
 
 namespace velmor::cli {
 
 namespace {
 
-std::string Hex(const std::vector<std::uint8_t>& bytes) {
-    std::string text;
-    for (const std::uint8_t byte : bytes) {
-        char digits[3];
-        std::snprintf(digits, sizeof digits, "%02x", byte);
-        text += digits;
-    }
-    return text;
-}
+// Frames and replies as hex: two lower-case digits a byte, no gaps.
+constexpr numbers::HexStyle kFrameHex{.digits = 2, .upper = false};
 
 // The panel's messages start with blanks for the message box; a line does not.
 std::string Trimmed(const std::string& message) {
@@ -35,11 +27,11 @@ std::string Trimmed(const std::string& message) {
 nlohmann::json PacketsJson(const std::vector<cleaning::PacketReport>& packets) {
     nlohmann::json list = nlohmann::json::array();
     for (const auto& packet : packets) {
-        list.push_back({{"frame", Hex(packet.frame)},
+        list.push_back({{"frame", numbers::HexBytes(packet.frame, kFrameHex)},
                         {"written", packet.written},
                         {"answered", packet.answered},
                         {"delivered", packet.delivered},
-                        {"reply", Hex({packet.reply.begin(), packet.reply.end()})}});
+                        {"reply", numbers::HexBytes(packet.reply, kFrameHex)}});
     }
     return list;
 }
@@ -49,7 +41,7 @@ std::string PacketsText(const std::vector<cleaning::PacketReport>& packets) {
     for (std::size_t i = 0; i < packets.size(); ++i) {
         const auto& packet = packets[i];
         text += "packet " + std::to_string(i + 1) + " (type 0x" +
-                Hex({packet.frame.size() > 5 ? packet.frame[5] : std::uint8_t{0}}) + "): " +
+                numbers::Hex(packet.frame.size() > 5 ? packet.frame[5] : 0, kFrameHex) + "): " +
                 (packet.delivered  ? "delivered"
                  : packet.answered ? "answered without the echo"
                  : packet.written  ? "no reply"
@@ -82,8 +74,8 @@ int CtlCleanCommands::Frames(const std::string& file) {
     std::string text;
     nlohmann::json list = nlohmann::json::array();
     for (const auto& frame : frames.frames) {
-        text += Hex(frame) + '\n';
-        list.push_back(Hex(frame));
+        text += numbers::HexBytes(frame, kFrameHex) + '\n';
+        list.push_back(numbers::HexBytes(frame, kFrameHex));
     }
     return output_.Result(text, {{"frames", list}});
 }

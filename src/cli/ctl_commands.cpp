@@ -1,10 +1,8 @@
 #include "cli/ctl_commands.h"
 
-#include <cctype>
-#include <cstdio>
-
-#include "controller/hex_text.h"
 #include "controller/main_operation.h"
+#include "numbers/hex_text.h"
+#include "numbers/number_text.h"
 #include "usb/usb_driver.h"
 #include "usb/usb_link.h"
 
@@ -15,20 +13,13 @@ namespace {
 constexpr std::uint32_t kAddressSpace = 0x10000;
 constexpr int kDumpWidth = 4;
 
-std::string Hex4(std::uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%04X", value);
-    return text;
-}
+constexpr numbers::HexStyle kAddressHex{.digits = 4, .prefix = true};
 
 // Strict decimal count: digits only, 1..`max`.
 bool ParseCount(const std::string& text, std::uint32_t max, std::uint32_t& value) {
-    if (text.empty() || text.size() > 9) return false;
-    value = 0;
-    for (char c : text) {
-        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
-        value = value * 10 + static_cast<std::uint32_t>(c - '0');
-    }
+    const std::optional<std::uint32_t> read = numbers::DecimalDigits(text);
+    if (!read) return false;
+    value = *read;
     return value >= 1 && value <= max;
 }
 
@@ -48,23 +39,6 @@ std::string Registers(std::size_t count) {
 }
 
 }  // namespace
-
-bool ParseHexNumber(const std::string& text, std::uint32_t max, std::uint32_t& value) {
-    std::size_t pos = 0;
-    if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) pos = 2;
-    const std::size_t digits = text.size() - pos;
-    if (digits == 0 || digits > 8) return false;
-    value = 0;
-    for (; pos < text.size(); ++pos) {
-        const char c = text[pos];
-        if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
-        const int digit = std::isdigit(static_cast<unsigned char>(c))
-                              ? c - '0'
-                              : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
-        value = value * 16 + static_cast<std::uint32_t>(digit);
-    }
-    return value <= max;
-}
 
 int CtlCommands::List() {
     usb::UsbDriver* driver = nullptr;
@@ -87,62 +61,63 @@ int CtlCommands::List() {
 int CtlCommands::Read(const std::string& address, const std::string& count) {
     std::uint32_t start = 0;
     std::uint32_t n = 0;
-    if (!ParseHexNumber(address, 0xFFFF, start))
+    if (!numbers::ParseHexNumber(address, 0xFFFF, start))
         return output_.Fail(kExitUsage,
                             "invalid register address '" + address + "' (hex, 0..FFFF)");
     if (!ParseCount(count, kAddressSpace, n))
         return output_.Fail(kExitUsage,
                             "invalid register count '" + count + "' (decimal, 1..65536)");
     if (start + n > kAddressSpace)
-        return output_.Fail(
-            kExitUsage, std::to_string(n) + " registers from " + Hex4(start) + " run past 0xFFFF");
+        return output_.Fail(kExitUsage, std::to_string(n) + " registers from " +
+                                            numbers::Hex(start, kAddressHex) + " run past 0xFFFF");
     controller::CMainOperation* op = nullptr;
     if (const int code = session_.Connect(op); code != kExitOk) return code;
 
     std::vector<std::uint8_t> bytes(n);
     if (!op->ReadRegsRetry(static_cast<std::uint16_t>(start), bytes.data(), static_cast<int>(n)))
-        return output_.Fail(kExitIoErr,
-                            "reading " + Registers(n) + " from " + Hex4(start) + " failed");
+        return output_.Fail(kExitIoErr, "reading " + Registers(n) + " from " +
+                                            numbers::Hex(start, kAddressHex) + " failed");
     std::string log;
-    controller::AppendHexDumpText(bytes.data(), static_cast<int>(n), start, kDumpWidth, log);
+    numbers::AppendHexDumpText(bytes.data(), static_cast<int>(n), start, kDumpWidth, log);
     return output_.Result(TerminalText(log), {{"address", start}, {"count", n}, {"values", bytes}});
 }
 
 int CtlCommands::Write(const std::string& address, const std::vector<std::string>& bytes) {
     std::uint32_t start = 0;
-    if (!ParseHexNumber(address, 0xFFFF, start))
+    if (!numbers::ParseHexNumber(address, 0xFFFF, start))
         return output_.Fail(kExitUsage,
                             "invalid register address '" + address + "' (hex, 0..FFFF)");
     if (bytes.empty()) return output_.Fail(kExitUsage, "nothing to write");
     std::vector<std::uint8_t> data;
     for (const std::string& text : bytes) {
         std::uint32_t value = 0;
-        if (!ParseHexNumber(text, 0xFF, value))
+        if (!numbers::ParseHexNumber(text, 0xFF, value))
             return output_.Fail(kExitUsage, "invalid byte '" + text + "' (hex, 0..FF)");
         data.push_back(static_cast<std::uint8_t>(value));
     }
     if (start + data.size() > kAddressSpace)
         return output_.Fail(kExitUsage, std::to_string(data.size()) + " registers from " +
-                                            Hex4(start) + " run past 0xFFFF");
+                                            numbers::Hex(start, kAddressHex) + " run past 0xFFFF");
     controller::CMainOperation* op = nullptr;
     if (const int code = session_.Connect(op); code != kExitOk) return code;
 
     if (!op->WriteRegs(static_cast<std::uint16_t>(start), data.data(),
                        static_cast<int>(data.size())))
-        return output_.Fail(
-            kExitIoErr, "writing " + Registers(data.size()) + " from " + Hex4(start) + " failed");
+        return output_.Fail(kExitIoErr, "writing " + Registers(data.size()) + " from " +
+                                            numbers::Hex(start, kAddressHex) + " failed");
     // The next run reads the registers back from the state file.
     if (const int code = session_.KeepState(); code != kExitOk) return code;
-    return output_.Result("wrote " + Registers(data.size()) + " from " + Hex4(start) + '\n',
-                          {{"address", start}, {"count", data.size()}});
+    return output_.Result(
+        "wrote " + Registers(data.size()) + " from " + numbers::Hex(start, kAddressHex) + '\n',
+        {{"address", start}, {"count", data.size()}});
 }
 
 int CtlCommands::Firmware() {
     controller::CMainOperation* op = nullptr;
     if (const int code = session_.Connect(op); code != kExitOk) return code;
-    std::uint8_t id[controller::kVersionBlockSize] = {};
+    std::uint8_t id[numbers::kVersionBlockSize] = {};
     op->ReadFirmwareId(id);
-    const std::string version = controller::FormatVersionText(id);
+    const std::string version = numbers::FormatVersionText(id);
     return output_.Result(
         version + '\n',
         {{"firmware", version}, {"bytes", std::vector<std::uint8_t>(id, id + sizeof id)}});

@@ -17,10 +17,6 @@
 
 namespace velmor::cli {
 
-// Strict hexadecimal number: an optional "0x"/"0X" and 1..8 hex digits, at most
-// `max`. False for anything else.
-bool ParseHexNumber(const std::string& text, std::uint32_t max, std::uint32_t& value);
-
 class CtlCommands {
   public:
     CtlCommands(CtlSession& session, CtlOutput& output) : session_(session), output_(output) {}

@@ -1,6 +1,5 @@
 #include "cli/ctl_documents.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -9,6 +8,7 @@
 #include "cli/ctl_output.h"
 #include "commands/cmds_mag.h"
 #include "controller/main_operation.h"
+#include "numbers/hex_text.h"
 
 namespace velmor::cli {
 
@@ -22,12 +22,14 @@ int CheckInputFile(CtlOutput& output, const std::string& path, const std::string
     return kExitOk;
 }
 
-int LoadDocument(CtlOutput& output, controller::CMainOperation& op, const std::string& path) {
+int LoadDocument(CtlOutput& output, controller::CMainOperation& op, const std::string& path,
+                 commands::CCmdsMag::PrinterKeys* keys) {
     // The store reads a missing file as an empty document, and any file as one of
     // defaults; a command line that names a file means that file, and a document.
     if (const int code = CheckInputFile(output, path, "document"); code != kExitOk) return code;
     commands::CCmdsMag store(op);
     store.LoadConfigDocument(path);
+    if (keys != nullptr) *keys = store.LoadedPrinterKeys();
     if (store.DocumentTooLarge())
         return output.Fail(kExitDataErr, path + ": the file is too large for a document");
     if (!store.HeldKnownSections())
@@ -57,9 +59,9 @@ nlohmann::json CommandsJson(const std::vector<controller::CMD_INFO>& commands) {
 std::string CommandsText(const std::vector<controller::CMD_INFO>& commands) {
     std::string text;
     for (const auto& command : commands) {
-        char numbers[32];
-        std::snprintf(numbers, sizeof numbers, " 0x%04X 0x%02X\n", command.Addr, command.Data);
-        text += command.KeyName + ' ' + command.RegName + ' ' + command.OptType + numbers;
+        text += command.KeyName + ' ' + command.RegName + ' ' + command.OptType + ' ' +
+                numbers::Hex(command.Addr, {.digits = 4, .prefix = true}) + ' ' +
+                numbers::Hex(command.Data, {.digits = 2, .prefix = true}) + '\n';
     }
     return text;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/cmds_mag.h"
 #include "controller/cmd_info.h"
 
 namespace velmor::controller {
@@ -25,8 +26,10 @@ int CheckInputFile(CtlOutput& output, const std::string& path, const std::string
 // sections a saved document has ("PATH is not a configuration document"), a
 // document whose counts run past what it holds, or whose checksum does not match,
 // is 65 (bad data); kExitOk otherwise (a document without commands or movement
-// steps is a good document).
-int LoadDocument(CtlOutput& output, controller::CMainOperation& op, const std::string& path);
+// steps is a good document). `keys`, when given, receives the document's printer
+// keys from the same load.
+int LoadDocument(CtlOutput& output, controller::CMainOperation& op, const std::string& path,
+                 commands::CCmdsMag::PrinterKeys* keys = nullptr);
 
 // {"group", "register", "op", "address", "data"}.
 nlohmann::json CommandJson(const controller::CMD_INFO& command);

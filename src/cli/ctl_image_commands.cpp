@@ -16,8 +16,9 @@
 #include "config/image_download.h"
 #include "config/start_image.h"
 #include "controller/main_operation.h"
-#include "ini/text_file_writer.h"
+#include "files/text_file_writer.h"
 #include "motion/motion_reader.h"
+#include "numbers/hex_text.h"
 #include "registers/board_reset.h"
 #include "registers/flash_reg.h"
 
@@ -30,11 +31,10 @@ using config::ImageState;
 
 constexpr auto kProgressPoll = std::chrono::milliseconds(20);
 
-std::string Hex(unsigned value, int digits) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%0*X", digits, value);
-    return text;
-}
+// The hex numbers of the image texts: CRCs, motor bit sets, flash offsets.
+constexpr numbers::HexStyle kCrcHex{.digits = 4, .prefix = true};
+constexpr numbers::HexStyle kMotorsHex{.digits = 2, .prefix = true};
+constexpr numbers::HexStyle kOffsetHex{.digits = 3, .prefix = true};
 
 const char* StateName(ImageState state) {
     switch (state) {
@@ -73,8 +73,8 @@ std::string OneLine(std::string text) {
 
 // Through the atomic writer, as every file the program writes: a write that fails
 // or is cut short leaves the file that was there whole.
-bool WriteImageFile(ini::FileOps& ops, const std::string& path, const config::StartImage& image) {
-    return ini::TextFileWriter(ops).Replace(
+bool WriteImageFile(files::FileOps& ops, const std::string& path, const config::StartImage& image) {
+    return files::TextFileWriter(ops).Replace(
         path, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
 }
 
@@ -95,8 +95,8 @@ std::string StepsText(const char* name, const std::vector<controller::MotorListI
     std::string text;
     for (std::size_t i = 0; i < steps.size(); ++i) {
         const controller::MotorListInfo& s = steps[i];
-        text += std::string(name) + " " + std::to_string(i) + ": motors " + Hex(s.motorIndex, 2) +
-                ", LED " + s.strLedIndx;
+        text += std::string(name) + " " + std::to_string(i) + ": motors " +
+                numbers::Hex(s.motorIndex, kMotorsHex) + ", LED " + s.strLedIndx;
         for (int m = 0; m < controller::kMotorSlots; ++m) {
             if ((s.motorIndex & (1 << m)) == 0) continue;
             text += "; motor " + std::to_string(m) + " table " + std::to_string(s.MotonTabLen[m]) +
@@ -144,8 +144,9 @@ int ShowImage(CtlOutput& output, const config::StartImage& bytes, int boardType)
 
     const std::vector<controller::CMD_INFO> used = UsedSlots(image, bytes);
     std::string text = std::string("CRC ") + (image.Ok() ? "ok" : "FAILS") + " (" +
-                       StateName(image.state) + "; stored " + Hex(image.storedCrc, 4) +
-                       ", computed " + Hex(image.computedCrc, 4) + ")\n" + "board type " +
+                       StateName(image.state) + "; stored " +
+                       numbers::Hex(image.storedCrc, kCrcHex) + ", computed " +
+                       numbers::Hex(image.computedCrc, kCrcHex) + ")\n" + "board type " +
                        std::to_string(boardType) + ", " + std::to_string(used.size()) +
                        " slots used\n" + CommandsText(used) + StepsText("movement", op.motionList) +
                        StepsText("movetest", op.testMotionList) + "settings: " + settingsText;
@@ -169,8 +170,9 @@ void FollowProgress(CtlOutput& output, const config::CImageDownload& job, const 
 
 int CtlImageCommands::Build(const std::string& document, const std::string& outFile) {
     controller::CMainOperation op;
-    if (const int code = LoadDocument(output_, op, document); code != kExitOk) return code;
-    const config::PreparedDownload prepared = config::PrepareLoadedDocument(op, document);
+    commands::CCmdsMag::PrinterKeys keys;
+    if (const int code = LoadDocument(output_, op, document, &keys); code != kExitOk) return code;
+    const config::PreparedDownload prepared = config::PrepareLoadedDocument(op, keys);
     if (!prepared.build.Ok())
         return output_.Fail(kExitDataErr, config::ImageBuildMessage(
                                               prepared.build, controller::Language::kEnglish));
@@ -179,8 +181,8 @@ int CtlImageCommands::Build(const std::string& document, const std::string& outF
 
     const config::ImageBuild& build = prepared.build;
     std::string text = "board type " + std::to_string(op.BoardType()) + ", " +
-                       std::to_string(build.records) + " records, CRC " + Hex(build.crc, 4) + "\n" +
-                       CommandsText(op.cmdList);
+                       std::to_string(build.records) + " records, CRC " +
+                       numbers::Hex(build.crc, kCrcHex) + "\n" + CommandsText(op.cmdList);
     if (!outFile.empty()) text += "image written to " + outFile + "\n";
     return output_.Result(text, {{"board_type", op.BoardType()},
                                  {"commands", CommandsJson(op.cmdList)},
@@ -211,8 +213,9 @@ int CtlImageCommands::Download(const std::string& document, bool preverify) {
     if (const int code = session_.Connect(op); code != kExitOk) return code;
     // The document's motor settings carry its board type, which chooses the flash
     // control block as it does on the page.
-    if (const int code = LoadDocument(output_, *op, document); code != kExitOk) return code;
-    const config::PreparedDownload prepared = config::PrepareLoadedDocument(*op, document);
+    commands::CCmdsMag::PrinterKeys keys;
+    if (const int code = LoadDocument(output_, *op, document, &keys); code != kExitOk) return code;
+    const config::PreparedDownload prepared = config::PrepareLoadedDocument(*op, keys);
     const config::ImageBuild& build = prepared.build;
     if (!build.Ok())
         return output_.Fail(kExitDataErr,
@@ -223,7 +226,7 @@ int CtlImageCommands::Download(const std::string& document, bool preverify) {
     nlohmann::json doc = {
         {"board_type", op->BoardType()}, {"records", build.records}, {"crc", build.crc}};
     const std::string summary =
-        std::to_string(build.records) + " records, CRC " + Hex(build.crc, 4);
+        std::to_string(build.records) + " records, CRC " + numbers::Hex(build.crc, kCrcHex);
     if (preverify) {
         job.StartReadBack();
         FollowProgress(output_, job, "reading");
@@ -247,7 +250,7 @@ int CtlImageCommands::Download(const std::string& document, bool preverify) {
         if (!result.differences.empty()) {
             message += " (first differing offsets:";
             for (std::size_t offset : result.differences)
-                message += " " + Hex(static_cast<unsigned>(offset), 3);
+                message += " " + numbers::Hex(offset, kOffsetHex);
             message += ")";
         }
         const bool differed = result.outcome == config::DownloadOutcome::VerifyFailed;

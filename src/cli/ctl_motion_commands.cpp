@@ -14,6 +14,7 @@
 #include "motion/motion_register_map.h"
 #include "motion/motor_status.h"
 #include "motion/motor_tester.h"
+#include "numbers/hex_text.h"
 
 namespace velmor::cli {
 
@@ -201,9 +202,8 @@ int CtlMotionCommands::Status(bool watch) {
                 return output_.Fail(kExitIoErr,
                                     std::string("reading the status of ") + line.name + " failed");
             const char* state = StateName(motion::DecodeStatus(true, status));
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "0x%02X", status);
-            text += std::string(line.name) + ": " + state + " (" + hex + ")\n";
+            text += std::string(line.name) + ": " + state + " (" +
+                    numbers::Hex(status, {.digits = 2, .prefix = true}) + ")\n";
             generators.push_back({{"name", line.name},
                                   {"address", line.address},
                                   {"status", status},

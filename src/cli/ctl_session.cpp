@@ -15,14 +15,22 @@ namespace {
 constexpr const char* kNoBackendText =
     "no USB backend for real devices in this build; use --simulate";
 
+// A controller ID that is not one is a mistake on the command line or in the ID
+// files; no backend for real devices is an unavailable service.
+int FailureCode(backend::DriverFailure failure) {
+    return failure == backend::DriverFailure::kBadIds ? kExitUsage : kExitUnavailable;
+}
+
 }  // namespace
 
 CtlSession::CtlSession(CtlOptions options, CtlOutput& output,
-                       std::unique_ptr<sim::SimDriver> simDriver, RealDriverFactory realDriver)
-    : options_(std::move(options)),
-      output_(output),
-      realDriver_(std::move(realDriver)),
-      sim_(std::move(simDriver)) {}
+                       std::unique_ptr<sim::SimDriver> simDriver)
+    : options_(std::move(options)), output_(output) {
+    if (simDriver) {
+        driver_.simulator = simDriver.get();
+        driver_.driver = std::move(simDriver);
+    }
+}
 
 CtlSession::CtlSession(CtlOptions options, CtlOutput& output, CtlSession& owner)
     : options_(std::move(options)), output_(output), owner_(&owner) {}
@@ -30,8 +38,6 @@ CtlSession::CtlSession(CtlOptions options, CtlOutput& output, CtlSession& owner)
 CtlSession::~CtlSession() {
     // The device goes before the driver it runs on.
     operation_.reset();
-    real_.driver.reset();
-    sim_.reset();
 }
 
 std::string CtlSession::StateFile() const {
@@ -41,24 +47,19 @@ std::string CtlSession::StateFile() const {
 int CtlSession::Driver(usb::UsbDriver*& driver) {
     driver = nullptr;
     if (owner_ != nullptr) return owner_->Driver(driver);
-    if (options_.simulate) {
-        if (!sim_) {
-            sim_ = std::make_unique<sim::SimDriver>();
-            sim::SimDeviceOptions device;
-            device.stateFile = StateFile();
-            sim_->AddDevice(device);
-        }
-        driver = sim_.get();
-        return kExitOk;
-    }
-    if (!real_.driver) {
-        if (realDriver_) real_ = realDriver_(options_);
-        if (!real_.driver) {
-            return output_.Fail(real_.failureCode != 0 ? real_.failureCode : kExitUnavailable,
-                                real_.error.empty() ? kNoBackendText : real_.error);
+    if (!driver_.driver) {
+        backend::DriverChoice choice;
+        choice.simulate = options_.simulate;
+        choice.stateFile = StateFile();
+        choice.executableFolder = options_.executableFolder;
+        choice.matches = options_.matches;
+        driver_ = backend::SelectDriver(choice);
+        if (!driver_.driver) {
+            return output_.Fail(FailureCode(driver_.failure),
+                                driver_.error.empty() ? kNoBackendText : driver_.error);
         }
     }
-    driver = real_.driver.get();
+    driver = driver_.driver.get();
     return kExitOk;
 }
 
@@ -72,8 +73,8 @@ int CtlSession::CountDevices(int& count) {
 }
 
 std::string CtlSession::NoDeviceText() const {
-    const RealDriver& real = owner_ != nullptr ? owner_->real_ : real_;
-    return real.noDevice && !options_.simulate ? real.noDevice() : "no devices found";
+    const backend::SelectedDriver& selected = owner_ != nullptr ? owner_->driver_ : driver_;
+    return selected.noDeviceText ? selected.noDeviceText() : "no devices found";
 }
 
 int CtlSession::Connect(controller::CMainOperation*& operation) {
@@ -81,25 +82,25 @@ int CtlSession::Connect(controller::CMainOperation*& operation) {
     if (operation != nullptr) return kExitOk;
     usb::UsbDriver* driver = nullptr;
     if (const int code = Driver(driver); code != kExitOk) return code;
-    const RealDriver& real = owner_ != nullptr ? owner_->real_ : real_;
+    const backend::SelectedDriver& selected = owner_ != nullptr ? owner_->driver_ : driver_;
     auto link = std::make_unique<usb::CUsbLink>(*driver, usb::WindowId{0},
                                                 usb::kVendorInterfaceClass, false);
     const int count = link->CountDevices();
-    if (count == 0 && real.noDevice) return output_.Fail(kExitUnavailable, real.noDevice());
+    if (count == 0 && selected.noDeviceText)
+        return output_.Fail(kExitUnavailable, selected.noDeviceText());
     if (options_.device < 0 || options_.device >= count)
         return output_.Fail(kExitUnavailable, "no device " + std::to_string(options_.device) +
                                                   " (" + std::to_string(count) + " found)");
     if (!link->OpenDevice(static_cast<std::uint8_t>(options_.device))) {
         return output_.Fail(kExitUnavailable,
-                            real.openFailure
-                                ? real.openFailure()
+                            selected.openFailureText
+                                ? selected.openFailureText()
                                 : "cannot open device " + std::to_string(options_.device));
     }
     operation_ = std::make_unique<controller::CMainOperation>();
     operation_->SetBoardType(static_cast<std::uint8_t>(options_.boardType));
-    sim::SimDriver* sim = owner_ != nullptr ? owner_->sim_.get() : sim_.get();
-    if (sim != nullptr) {
-        sim->Device(static_cast<std::size_t>(options_.device))
+    if (selected.simulator != nullptr) {
+        selected.simulator->Device(static_cast<std::size_t>(options_.device))
             .Controller()
             .Motors()
             .SetLayout(options_.boardType == 0 ? sim::SimMotionLayout::kMainBoard
@@ -114,9 +115,10 @@ int CtlSession::Connect(controller::CMainOperation*& operation) {
 
 int CtlSession::KeepState() {
     if (owner_ != nullptr) return kExitOk;  // the owner keeps every device's state
-    if (!sim_) return kExitOk;
-    for (std::size_t i = 0; i < sim_->DeviceCount(); ++i) {
-        if (!sim_->Device(i).FlushState())
+    sim::SimDriver* sim = driver_.simulator;
+    if (sim == nullptr) return kExitOk;
+    for (std::size_t i = 0; i < sim->DeviceCount(); ++i) {
+        if (!sim->Device(i).FlushState())
             return output_.Fail(
                 kExitCantCreate,
                 "the simulated controller's state could not be saved to " + StateFile());

@@ -1,15 +1,16 @@
 #pragma once
 // The controllers velmorctl talks to: the simulated one (--simulate, its registers
 // and flash kept in a state file between runs) or real ones through a driver
-// backend, and a controller object connected to one of them.
+// backend, as backend::SelectDriver chooses them, and a controller object
+// connected to one of them.
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "backend/driver_selection.h"
 #include "drivers/sim/sim_driver.h"
-#include "ini/text_file_ops.h"
+#include "files/file_ops.h"
 
 namespace velmor::controller {
 class CMainOperation;
@@ -33,24 +34,11 @@ struct CtlOptions {
     std::string executableFolder;      // where the packaged ID list is found from
 };
 
-// The driver for real devices, or why there is none.
-struct RealDriver {
-    std::unique_ptr<usb::UsbDriver> driver;
-    int failureCode = 0;  // the exit code when there is no driver
-    std::string error;
-    // What to say when no controller was found, or one did not open (the backend
-    // knows the cause: permissions, another program, unplugged).
-    std::function<std::string()> noDevice;
-    std::function<std::string()> openFailure;
-};
-using RealDriverFactory = std::function<RealDriver(const CtlOptions& options)>;
-
 class CtlSession {
   public:
     // Tests may hand in a prepared simulated driver (its devices as they are).
     CtlSession(CtlOptions options, CtlOutput& output,
-               std::unique_ptr<sim::SimDriver> simDriver = nullptr,
-               RealDriverFactory realDriver = {});
+               std::unique_ptr<sim::SimDriver> simDriver = nullptr);
     // A session on another device of `owner`'s driver, which must be made already
     // and outlive this session (one session per device of --device all).
     CtlSession(CtlOptions options, CtlOutput& output, CtlSession& owner);
@@ -73,19 +61,17 @@ class CtlSession {
     int KeepState();
     std::string StateFile() const;
     // The file-system calls output files are written with (tests make them fail).
-    ini::FileOps& FileOps() { return *fileOps_; }
-    void SetFileOps(ini::FileOps& ops) { fileOps_ = &ops; }
+    files::FileOps& FileOps() { return *fileOps_; }
+    void SetFileOps(files::FileOps& ops) { fileOps_ = &ops; }
 
   private:
     CtlOptions options_;
     CtlOutput& output_;
     CtlSession* owner_ = nullptr;
-    RealDriverFactory realDriver_;
-    // The drivers outlive the controller object that holds a device on them.
-    std::unique_ptr<sim::SimDriver> sim_;
-    RealDriver real_;
+    // The driver outlives the controller object that holds a device on it.
+    backend::SelectedDriver driver_;
     std::unique_ptr<controller::CMainOperation> operation_;
-    ini::FileOps* fileOps_ = &ini::DefaultFileOps();
+    files::FileOps* fileOps_ = &files::DefaultFileOps();
 };
 
 }  // namespace velmor::cli

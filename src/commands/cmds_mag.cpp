@@ -74,6 +74,14 @@ constexpr PrinterKey kJetTypeKey{"JETTYPE", "JetType"};
 constexpr PrinterKey kDpiTypeKey{"DPITYPE", "DPIType"};
 constexpr PrinterKey kFlashSelKey{"FlashSel", "FlashSel"};
 
+CCmdsMag::PrinterKeys ReadPrinterKeys(const ProfileDocument& profile) {
+    const auto read = [&profile](const PrinterKey& k) {
+        return profile.GetInt(k.section, k.key, 0);
+    };
+    return {static_cast<std::uint8_t>(read(kJetTypeKey)),
+            static_cast<std::uint8_t>(read(kDpiTypeKey)), read(kFlashSelKey)};
+}
+
 constexpr const char* kMultiplyKey = "Multiply";
 constexpr int kMultiplyAbsent = -101;
 constexpr const char* kMotorSection = "MotorState";
@@ -151,7 +159,7 @@ const char* StoredPathKey(CCmdsMag::PathKind kind) {
 
 }  // namespace
 
-CCmdsMag::CCmdsMag(controller::CMainOperation& operation, ini::FileOps& ops)
+CCmdsMag::CCmdsMag(controller::CMainOperation& operation, files::FileOps& ops)
     : operation_(operation), ops_(ops) {}
 
 CCmdsMag::~CCmdsMag() = default;
@@ -197,6 +205,7 @@ std::string CCmdsMag::StartDocument(PathKind kind) {
 bool CCmdsMag::LoadConfigDocument(const std::string& path) {
     StoreDocument doc(ops_);
     doc.Open(path);
+    loadedKeys_ = ReadPrinterKeys(doc.Profile());
     countClamped_ = false;
     documentTooLarge_ = doc.Ini().TooLarge();
     heldKnownSections_ = HoldsConfigSections(doc.Profile());

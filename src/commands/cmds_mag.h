@@ -17,7 +17,7 @@
 #include "commands/checksum_buffer.h"
 #include "commands/store_document.h"
 #include "controller/main_operation.h"
-#include "ini/text_file_ops.h"
+#include "files/file_ops.h"
 
 namespace velmor::commands {
 
@@ -52,13 +52,18 @@ class CCmdsMag {
     static constexpr int kMaxMotionEntries = kMaxEntries;
 
     explicit CCmdsMag(controller::CMainOperation& operation,
-                      ini::FileOps& ops = ini::DefaultFileOps());
+                      files::FileOps& ops = files::DefaultFileOps());
     virtual ~CCmdsMag();
     CCmdsMag(const CCmdsMag&) = delete;
     CCmdsMag& operator=(const CCmdsMag&) = delete;
 
     // ---- operations ----
     bool LoadConfigDocument(const std::string& path);
+    // The printer keys of the document the last LoadConfigDocument read, taken from
+    // the same document in memory, so that the file is read once: [JETTYPE] JetType,
+    // [DPITYPE] DPIType and [FlashSel] FlashSel, each 0 when absent (flashSel is then
+    // set too).
+    const PrinterKeys& LoadedPrinterKeys() const { return loadedKeys_; }
     bool SaveConfigDocument(const std::string& path);
     // The save followed by the printer keys, as one replacement of the file. The file
     // ends exactly as the save and the three single-key writes would leave it, but a
@@ -137,12 +142,13 @@ class CCmdsMag {
                      const std::string& value);
 
     controller::CMainOperation& operation_;
-    ini::FileOps& ops_;
+    files::FileOps& ops_;
     ChecksumBuffer checksum_;
     bool countClamped_ = false;
     bool checksumAccepted_ = false;
     bool heldKnownSections_ = false;
     bool documentTooLarge_ = false;
+    PrinterKeys loadedKeys_;
 };
 
 }  // namespace velmor::commands

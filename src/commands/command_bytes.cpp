@@ -1,6 +1,6 @@
 #include "commands/command_bytes.h"
 
-#include "ui/field_number.h"
+#include "numbers/number_text.h"
 
 namespace velmor::commands {
 
@@ -16,11 +16,11 @@ std::string DataDigits(const std::string& data) {
 }  // namespace
 
 std::uint16_t AddressFromText(const std::string& text) {
-    return static_cast<std::uint16_t>(ui::FieldHex(text));
+    return static_cast<std::uint16_t>(numbers::FieldHex(text));
 }
 
 std::uint8_t DataFromText(const std::string& text) {
-    return static_cast<std::uint8_t>(ui::FieldHex(text));
+    return static_cast<std::uint8_t>(numbers::FieldHex(text));
 }
 
 std::size_t DataByteCount(const std::string& data) { return (DataDigits(data).size() + 1) / 2; }
@@ -39,14 +39,13 @@ std::vector<controller::CMD_INFO> SplitDataBytes(const std::string& keyword,
     for (std::size_t i = 0; i < digits.size() / 2; ++i) {
         controller::CMD_INFO command;
         command.OptType = keyword;
-        command.RegName = hasRange ? regName : regName + ui::Format("[%zu:%zu]", 8 * i + 7, 8 * i);
+        command.RegName =
+            hasRange ? regName : regName + numbers::Format("[%zu:%zu]", 8 * i + 7, 8 * i);
         command.Addr = static_cast<std::uint16_t>(base + i);
         command.Data = DataFromText(digits.substr(2 * i, 2));
         commands.push_back(std::move(command));
     }
     return commands;
 }
-
-std::string HexText(unsigned value) { return ui::Format("%x", value); }
 
 }  // namespace velmor::commands

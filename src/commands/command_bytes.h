@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "controller/cmd_info.h"
+#include "numbers/hex_text.h"
 
 namespace velmor::commands {
 
@@ -34,6 +35,6 @@ std::vector<controller::CMD_INFO> SplitDataBytes(const std::string& keyword,
                                                  const std::string& data);
 
 // Lower-case hexadecimal without prefix, as the command lists show addresses and data.
-std::string HexText(unsigned value);
+inline constexpr numbers::HexStyle kListHex{.upper = false};
 
 }  // namespace velmor::commands

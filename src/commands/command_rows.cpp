@@ -48,8 +48,8 @@ void AppendCommandRows(ui::CEditableListCtrl& list, CommandListKind kind,
         if (preview) list.SetItemText(row, column++, command.KeyName);
         list.SetItemText(row, column++, command.OptType);
         list.SetItemText(row, column++, command.RegName);
-        list.SetItemText(row, column++, HexText(command.Addr));
-        list.SetItemText(row, column, HexText(command.Data));
+        list.SetItemText(row, column++, numbers::Hex(command.Addr, kListHex));
+        list.SetItemText(row, column, numbers::Hex(command.Data, kListHex));
         MarkKeyword(list, row, command.OptType);
     }
 }

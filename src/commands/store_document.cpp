@@ -20,7 +20,7 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-StoreDocument::StoreDocument(ini::FileOps& ops) : ini_(ops), profile_(ini_.Lines()) {}
+StoreDocument::StoreDocument(files::FileOps& ops) : ini_(ops), profile_(ini_.Lines()) {}
 
 std::string StoreDocument::ResolveFileName(const std::string& path) {
     namespace fs = std::filesystem;

@@ -7,14 +7,14 @@
 #include <string>
 
 #include "commands/profile_document.h"
+#include "files/file_ops.h"
 #include "ini/ini_file.h"
-#include "ini/text_file_ops.h"
 
 namespace velmor::commands {
 
 class StoreDocument {
   public:
-    explicit StoreDocument(ini::FileOps& ops = ini::DefaultFileOps());
+    explicit StoreDocument(files::FileOps& ops = files::DefaultFileOps());
     StoreDocument(const StoreDocument&) = delete;
     StoreDocument& operator=(const StoreDocument&) = delete;
 

@@ -1,6 +1,5 @@
 #include "config/config_preparation.h"
 
-#include "commands/store_document.h"
 #include "config/command_list_update.h"
 #include "config/config_encoding.h"
 #include "controller/main_operation.h"
@@ -8,13 +7,11 @@
 
 namespace velmor::config {
 
-PrtConfigParams ReadPrinterKeys(const std::string& path, PrtConfigParams params) {
-    commands::StoreDocument doc;
-    doc.Open(path);
-    const commands::ProfileDocument& profile = doc.Profile();
-    params.jetType = static_cast<std::uint8_t>(profile.GetInt("JETTYPE", "JetType", 0));
-    params.dpiCode = static_cast<std::uint8_t>(profile.GetInt("DPITYPE", "DPIType", 0));
-    params.flashSel = static_cast<std::uint32_t>(profile.GetInt("FlashSel", "FlashSel", 0));
+PrtConfigParams WithPrinterKeys(const commands::CCmdsMag::PrinterKeys& keys,
+                                PrtConfigParams params) {
+    params.jetType = keys.jetType;
+    params.dpiCode = keys.dpiType;
+    params.flashSel = static_cast<std::uint32_t>(keys.flashSel.value_or(0));
     return params;
 }
 
@@ -43,9 +40,10 @@ PreparedDownload PrepareDownload(controller::CMainOperation& op, const ConfigCon
     return prepared;
 }
 
-PreparedDownload PrepareLoadedDocument(controller::CMainOperation& op, const std::string& path) {
-    const PrtConfigParams keys = ReadPrinterKeys(path, PrtConfigParams{});
-    const ShownConfig shown = TakeAndDecode(op, keys, ConfigControls{});
+PreparedDownload PrepareLoadedDocument(controller::CMainOperation& op,
+                                       const commands::CCmdsMag::PrinterKeys& keys) {
+    const ShownConfig shown =
+        TakeAndDecode(op, WithPrinterKeys(keys, PrtConfigParams{}), ConfigControls{});
     return PrepareDownload(op, shown.controls, shown.params);
 }
 

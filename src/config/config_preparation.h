@@ -2,16 +2,15 @@
 // The steps the configuration page and velmorctl share, so that a document
 // downloaded from the command line becomes the same image as on the page:
 //
-//  - after a document replaced the command list: the printer keys of the file,
-//    Take from list and Decode (what the page shows);
+//  - after a document replaced the command list: the printer keys the store's load
+//    read, Take from list and Decode (what the page shows);
 //  - "DownFirm" after its question: Encode and the list update, BuildInitMotion,
 //    and the image of the command list in download order.
 //
 // PrepareLoadedDocument chains them for a page that opened a document and
 // downloads it without touching a control.
 
-#include <string>
-
+#include "commands/cmds_mag.h"
 #include "config/config_controls.h"
 #include "config/prt_config_params.h"
 #include "config/start_image.h"
@@ -22,9 +21,10 @@ class CMainOperation;
 
 namespace velmor::config {
 
-// The printer keys of a configuration file: [JETTYPE] JetType, [DPITYPE] DPIType
-// and [FlashSel] FlashSel, each 0 when absent. The other fields keep their values.
-PrtConfigParams ReadPrinterKeys(const std::string& path, PrtConfigParams params);
+// `params` with the printer keys of a document (CCmdsMag::LoadedPrinterKeys, an
+// absent FlashSel as 0); the other fields keep their values.
+PrtConfigParams WithPrinterKeys(const commands::CCmdsMag::PrinterKeys& keys,
+                                PrtConfigParams params);
 
 struct ShownConfig {
     PrtConfigParams params;
@@ -50,8 +50,10 @@ struct PreparedDownload {
 PreparedDownload PrepareDownload(controller::CMainOperation& op, const ConfigControls& controls,
                                  const PrtConfigParams& previous);
 
-// A fresh page's controls and parameters, `path` just loaded into `op` by the
-// store: the printer keys, TakeAndDecode, then PrepareDownload.
-PreparedDownload PrepareLoadedDocument(controller::CMainOperation& op, const std::string& path);
+// A fresh page's controls and parameters, a document just loaded into `op` by the
+// store, which read `keys` from it: the printer keys, TakeAndDecode, then
+// PrepareDownload.
+PreparedDownload PrepareLoadedDocument(controller::CMainOperation& op,
+                                       const commands::CCmdsMag::PrinterKeys& keys);
 
 }  // namespace velmor::config

@@ -1,11 +1,11 @@
 #include "config/image_download.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "config/config_encoding.h"
 #include "config/config_texts.h"
 #include "controller/main_operation.h"
+#include "numbers/hex_text.h"
 #include "registers/flash_reg.h"
 #include "ui/dialog_service.h"
 
@@ -26,10 +26,9 @@ std::string DifferenceLine(int rounds, const std::vector<std::size_t>& offsets,
     std::string line = "Verify failed after " + std::to_string(rounds) +
                        " rounds; first differing bytes (offset: written/read):";
     for (std::size_t offset : offsets) {
-        char item[40];
-        std::snprintf(item, sizeof item, " 0x%03zX: %02X/%02X", offset, image[offset],
-                      readBack[offset]);
-        line += item;
+        line += " " + numbers::Hex(offset, {.digits = 3, .prefix = true}) + ": " +
+                numbers::Hex(image[offset], {.digits = 2}) + "/" +
+                numbers::Hex(readBack[offset], {.digits = 2});
     }
     return line + "\r\n";
 }

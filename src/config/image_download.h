@@ -1,8 +1,10 @@
 #pragma once
 // Writes the start-up image into the controller's flash and verifies it, and reads
 // the image back: the transfer half of "DownFirm" and "读取参数", without the page.
-// The steps run on a worker thread while the page shows its progress window; the
-// result is published only when the worker has finished.
+// The configuration page calls the steps on the worker behind its progress window
+// (ui::RunBehindProgress); velmorctl starts them on this class's own worker
+// (StartDownload, StartReadBack) and follows Progress() while it runs, its result
+// published only when that worker has finished.
 
 #include <array>
 #include <atomic>

@@ -62,7 +62,7 @@ void CPrtConfigDlg::OnInitDialog() {
     store.LoadConfigDocument(file);
     path.text = file;
     OnLayoutMessage();
-    params_ = ReadPrinterKeys(file, params_);
+    params_ = WithPrinterKeys(store.LoadedPrinterKeys(), params_);
     Refresh();
     TakeFromList();
     Decode();
@@ -137,14 +137,15 @@ void CPrtConfigDlg::OnLoadFile() {
     if (!file) return;
     CCmdsMag(op_).SetStoredPath(*file, CCmdsMag::PathKind::Configuration);
     path.text = *file;
-    params_ = ReadPrinterKeys(*file, params_);
     op_.loadDone = 0;
+    CCmdsMag store(op_);
     ui::RunBehindProgress(dialogs_, op_,
                           {ui::ProgressMessage(ui::ProgressKind::Loading, op_.language),
                            ui::CMessageDown::kWatchLoadDone, kLoadTicks},
-                          [this, &file] {
-                              if (CCmdsMag(op_).LoadConfigDocument(*file)) op_.loadDone = 1;
+                          [this, &file, &store] {
+                              if (store.LoadConfigDocument(*file)) op_.loadDone = 1;
                           });
+    params_ = WithPrinterKeys(store.LoadedPrinterKeys(), params_);
     Refresh();
     TakeFromList();
     Decode();

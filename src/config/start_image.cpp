@@ -5,7 +5,7 @@
 #include "commands/operation_keywords.h"
 #include "config/config_texts.h"
 #include "controller/crc16.h"
-#include "controller/hex_text.h"
+#include "numbers/hex_text.h"
 
 namespace velmor::config {
 
@@ -153,13 +153,13 @@ std::string ImageStateMessage(ImageState state, controller::Language language) {
 
 void AppendImageDump(std::string& log, const StartImage& image, int records) {
     const int count = std::clamp(records, 0, kImageMaxRecords) * static_cast<int>(kImageRecordSize);
-    controller::AppendHexDumpText(image.data(), count, kImageFlashAddress, kImageDumpWidth, log);
+    numbers::AppendHexDumpText(image.data(), count, kImageFlashAddress, kImageDumpWidth, log);
     log += "\r\n";
 }
 
 void AppendRefreshDump(std::string& log) {
     const std::array<std::uint8_t, kRefreshDumpBytes> zeros{};
-    controller::AppendHexDumpText(zeros.data(), kRefreshDumpBytes, 0, kRegisterDumpWidth, log);
+    numbers::AppendHexDumpText(zeros.data(), kRefreshDumpBytes, 0, kRegisterDumpWidth, log);
 }
 
 }  // namespace velmor::config

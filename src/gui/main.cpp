@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "backend/driver_selection.h"
 #include "controller/main_operation.h"
 #include "drivers/sim/sim_driver.h"
-#include "drivers/sim/sim_state_location.h"
 #include "gui/main_window.h"
 #include "gui/qt_dialog_service.h"
 #include "gui/simulator_board_type.h"
@@ -17,53 +17,34 @@
 #include "shell/velmor_dlg.h"
 #include "usb/null_usb_driver.h"
 
-#ifdef VELMOR_HAVE_LIBUSB
-#include "drivers/libusb/libusb_driver.h"
-#include "drivers/libusb/program_backend.h"
-#endif
-
 namespace {
 
 // The driver lives as long as the process: the controller object, which is never
 // destroyed, keeps its device object talking to it. The simulated controller keeps
 // its registers and flash in a state file, so an image written to its flash is
-// still there after a restart.
-struct Drivers {
-    velmor::sim::SimDriver* simulator = nullptr;
-#ifdef VELMOR_HAVE_LIBUSB
-    velmor::libusb::LibusbDriver* real = nullptr;
-#endif
-};
-
-velmor::usb::UsbDriver& MakeDriver(const velmor::shell::CommandLine& line,
-                                   const std::string& executableFolder, Drivers& drivers) {
-    if (line.simulate) {
-        drivers.simulator = new velmor::sim::SimDriver;
-        velmor::sim::SimDeviceOptions options;
-        options.stateFile = line.state.empty() ? velmor::sim::DefaultStateFile() : line.state;
-        drivers.simulator->AddDevice(options);
-        return *drivers.simulator;
+// still there after a restart. Without a driver the program runs disconnected.
+velmor::backend::SelectedDriver MakeDriver(const velmor::shell::CommandLine& line,
+                                           const std::string& executableFolder) {
+    using velmor::backend::DriverFailure;
+    velmor::backend::DriverChoice choice;
+    choice.simulate = line.simulate;
+    choice.stateFile = line.state;
+    choice.executableFolder = executableFolder;
+    choice.onBadIds = velmor::backend::OnBadIds::kUseBuiltIn;
+    velmor::backend::SelectedDriver selected = velmor::backend::SelectDriver(choice);
+    if (!selected.refusedIds.empty())
+        std::cerr << "velmortool: " << selected.refusedIds
+                  << "; using the built-in controller IDs.\n";
+    if (selected.failure == DriverFailure::kNotBuilt) {
+        // The program runs disconnected rather than pretending to look for devices
+        // it cannot reach.
+        std::cerr << "velmortool: this build has no USB driver backend for real devices: running "
+                     "disconnected. Start with --simulate to use the simulated controller.\n";
+    } else if (selected.failure != DriverFailure::kNone) {
+        std::cerr << "velmortool: " << selected.error << " Running disconnected.\n";
     }
-#ifdef VELMOR_HAVE_LIBUSB
-    velmor::libusb::ProgramBackend backend = velmor::libusb::StartProgramBackend(
-        executableFolder, std::getenv(velmor::libusb::kMatchEnvironment), {});
-    if (backend.failure == velmor::libusb::BackendFailure::kBadIds) {
-        std::cerr << "velmortool: " << backend.error << "; using the built-in controller IDs.\n";
-        backend = velmor::libusb::StartProgramBackend({}, nullptr, {});
-    }
-    if (backend.driver) {
-        drivers.real = backend.driver.release();
-        return *drivers.real;
-    }
-    std::cerr << "velmortool: " << backend.error << " Running disconnected.\n";
-#else
-    (void)executableFolder;
-    // This build has no backend for real devices: the program runs disconnected
-    // rather than pretending to look for devices it cannot reach.
-    std::cerr << "velmortool: this build has no USB driver backend for real devices: running "
-                 "disconnected. Start with --simulate to use the simulated controller.\n";
-#endif
-    return *new velmor::usb::NullUsbDriver;
+    if (!selected.driver) selected.driver = std::make_unique<velmor::usb::NullUsbDriver>();
+    return selected;
 }
 
 }  // namespace
@@ -106,28 +87,24 @@ int main(int argc, char** argv) {
     shell::CVelmorApp velmorApp(operation, dialogs, setup);
     if (!velmorApp.InitInstance()) return 1;
 
-    Drivers drivers;
-    shell::CVelmorDlg window(operation, MakeDriver(line, setup.executableFolder, drivers), dialogs);
-    if (drivers.simulator != nullptr) gui::FollowBoardType(window, *drivers.simulator);
+    velmor::backend::SelectedDriver drivers = MakeDriver(line, setup.executableFolder);
+    shell::CVelmorDlg window(operation, *drivers.driver.release(), dialogs);
+    sim::SimDriver* simulator = drivers.simulator;
+    if (simulator != nullptr) gui::FollowBoardType(window, *simulator);
     gui::MainWindow view(window);
     dialogs.SetParent(&view);
-#ifdef VELMOR_HAVE_LIBUSB
     // A controller plugged in or taken away shows in the status line at once
     // instead of at the next connection check.
-    if (drivers.real != nullptr) {
-        drivers.real->SetHotplugListener([&view, &window](bool) {
+    if (drivers.setHotplugListener) {
+        drivers.setHotplugListener([&view, &window](bool) {
             QMetaObject::invokeMethod(
                 &view, [&window] { window.OnTimer(shell::CVelmorDlg::kConnectionTimerId); },
                 Qt::QueuedConnection);
         });
     }
-#endif
     view.show();
     view.exec();
-#ifdef VELMOR_HAVE_LIBUSB
-    if (drivers.real != nullptr) drivers.real->SetHotplugListener({});
-#endif
-    sim::SimDriver* simulator = drivers.simulator;
+    if (drivers.setHotplugListener) drivers.setHotplugListener({});
     // The driver is never destroyed, so its last changes are written out here.
     if (simulator != nullptr && !simulator->Device(0).FlushState()) {
         std::cerr << "velmortool: the simulated controller's state could not be saved to "

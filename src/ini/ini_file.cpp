@@ -4,11 +4,14 @@
 #include <system_error>
 #include <utility>
 
+#include "files/text_file_writer.h"
 #include "ini/text_codec.h"
-#include "ini/text_file_writer.h"
 #include "ini/text_number.h"
 
 namespace velmor::ini {
+
+using files::FileOps;
+using files::TextFileWriter;
 
 CIniFile::CIniFile(FileOps& ops) : ops_(ops) {}
 

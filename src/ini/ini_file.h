@@ -11,8 +11,8 @@
 #include <cstddef>
 #include <string>
 
+#include "files/file_ops.h"
 #include "ini/ini_lines.h"
-#include "ini/text_file_ops.h"
 
 namespace velmor::ini {
 
@@ -20,12 +20,12 @@ class CIniFile {
   public:
     // The text of a document in memory is at most this long. In memory a two-byte GBK
     // character takes three bytes and ASCII one, so every file of such text within
-    // FileOps::kMaxReadBytes fits. Only single high bytes take three each: the euro sign
+    // files::FileOps::kMaxReadBytes fits. Only single high bytes take three each: the euro sign
     // 0x80, and bytes that are no text at all (kept as characters of their own so that a
     // save writes them back); a file made mostly of those is refused.
     static constexpr std::size_t kMaxTextBytes = 24u * 1024 * 1024;
 
-    explicit CIniFile(FileOps& ops = DefaultFileOps());
+    explicit CIniFile(files::FileOps& ops = files::DefaultFileOps());
     virtual ~CIniFile();
     CIniFile(const CIniFile&) = delete;
     CIniFile& operator=(const CIniFile&) = delete;
@@ -52,7 +52,7 @@ class CIniFile {
     // Result of the last load or save (reads give their defaults while it is false).
     bool Loaded() const { return loaded_; }
     // True when the last Load refused the file because it is larger than
-    // FileOps::kMaxReadBytes or its text larger than kMaxTextBytes: no document of the
+    // files::FileOps::kMaxReadBytes or its text larger than kMaxTextBytes: no document of the
     // program comes near either, so such a file is bad input, not a document.
     bool TooLarge() const { return tooLarge_; }
     // Starts from no content, as after deleting the file: nothing to read, all to write.
@@ -63,7 +63,7 @@ class CIniFile {
     const IniLines& Lines() const { return lines_; }
 
   private:
-    FileOps& ops_;
+    files::FileOps& ops_;
     std::string path_;
     bool loaded_ = false;
     bool tooLarge_ = false;

@@ -4,8 +4,8 @@
 
 #include "motion/motion_list_rows.h"
 #include "motion/motor_channel.h"
+#include "numbers/number_text.h"
 #include "ui/editable_list_ctrl.h"
-#include "ui/field_number.h"
 
 namespace velmor::motion {
 
@@ -50,7 +50,7 @@ void ListCellEditor::OnClick(ui::CEditableListCtrl& list, int listIndex, int row
 
 void ListCellEditor::OnNumberKillFocus() {
     if (kind_ != Kind::kNumber) return;
-    Write(std::to_string(ui::FieldDecimal(number.text)));
+    Write(std::to_string(numbers::FieldDecimal(number.text)));
     Close();
 }
 

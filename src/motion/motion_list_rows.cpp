@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "motion/motor_channel.h"
-#include "ui/field_number.h"
+#include "numbers/number_text.h"
 
 namespace velmor::motion {
 
@@ -81,18 +81,18 @@ CommittedSteps StepsFromRows(const std::vector<MotionRow>& rows) {
         const auto i = static_cast<std::size_t>(*slot);
         step.motorIndex = static_cast<std::uint8_t>(step.motorIndex | (1u << *slot));
         if (step.nMotorNums < std::numeric_limits<std::uint8_t>::max()) ++step.nMotorNums;
-        step.MotonTabLen[i] = ui::FieldDecimal(row[kColumnAccelSteps]);
-        step.MotonnMaxSpeed[i] = ui::FieldDecimal(row[kColumnTopSpeed]);
-        step.MotonnnMoveLenth[i] = ui::FieldDecimal(row[kColumnDistance]);
+        step.MotonTabLen[i] = numbers::FieldDecimal(row[kColumnAccelSteps]);
+        step.MotonnMaxSpeed[i] = numbers::FieldDecimal(row[kColumnTopSpeed]);
+        step.MotonnnMoveLenth[i] = numbers::FieldDecimal(row[kColumnDistance]);
         step.MotonnnstrDir[i] = DirectionFromCell(row[kColumnDirection]);
         if (row[kColumnMotor] == kRowXdcMotor) {
-            step.MotonnFrequency = ui::FieldDecimal(row[kColumnFrequency]);
+            step.MotonnFrequency = numbers::FieldDecimal(row[kColumnFrequency]);
             result.hasDcRow = true;
         }
     }
     return result;
 }
 
-bool EvenStep(std::string_view step) { return ui::FieldDecimal(step) % 2 == 0; }
+bool EvenStep(std::string_view step) { return numbers::FieldDecimal(step) % 2 == 0; }
 
 }  // namespace velmor::motion

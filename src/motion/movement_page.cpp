@@ -4,8 +4,8 @@
 
 #include "controller/main_operation.h"
 #include "motion/motion_builder.h"
+#include "numbers/number_text.h"
 #include "ui/dialog_service.h"
-#include "ui/field_number.h"
 #include "ui/window_messages.h"
 
 namespace velmor::motion {
@@ -47,7 +47,7 @@ constexpr TestMotor kSlotMotors[controller::kMotorSlots] = {
 
 // Number fields go into rows as "%d" of their integer value.
 std::string Number(const ui::TextField& field) {
-    return std::to_string(ui::FieldDecimal(field.text));
+    return std::to_string(numbers::FieldDecimal(field.text));
 }
 
 void FillDirection(ui::ChoiceField& field) {
@@ -358,7 +358,7 @@ void MovementPage::CommitList(int list) {
     ApplySettings();
     CommittedSteps committed = StepsFromRows(ViewRows(list));
     StoredList(list) = std::move(committed.steps);
-    if (committed.hasDcRow) op_.motorSettings.Multiply = ui::FieldDecimal(xdc.multiply.text);
+    if (committed.hasDcRow) op_.motorSettings.Multiply = numbers::FieldDecimal(xdc.multiply.text);
 }
 
 void MovementPage::EnsureGroupName(int list) {
@@ -458,17 +458,17 @@ TestMoveInputs MovementPage::Inputs() const {
         const MotorInputs& m = motors[static_cast<std::size_t>(slot)];
         in.Tick(kSlotMotors[slot], m.ticked.checked);
         MotorFields& f = in.Fields(slot);
-        f.accelSteps = ui::FieldDecimal(m.accelSteps.text);
-        f.topSpeed = ui::FieldDecimal(m.topSpeed.text);
-        f.distance = ui::FieldDecimal(m.distance.text);
+        f.accelSteps = numbers::FieldDecimal(m.accelSteps.text);
+        f.topSpeed = numbers::FieldDecimal(m.topSpeed.text);
+        f.distance = numbers::FieldDecimal(m.distance.text);
         f.direction = m.direction.SelectedText();
     }
-    in.xdc.frequency = ui::FieldDecimal(xdc.frequency.text);
-    in.xdc.startVoltage = ui::FieldDecimal(xdc.startVoltage.text);
-    in.xdc.endVoltage = ui::FieldDecimal(xdc.endVoltage.text);
-    in.xdc.distance = ui::FieldDecimal(xdc.distance.text);
+    in.xdc.frequency = numbers::FieldDecimal(xdc.frequency.text);
+    in.xdc.startVoltage = numbers::FieldDecimal(xdc.startVoltage.text);
+    in.xdc.endVoltage = numbers::FieldDecimal(xdc.endVoltage.text);
+    in.xdc.distance = numbers::FieldDecimal(xdc.distance.text);
     in.xdc.direction = xdc.direction.SelectedText();
-    in.xdc.multiply = ui::FieldDecimal(xdc.multiply.text);
+    in.xdc.multiply = numbers::FieldDecimal(xdc.multiply.text);
     in.y0Ticked = y0.checked;
     in.y1Ticked = y1.checked;
     in.led = led.SelectedText();

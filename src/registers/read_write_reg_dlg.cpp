@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "controller/board_layout.h"
-#include "controller/hex_text.h"
 #include "controller/main_operation.h"
+#include "numbers/hex_text.h"
+#include "numbers/number_text.h"
 #include "registers/board_reset.h"
-#include "ui/field_number.h"
 
 namespace velmor::registers {
 
@@ -25,7 +25,7 @@ constexpr int kRegisterDumpWidth = 4;
 constexpr int kFlashDumpWidth = 6;
 constexpr int kVersionBytes = 16;
 
-using ui::Format;
+using numbers::Format;
 using ui::PageLog;
 
 constexpr const char* kSuccess = PageLog::kSuccess;
@@ -35,9 +35,9 @@ const char* const kMainGroupTitle = "Main Board Registers Group:";
 const char* const kTestStopCaption = "关读定时器";
 const char* const kTestStartCaption = "开读定时器";
 
-int HexField(const ui::TextField& field) { return ui::FieldHex(field.text); }
+int HexField(const ui::TextField& field) { return numbers::FieldHex(field.text); }
 
-int DecimalField(const ui::TextField& field) { return ui::FieldDecimal(field.text); }
+int DecimalField(const ui::TextField& field) { return numbers::FieldDecimal(field.text); }
 
 // The head-board groups a choice text names (either language); empty otherwise.
 std::vector<std::uint16_t> HeadBoardBases(const std::string& choice) {
@@ -231,9 +231,10 @@ void CReadWriteRegDlg::OnFirmwareReset() {
     OnMbReset();
 }
 
-// Bytes 2..11 as "XX.XX XX.XX.XX.XX XX.XX.XX.XX " and bytes 12..15 as text.
+// One log line: `title`, then the version text of the 16-byte block
+// (numbers::FormatVersionText).
 void CReadWriteRegDlg::ShowVersion(const std::uint8_t* bytes, const std::string& title) {
-    Append(title + controller::FormatVersionText(bytes) + kNewLine);
+    Append(title + numbers::FormatVersionText(bytes) + kNewLine);
     ShowLog();
 }
 
@@ -267,7 +268,7 @@ void CReadWriteRegDlg::OnFlashRead() { StartFlash(false); }
 // first on the flash transfer lock while its button looked idle.
 void CReadWriteRegDlg::StartFlash(bool write) {
     if (flashWorker_.Running()) return;
-    const int length = ui::FieldDecimalOrHex(flashLength.text);
+    const int length = numbers::FieldDecimalOrHex(flashLength.text);
     const auto address = static_cast<std::uint32_t>(HexField(flashAddress));
     const int kind = pattern.selected;
     progress_ = 0;  // the bar shows this transfer, not the one before

@@ -1,6 +1,6 @@
 #include "ui/page_log.h"
 
-#include "controller/hex_text.h"
+#include "numbers/hex_text.h"
 
 namespace velmor::ui {
 
@@ -39,7 +39,7 @@ PageLog::Update PageLog::Since(std::uint64_t clears, std::size_t shown) const {
 
 void PageLog::AppendDump(std::string& text, const std::uint8_t* bytes, int count,
                          std::uint32_t start, int width) {
-    controller::AppendHexDumpText(bytes, count, start, width, text);
+    numbers::AppendHexDumpText(bytes, count, start, width, text);
 }
 
 }  // namespace velmor::ui

@@ -14,27 +14,14 @@
 
 #include "drivers/sim/sim_driver.h"
 #include "drivers/sim/sim_state_location.h"
+#include "support/ctl_run.h"
 #include "support/temp_dir.h"
 
 namespace velmor::cli {
 namespace {
 
-struct CtlRun {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-CtlRun Ctl(std::vector<std::string> args) {
-    args.insert(args.begin(), "velmorctl");
-    std::ostringstream out;
-    std::ostringstream err;
-    CtlRun run;
-    run.code = RunCtl(args, out, err);
-    run.out = out.str();
-    run.err = err.str();
-    return run;
-}
+using testing::Ctl;
+using testing::CtlRun;
 
 class CtlTest : public ::testing::Test {
   protected:
@@ -268,36 +255,6 @@ TEST(CtlOutput, ProgressOnlyWhenAskedAndEndsItsLine) {
         output.EndProgress();
         EXPECT_EQ(err.str(), terminal ? "\rflash: 0%\rflash: 50%\rflash: 100%\n" : "");
         EXPECT_EQ(out.str(), "");
-    }
-}
-
-struct HexCase {
-    const char* text;
-    std::uint32_t max;
-    bool ok;
-    std::uint32_t value;
-};
-
-TEST(ParseHexNumber, AcceptsOnlyWholeHexNumbersInRange) {
-    const std::vector<HexCase> cases = {
-        {"4000", 0xFFFF, true, 0x4000},
-        {"0x40ff", 0xFFFF, true, 0x40FF},
-        {"0XaB", 0xFF, true, 0xAB},
-        {"FFFF", 0xFFFF, true, 0xFFFF},
-        {"10000", 0xFFFF, false, 0},
-        {"", 0xFF, false, 0},
-        {"0x", 0xFF, false, 0},
-        {"12 ", 0xFF, false, 0},
-        {"-1", 0xFF, false, 0},
-        {"x12", 0xFF, false, 0},
-        {"123456789", 0xFFFFFFFF, false, 0},
-    };
-    for (const auto& c : cases) {
-        std::uint32_t value = 0;
-        EXPECT_EQ(ParseHexNumber(c.text, c.max, value), c.ok) << c.text;
-        if (c.ok) {
-            EXPECT_EQ(value, c.value) << c.text;
-        }
     }
 }
 

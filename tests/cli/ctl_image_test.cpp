@@ -14,7 +14,9 @@
 #include "controller/main_operation.h"
 #include "drivers/sim/sim_controller.h"
 #include "drivers/sim/sim_flash_faults.h"
+#include "support/ctl_run.h"
 #include "support/file_bytes.h"
+#include "support/motion_steps.h"
 #include "support/temp_dir.h"
 
 namespace velmor::cli {
@@ -23,12 +25,7 @@ namespace {
 using testing::ReadBytes;
 using testing::WriteBytes;
 
-struct CtlRun {
-    int code = -1;
-    std::string out;
-    std::string err;
-    nlohmann::json Json() const { return nlohmann::json::parse(out); }
-};
+using testing::CtlRun;
 
 class CtlImageTest : public ::testing::Test {
   protected:
@@ -38,27 +35,13 @@ class CtlImageTest : public ::testing::Test {
         op.SetBoardType(2);
         op.cmdNames = {"InitDone", "InitMovement"};
         op.cmdList = {{"InitDone", "MB Ctrl1", "RegWrite", 0x4009, 0x80}};
-        controller::MotorListInfo step;
-        step.nMotorNums = 1;
-        step.motorIndex = 1;
-        step.MotonTabLen[0] = 512;
-        step.MotonnMaxSpeed[0] = 4000;
-        step.MotonnnMoveLenth[0] = 1000;
-        step.MotonnnstrDir[0] = "End";
-        step.strLedIndx = "5";
-        op.motionList = {step};
+        op.motionList = {testing::XStep()};
         EXPECT_TRUE(commands::CCmdsMag(op).SaveConfigDocument(doc));
     }
 
     CtlRun Ctl(std::vector<std::string> args) {
-        args.insert(args.begin(), {"velmorctl", "--simulate", "--state", state});
-        std::ostringstream out;
-        std::ostringstream err;
-        CtlRun run;
-        run.code = RunCtl(args, out, err);
-        run.out = out.str();
-        run.err = err.str();
-        return run;
+        args.insert(args.begin(), {"--simulate", "--state", state});
+        return testing::Ctl(std::move(args));
     }
 
     velmor::testing::TempDir dir;

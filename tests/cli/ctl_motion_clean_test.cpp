@@ -15,10 +15,14 @@
 #include "drivers/sim/sim_motors.h"
 #include "drivers/sim/sim_panel.h"
 #include "motion/motion_builder.h"
+#include "support/ctl_run.h"
+#include "support/motion_steps.h"
 #include "support/temp_dir.h"
 
 namespace velmor::cli {
 namespace {
+
+using testing::XStep;
 
 // The commands on a simulated controller whose motors move a hundred times faster
 // than real time; `prepare` sets its knobs.
@@ -43,18 +47,6 @@ struct SimCtl {
     sim::SimController* controller = nullptr;
     std::unique_ptr<CtlRunner> runner;
 };
-
-controller::MotorListInfo XStep() {
-    controller::MotorListInfo step;
-    step.nMotorNums = 1;
-    step.motorIndex = 1;
-    step.MotonTabLen[0] = 512;
-    step.MotonnMaxSpeed[0] = 4000;
-    step.MotonnnMoveLenth[0] = 1000;
-    step.MotonnnstrDir[0] = "End";
-    step.strLedIndx = "5";
-    return step;
-}
 
 TEST(CtlMotion, BuildPrintsTheDocumentsCommandListAfterTheMotionIsBuilt) {
     testing::TempDir dir;
@@ -153,10 +145,8 @@ TEST(CtlMotion, MoveRefusesValuesOutsideTheFieldsRanges) {
         for (std::size_t g = 0; g < sim::kSimGenerators; ++g)
             EXPECT_EQ(ctl.controller->Motors().Starts(static_cast<sim::SimGenerator>(g)), 0u);
     }
-    std::ostringstream out;
-    std::ostringstream err;
-    RunCtl({"velmorctl", "move", "--help"}, out, err);
-    EXPECT_NE(out.str().find("1..65535"), std::string::npos) << out.str();
+    const testing::CtlRun help = testing::Ctl({"move", "--help"});
+    EXPECT_NE(help.out.find("1..65535"), std::string::npos) << help.out;
 }
 
 TEST(CtlClean, FramesDownloadAndInitSkip) {

@@ -119,6 +119,37 @@ TEST_F(StoreTest, PrinterKeysAreAddedToASavedDocument) {
     EXPECT_FALSE(store.WriteJetType(dir_.File("missing/x.cfg"), 1));
 }
 
+// The load hands on the printer keys of the document it read, under the profile
+// rules: names in any case, the low byte of a wider value, 0 for a missing key.
+TEST_F(StoreTest, TheLoadReadsThePrinterKeysOfItsDocument) {
+    struct Case {
+        const char* name;
+        const char* text;  // nullptr: no such file
+        int jetType;
+        int dpiType;
+        int flashSel;
+    };
+    const Case cases[] = {
+        {"keys.cfg",
+         "[JETTYPE]\r\nJetType=4\r\n[DPITYPE]\r\nDPIType=255\r\n"
+         "[FlashSel]\r\nFlashSel=-2\r\n",
+         4, 255, -2},
+        {"absent.cfg", nullptr, 0, 0, 0},  // the keys of the document before do not stay
+        {"lower.cfg", "[jettype]\r\njettype=7\r\n", 7, 0, 0},
+        {"wide.cfg", "[JETTYPE]\r\nJetType=300\r\n[DPITYPE]\r\nDPIType=-1\r\n", 44, 255, 0},
+        {"none.cfg", "[Language]\r\nLanguage = chs\r\n", 0, 0, 0},
+    };
+    CCmdsMag store(op_);
+    for (const Case& c : cases) {
+        if (c.text != nullptr) WriteBytes(Record(c.name), c.text);
+        store.LoadConfigDocument(Record(c.name));
+        const CCmdsMag::PrinterKeys& keys = store.LoadedPrinterKeys();
+        EXPECT_EQ(keys.jetType, c.jetType) << c.name;
+        EXPECT_EQ(keys.dpiType, c.dpiType) << c.name;
+        EXPECT_EQ(keys.flashSel, c.flashSel) << c.name;
+    }
+}
+
 TEST_F(StoreTest, MissingDocumentLoadsDefaultsAndReportsFailure) {
     op_.motorSettings.Multiply = 9;
     CCmdsMag store(op_);

@@ -57,8 +57,8 @@ TEST(CommandTexts, HexConversionKeepsTheLowBits) {
     EXPECT_EQ(AddressFromText(""), 0);
     EXPECT_EQ(DataFromText("1234"), 0x34);
     EXPECT_EQ(DataFromText("1G"), 0x10);
-    EXPECT_EQ(HexText(0x4A0F), "4a0f");
-    EXPECT_EQ(HexText(0), "0");
+    EXPECT_EQ(numbers::Hex(0x4A0F, kListHex), "4a0f");
+    EXPECT_EQ(numbers::Hex(0, kListHex), "0");
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ TEST_F(StoreTest, HugeCountsBehindTwoMegabytesOfBlankLinesReadNothing) {
 
 TEST_F(StoreTest, ADocumentBeyondTheReadLimitLoadsAsMissingAndSaysWhy) {
     WriteBytes(Record("huge.cfg"), "[TotalCmdNumbers]\nCmdNums=1\n");
-    std::filesystem::resize_file(Record("huge.cfg"), ini::FileOps::kMaxReadBytes + 1);
+    std::filesystem::resize_file(Record("huge.cfg"), files::FileOps::kMaxReadBytes + 1);
     CCmdsMag store(op_);
     EXPECT_FALSE(store.LoadConfigDocument(Record("huge.cfg")));
     EXPECT_TRUE(store.DocumentTooLarge());

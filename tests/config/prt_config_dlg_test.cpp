@@ -119,7 +119,7 @@ TEST_F(PrtConfigDlgTest, SaveAsRefusesTheSystemDiskAndWritesTwoPrinterKeys) {
 
 TEST_F(PrtConfigDlgTest, SaveGoesToTheStoredPathOrDefaultWithThreeKeys) {
     auto page = Open();
-    rig.op.motionList = {XStep()};
+    rig.op.motionList = {testing::XStep()};
     page->OnSave();
     EXPECT_TRUE(rig.op.motionGenerated);
     const std::string file = CCmdsMag::DefaultDocumentPath(rig.op.programFolder);
@@ -182,7 +182,7 @@ TEST_F(PrtConfigDlgTest, DefaultReloadTakesOnlyInitDoneAndDoesNotDecode) {
     controller::CMainOperation doc;
     doc.cmdList = {{"InitDone", "MB Ctrl1", "RegWrite", 0x4009, 0x80},
                    {"Other", "MB Ctrl2", "RegWrite", 0x400A, 0x33}};
-    doc.motionList = {XStep()};
+    doc.motionList = {testing::XStep()};
     ASSERT_TRUE(
         CCmdsMag(doc).SaveConfigDocument(CCmdsMag::DefaultDocumentPath(rig.op.programFolder)));
     auto page = Open();
@@ -200,7 +200,7 @@ TEST_F(PrtConfigDlgTest, InitialMovementDesignEncodesBuildsOpensTheSetsAndDecode
     EXPECT_TRUE(page->initMotionButton.enabled);
     rig.op.SetBoardType(1);
     page->OnLayoutMessage();
-    rig.op.motionList = {XStep()};
+    rig.op.motionList = {testing::XStep()};
     rig.op.rebuildFlag = true;
     page->controls.inkAutoEn.selected = 1;  // fibre: bit 4 of "MB Ctrl1"
     dialogs.dialogScripts.push_back([&](ui::ModalDialog& dialog) {

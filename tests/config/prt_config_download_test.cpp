@@ -68,8 +68,9 @@ TEST_F(PrtConfigDownloadTest, DownloadWritesTheImageThatRunsAfterAReset) {
     // The same document prepared without the page gives the same image.
     controller::CMainOperation other;
     other.programFolder = rig.op.programFolder;
-    CCmdsMag(other).LoadConfigDocument(dir.File("board.cfg"));
-    const PreparedDownload prepared = PrepareLoadedDocument(other, dir.File("board.cfg"));
+    CCmdsMag store(other);
+    store.LoadConfigDocument(dir.File("board.cfg"));
+    const PreparedDownload prepared = PrepareLoadedDocument(other, store.LoadedPrinterKeys());
     ASSERT_TRUE(prepared.build.Ok());
     EXPECT_TRUE(std::equal(flash.begin(), flash.end(), prepared.build.image.begin()));
 

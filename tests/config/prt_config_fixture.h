@@ -14,6 +14,7 @@
 #include "config/prt_config_dlg.h"
 #include "controller/main_operation.h"
 #include "motion/motion_builder.h"
+#include "support/motion_steps.h"
 #include "support/recording_page.h"
 #include "support/scripted_dialog_service.h"
 #include "support/sim_rig.h"
@@ -24,18 +25,6 @@ namespace velmor::config {
 
 using commands::CCmdsMag;
 using controller::CMD_INFO;
-
-inline controller::MotorListInfo XStep() {
-    controller::MotorListInfo step;
-    step.nMotorNums = 1;
-    step.motorIndex = 1;
-    step.MotonTabLen[0] = 512;
-    step.MotonnMaxSpeed[0] = 4000;
-    step.MotonnnMoveLenth[0] = 1000;
-    step.MotonnnstrDir[0] = "End";
-    step.strLedIndx = "5";
-    return step;
-}
 
 // The single-board bytes of one document, and the controls they stand for,
 // worked out by hand from the encoding table.
@@ -95,7 +84,7 @@ class PrtConfigDlgTest : public ::testing::Test {
                 {{"InitDone", "Ink time", "RegWrite", 0x4071, params.inkSupplyTime},
                  {"InitDone", "Channels", "RegWrite", 0x407B, params.fiberChannelMap}});
         }
-        doc.motionList = {XStep()};
+        doc.motionList = {testing::XStep()};
         motion::BuildInitMotion(doc);
         doc.cmdNames = {"InitDone", "InitMovement", "InitEnd"};
         EXPECT_TRUE(CCmdsMag(doc).SaveConfigDocument(path));

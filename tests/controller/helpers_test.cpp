@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "controller/crc16.h"
-#include "controller/hex_text.h"
 #include "controller/main_operation.h"
+#include "numbers/hex_text.h"
 #include "support/temp_dir.h"
 
 namespace velmor::controller {
@@ -26,7 +26,7 @@ class HexTextToDecTest : public ::testing::TestWithParam<HexCase> {};
 
 TEST_P(HexTextToDecTest, ConvertsAsThePagesExpect) {
     const HexCase& c = GetParam();
-    EXPECT_EQ(HexToDecimalText(c.text, c.withoutPrefix), c.expected)
+    EXPECT_EQ(numbers::HexToDecimalText(c.text, c.withoutPrefix), c.expected)
         << "text \"" << c.text << "\" flag " << c.withoutPrefix;
 }
 
@@ -55,21 +55,21 @@ std::vector<std::uint8_t> Sequence(int count, int first = 0) {
 TEST(AppendHexDump, FourBytesMakeOneOpenLine) {
     const std::uint8_t bytes[] = {1, 2, 3, 4};
     std::string log;
-    AppendHexDumpText(bytes, 4, 0x4000, 4, log);
+    numbers::AppendHexDumpText(bytes, 4, 0x4000, 4, log);
     EXPECT_EQ(log, "[4000-400F]: 01 02 03 04 - ");
 }
 
 TEST(AppendHexDump, SixteenBytesStayOnOneLineWithoutBreak) {
     const auto bytes = Sequence(16);
     std::string log;
-    AppendHexDumpText(bytes.data(), 16, 0x4000, 4, log);
+    numbers::AppendHexDumpText(bytes.data(), 16, 0x4000, 4, log);
     EXPECT_EQ(log, "[4000-400F]: 00 01 02 03 - 04 05 06 07 - 08 09 0A 0B - 0C 0D 0E 0F ");
 }
 
 TEST(AppendHexDump, ThirtyTwoBytesMakeTwoClosedLines) {
     const auto bytes = Sequence(32, 0xE0);
     std::string log;
-    AppendHexDumpText(bytes.data(), 32, 0x40F0, 4, log);
+    numbers::AppendHexDumpText(bytes.data(), 32, 0x40F0, 4, log);
     EXPECT_EQ(log,
               "[40F0-40FF]: E0 E1 E2 E3 - E4 E5 E6 E7 - E8 E9 EA EB - EC ED EE EF \r\n"
               "[4100-410F]: F0 F1 F2 F3 - F4 F5 F6 F7 - F8 F9 FA FB - FC FD FE FF \r\n");
@@ -78,7 +78,7 @@ TEST(AppendHexDump, ThirtyTwoBytesMakeTwoClosedLines) {
 TEST(AppendHexDump, PartialLineKeepsSixteenAddressHeader) {
     const auto bytes = Sequence(20);
     std::string log;
-    AppendHexDumpText(bytes.data(), 20, 0x4000, 4, log);
+    numbers::AppendHexDumpText(bytes.data(), 20, 0x4000, 4, log);
     EXPECT_EQ(log,
               "[4000-400F]: 00 01 02 03 - 04 05 06 07 - 08 09 0A 0B - 0C 0D 0E 0F \r\n"
               "[4010-401F]: 10 11 12 13 - ");
@@ -87,30 +87,30 @@ TEST(AppendHexDump, PartialLineKeepsSixteenAddressHeader) {
 TEST(AppendHexDump, AppendsToExistingLog) {
     const std::uint8_t bytes[] = {0xAB, 0xCD};
     std::string log = "Read  ---Success\r\n";
-    AppendHexDumpText(bytes, 2, 0x4108, 4, log);
+    numbers::AppendHexDumpText(bytes, 2, 0x4108, 4, log);
     EXPECT_EQ(log, "Read  ---Success\r\n[4108-4117]: AB CD ");
 }
 
 TEST(AppendHexDump, AddressWidthPadsButNeverCuts) {
     const std::uint8_t bytes[] = {0x5A};
     std::string flash;
-    AppendHexDumpText(bytes, 1, 0x1B0000, 6, flash);
+    numbers::AppendHexDumpText(bytes, 1, 0x1B0000, 6, flash);
     EXPECT_EQ(flash, "[1B0000-1B000F]: 5A ");
 
     std::string small;
-    AppendHexDumpText(bytes, 1, 0x10, 6, small);
+    numbers::AppendHexDumpText(bytes, 1, 0x10, 6, small);
     EXPECT_EQ(small, "[000010-00001F]: 5A ");
 
     std::string wide;  // more digits than the width: written in full
-    AppendHexDumpText(bytes, 1, 0x12345, 4, wide);
+    numbers::AppendHexDumpText(bytes, 1, 0x12345, 4, wide);
     EXPECT_EQ(wide, "[12345-12354]: 5A ");
 }
 
 TEST(AppendHexDump, NothingToDumpLeavesLogAlone) {
     std::string log = "before";
     const std::uint8_t bytes[] = {1};
-    AppendHexDumpText(bytes, 0, 0x4000, 4, log);
-    AppendHexDumpText(nullptr, 5, 0x4000, 4, log);
+    numbers::AppendHexDumpText(bytes, 0, 0x4000, 4, log);
+    numbers::AppendHexDumpText(nullptr, 5, 0x4000, 4, log);
     EXPECT_EQ(log, "before");
 }
 
@@ -202,11 +202,11 @@ TEST(Crc16, AppendedCrcChecksToZero) {
 TEST(FormatVersionText, GroupsBytesTwoToElevenAndAppendsText) {
     const std::uint8_t block[16] = {0xAA, 0xBB, 0x01, 0x02, 0x20, 0x26, 0x0C, 0x09,
                                     0x00, 0x01, 0x0A, 0xFF, 'V',  '1',  'b',  0};
-    EXPECT_EQ(FormatVersionText(block), "01.02 20.26.0C.09 00.01.0A.FF V1b");
+    EXPECT_EQ(numbers::FormatVersionText(block), "01.02 20.26.0C.09 00.01.0A.FF V1b");
     const std::uint8_t full[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 'A', 'B', 'C', 'D'};
-    EXPECT_EQ(FormatVersionText(full), "00.00 00.00.00.00 00.00.00.00 ABCD");  // at most 4
+    EXPECT_EQ(numbers::FormatVersionText(full), "00.00 00.00.00.00 00.00.00.00 ABCD");  // at most 4
     const std::uint8_t zeros[16] = {};
-    EXPECT_EQ(FormatVersionText(zeros), "00.00 00.00.00.00 00.00.00.00 ");
+    EXPECT_EQ(numbers::FormatVersionText(zeros), "00.00 00.00.00.00 00.00.00.00 ");
 }
 
 }  // namespace

@@ -10,8 +10,6 @@
 #include <QTableWidget>
 #include <QTest>
 #include <chrono>
-#include <functional>
-#include <thread>
 
 #include "gui/initial_move_ment_view.h"
 #include "gui/main_window.h"
@@ -29,17 +27,7 @@ namespace velmor::gui {
 namespace {
 
 using sim::SimGenerator;
-
-// Lets queued refreshes arrive until `condition` holds; false after a minute.
-bool SettleUntil(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        QApplication::processEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
+using testing::SettleUntil;
 
 void ClickCheck(const QObject* root, const char* name) {
     if (auto* box = testing::FindWidget<QCheckBox>(root, name))

@@ -91,7 +91,7 @@ TEST_F(IniBadFile, PipesFoldersAndHugeFilesAreNotRead) {
     // A sparse file just above the limit costs no disk space.
     path_ = dir_.File("huge");
     WriteBytes(path_, "[A]\r\nk=v\r\n");
-    std::filesystem::resize_file(path_, FileOps::kMaxReadBytes + 1);
+    std::filesystem::resize_file(path_, files::FileOps::kMaxReadBytes + 1);
     CIniFile ini;
     ini.SetPath(path_);
     EXPECT_FALSE(ini.Load());

@@ -28,7 +28,8 @@ TEST(IniLimits, FilesAndTextsBeyondTheLimitsAreRefusedAsTooLarge) {
     const Case cases[] = {
         {"text.ini", "[A]\r\nk=" + std::string(rawLimit - 8, '\xff') + "\r\n", 0, true},
         {"binary.ini", "[A]\r\nk=" + std::string(rawLimit, '\xff') + "\r\n", 0, false},
-        {"huge.ini", "[A]\r\nk=v\r\n", static_cast<std::size_t>(FileOps::kMaxReadBytes) + 1, false},
+        {"huge.ini", "[A]\r\nk=v\r\n", static_cast<std::size_t>(files::FileOps::kMaxReadBytes) + 1,
+         false},
     };
     for (const Case& c : cases) {
         const std::string path = dir.File(c.name);

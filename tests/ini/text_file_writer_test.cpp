@@ -1,4 +1,4 @@
-#include "ini/text_file_writer.h"
+#include "files/text_file_writer.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -13,6 +13,7 @@
 namespace velmor::ini {
 namespace {
 
+using files::TextFileWriter;
 using velmor::testing::FaultyFileOps;
 using velmor::testing::ReadBytes;
 using velmor::testing::TempDir;

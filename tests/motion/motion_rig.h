@@ -1,13 +1,11 @@
 #pragma once
 // A controller object on the simulated controller whose motors run on a clock
-// the test moves by hand, a sleeper that never waits long, and a wait for a
-// condition. Test moves and status threads run for real; only time is fake, so
-// no result depends on how fast the machine is.
+// the test moves by hand, and a sleeper that never waits long. Test moves and
+// status threads run for real; only time is fake, so no result depends on how
+// fast the machine is.
 
 #include <atomic>
 #include <chrono>
-#include <functional>
-#include <thread>
 
 #include "drivers/sim/sim_motors.h"
 #include "support/sim_rig.h"
@@ -28,17 +26,6 @@ class BriefSleeper : public ui::Sleeper {
     std::atomic<int> sleeps{0};
     std::atomic<int> hundredMs{0};
 };
-
-// Polls `condition` until it holds; false only after a generous minute, so a
-// busy machine slows the test down but does not fail it.
-inline bool WaitUntil(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 class MotionRig : public velmor::testing::SimRig {
   public:

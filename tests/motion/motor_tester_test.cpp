@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "motion/motion_rig.h"
+#include "support/wait_until.h"
 
 namespace velmor::motion {
 namespace {
@@ -14,7 +15,7 @@ using sim::SimGenerator;
 using sim::SimMotor;
 using testing::BriefSleeper;
 using testing::MotionRig;
-using testing::WaitUntil;
+using velmor::testing::WaitUntil;
 using Writes = std::vector<std::pair<std::uint16_t, std::uint8_t>>;
 using std::chrono::hours;
 using std::chrono::seconds;

@@ -12,6 +12,7 @@
 #include "motion/motion_builder.h"
 #include "motion/motion_rig.h"
 #include "support/scripted_dialog_service.h"
+#include "support/wait_until.h"
 
 namespace velmor::motion {
 namespace {
@@ -20,7 +21,7 @@ using controller::MotorListInfo;
 using sim::SimGenerator;
 using testing::BriefSleeper;
 using testing::MotionRig;
-using testing::WaitUntil;
+using velmor::testing::WaitUntil;
 using Cells = std::vector<std::string>;
 
 constexpr int kX = 0, kY = 1, kZ = 2;

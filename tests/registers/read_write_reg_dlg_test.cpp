@@ -5,19 +5,18 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <regex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "support/expected_dump.h"
 #include "support/fake_timer_service.h"
 #include "support/scripted_dialog_service.h"
 #include "support/sim_rig.h"
+#include "support/wait_until.h"
 
 namespace velmor::registers {
 namespace {
@@ -48,10 +47,7 @@ class ReadWriteRegDlgTest : public ::testing::Test {
     }
 
     void WaitForFlash() {
-        for (int i = 0; i < 20000 && page.FlashRunning(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        ASSERT_FALSE(page.FlashRunning());
+        ASSERT_TRUE(testing::WaitUntil([this] { return !page.FlashRunning(); }));
     }
 
     testing::SimRig rig;

@@ -87,13 +87,13 @@ std::string DocumentOf(int variant) {
 struct FileKind {
     const char* name;
     const char* fileName;  // inside the record folder
-    std::function<bool(const std::string& folder, int variant, ini::FileOps& ops)> save;
+    std::function<bool(const std::string& folder, int variant, files::FileOps& ops)> save;
 };
 
 const std::vector<FileKind>& Kinds() {
     static const std::vector<FileKind> kinds = {
         {"ConfigDocumentWithPrinterKeys", "printer.cfg",
-         [](const std::string& folder, int variant, ini::FileOps& ops) {
+         [](const std::string& folder, int variant, files::FileOps& ops) {
              controller::CMainOperation op;
              FillOperation(op, variant);
              CCmdsMag::PrinterKeys keys;
@@ -105,7 +105,7 @@ const std::vector<FileKind>& Kinds() {
         // The path store is the default document: the first version is a saved
         // configuration, the next one the same file with a stored path changed.
         {"PathStore", "CmdsRecord/Default",
-         [](const std::string& folder, int variant, ini::FileOps& ops) {
+         [](const std::string& folder, int variant, files::FileOps& ops) {
              controller::CMainOperation op;
              op.programFolder = folder + "/";
              FillOperation(op, 0);
@@ -117,13 +117,13 @@ const std::vector<FileKind>& Kinds() {
                                                     CCmdsMag::PathKind::Configuration);
          }},
         {"CleaningFile", "clean.cfg",
-         [](const std::string& folder, int variant, ini::FileOps& ops) {
+         [](const std::string& folder, int variant, files::FileOps& ops) {
              controller::CMainOperation op;
              FillOperation(op, variant);
              return CCmdsMag(op, ops).SaveCleanParams(folder + "/clean.cfg");
          }},
         {"VelmorctlImageFile", "image.img",
-         [](const std::string& folder, int variant, ini::FileOps& ops) {
+         [](const std::string& folder, int variant, files::FileOps& ops) {
              std::ostringstream out;
              std::ostringstream err;
              cli::CtlOutput output(out, err, false, false);
@@ -133,7 +133,7 @@ const std::vector<FileKind>& Kinds() {
                         .Build(DocumentOf(variant), folder + "/image.img") == cli::kExitOk;
          }},
         {"SimulatorState", "velmor-sim.state",
-         [](const std::string& folder, int variant, ini::FileOps& ops) {
+         [](const std::string& folder, int variant, files::FileOps& ops) {
              return sim::SimStateFile::Save(folder + "/velmor-sim.state", SimulatorState(variant),
                                             ops);
          }},

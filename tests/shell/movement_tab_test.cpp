@@ -8,24 +8,18 @@
 #include "config/prt_config_dlg.h"
 #include "main_window_fixture.h"
 #include "motion/movement_page.h"
+#include "support/motion_steps.h"
 #include "ui/page_hooks.h"
 
 namespace velmor::shell {
 namespace {
 
+using testing::XStep;
+
 motion::MovementPage& Movement(CVelmorDlg& window, int number) {
     auto* page = dynamic_cast<motion::MovementPage*>(window.TabHost().FindPage(number));
     EXPECT_NE(page, nullptr) << number;
     return *page;
-}
-
-controller::MotorListInfo XStep(int distance) {
-    controller::MotorListInfo step;
-    step.nMotorNums = 1;
-    step.motorIndex = 1;
-    step.MotonnnMoveLenth[0] = distance;
-    step.strLedIndx = "4";
-    return step;
 }
 
 TEST_F(MainWindowTest, ChangingTheBoardTypeOnTheMovementTabHandsTheListsOver) {

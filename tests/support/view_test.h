@@ -9,6 +9,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <QWidget>
+#include <functional>
+
+#include "support/wait_until.h"
 
 namespace velmor::testing {
 
@@ -23,6 +26,11 @@ T* FindWidget(const QObject* root, const char* name) {
 // Models announce changes through queued refreshes: let them arrive.
 inline void Settle() {
     for (int i = 0; i < 3; ++i) QApplication::processEvents();
+}
+
+// Lets queued refreshes arrive until `condition` holds (WaitUntil's deadline).
+inline bool SettleUntil(const std::function<bool()>& condition) {
+    return WaitUntil(condition, [] { QApplication::processEvents(); });
 }
 
 inline void ClickButton(const QObject* root, const char* name) {

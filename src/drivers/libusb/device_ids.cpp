@@ -1,8 +1,8 @@
 #include "drivers/libusb/device_ids.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cstdio>
+
+#include "numbers/hex_text.h"
 
 namespace velmor::libusb {
 
@@ -17,13 +17,15 @@ std::string_view Trim(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
+// A vendor or product ID: one to four hex digits, no "0x".
 std::optional<std::uint16_t> ParseHex16(std::string_view text) {
-    if (text.empty() || text.size() > 4) return std::nullopt;
-    std::uint16_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
+    const std::optional<std::uint32_t> value =
+        numbers::ParseHex(text, {.maxDigits = 4, .prefix = false});
+    if (!value) return std::nullopt;
+    return static_cast<std::uint16_t>(*value);
 }
+
+constexpr numbers::HexStyle kIdHex{.digits = 4, .upper = false};
 
 }  // namespace
 
@@ -90,10 +92,10 @@ bool Matches(std::span<const DeviceId> ids, std::uint16_t vendorId, std::uint16_
 }
 
 std::string FormatDeviceId(const DeviceId& id) {
-    char text[10];
-    std::snprintf(text, sizeof text, "%04x:%04x", id.vendorId, id.productId);
+    const std::string text =
+        numbers::Hex(id.vendorId, kIdHex) + ":" + numbers::Hex(id.productId, kIdHex);
     if (id.product.empty()) return text;
-    return std::string(text) + " (" + id.product + ")";
+    return text + " (" + id.product + ")";
 }
 
 std::string FormatDeviceIds(std::span<const DeviceId> ids) {

@@ -9,11 +9,13 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <thread>
 
 #include "drivers/libusb/libusb_texts.h"
 #include "usb/ioctl_codes.h"
+#include "usb/request_completion.h"
 #include "usb/usb_link.h"
 #include "usb/xfer_layout.h"
 
@@ -296,6 +298,24 @@ struct LibusbDriver::Impl {
                          const usb::XferLayout& layout, std::span<const std::uint8_t> input,
                          std::span<std::uint8_t> output, unsigned timeoutMs,
                          usb::Overlapped& overlapped);
+    // The steps of Submit.
+    //
+    // The LIBUSB_TRANSFER_TYPE_* of the endpoint `layout` goes to; nothing when the
+    // device has no such endpoint.
+    static std::optional<std::uint8_t> TransferType(const Opened& device,
+                                                    const usb::XferLayout& layout);
+    // Points the transfer at the requester's block: where its status goes, and the
+    // data, which libusb reads or fills in place (a buffered block is laid out in the
+    // output first). Returns where the data is.
+    static unsigned char* PlaceBlock(Xfer& x, const usb::XferLayout& layout,
+                                     std::span<const std::uint8_t> input,
+                                     std::span<std::uint8_t> output);
+    static void FillTransfer(Xfer& x, const usb::XferLayout& layout, std::uint8_t type,
+                             unsigned char* buffer, unsigned timeoutMs);
+    // An endpoint that stalled is cleared before its next transfer.
+    void ClearHaltBefore(Opened& device, std::uint8_t endpoint);
+    // Hands the filled transfer to libusb; the callback frees it from then on.
+    std::uint32_t Start(std::unique_ptr<Xfer> x);
 
     std::string ProductOf(libusb_device* device, const std::string& path,
                           const libusb_device_descriptor& descriptor);
@@ -308,17 +328,10 @@ std::uint32_t LibusbDriver::Impl::Submit(usb::DriverHandle handle,
                                          std::span<const std::uint8_t> input,
                                          std::span<std::uint8_t> output, unsigned timeoutMs,
                                          usb::Overlapped& overlapped) {
-    std::uint8_t type = LIBUSB_TRANSFER_TYPE_CONTROL;
-    if (layout.kind != usb::XferKind::Control) {
-        const auto it = device->endpointTypes.find(layout.endpoint);
-        if (it == device->endpointTypes.end()) return usb::error::kInvalidParameter;
-        type = it->second;
-    }
-    if (layout.header.isoPacketLength != 0 || type == LIBUSB_TRANSFER_TYPE_ISOCHRONOUS) {
-        char endpoint[8];
-        std::snprintf(endpoint, sizeof endpoint, "0x%02X", layout.endpoint);
-        SetLastError(std::string("Endpoint ") + endpoint + " of the controller at " + device->path +
-                     " is isochronous: isochronous transfers are not supported over libusb.");
+    const std::optional<std::uint8_t> type = TransferType(*device, layout);
+    if (!type) return usb::error::kInvalidParameter;
+    if (layout.header.isoPacketLength != 0 || *type == LIBUSB_TRANSFER_TYPE_ISOCHRONOUS) {
+        SetLastError(IsochronousText(layout.endpoint, device->path));
         return error::kNotSupported;
     }
 
@@ -330,56 +343,78 @@ std::uint32_t LibusbDriver::Impl::Submit(usb::DriverHandle handle,
     x->overlapped = &overlapped;
     x->transfer = libusb_alloc_transfer(0);
     if (x->transfer == nullptr) return usb::error::kGenFailure;
+    unsigned char* buffer = PlaceBlock(*x, layout, input, output);
+    FillTransfer(*x, layout, *type, buffer, timeoutMs);
+    ClearHaltBefore(*device, layout.endpoint);
+    return Start(std::move(x));
+}
 
-    unsigned char* buffer = nullptr;
+std::optional<std::uint8_t> LibusbDriver::Impl::TransferType(const Opened& device,
+                                                             const usb::XferLayout& layout) {
+    if (layout.kind == usb::XferKind::Control) return LIBUSB_TRANSFER_TYPE_CONTROL;
+    const auto it = device.endpointTypes.find(layout.endpoint);
+    if (it == device.endpointTypes.end()) return std::nullopt;
+    return it->second;
+}
+
+unsigned char* LibusbDriver::Impl::PlaceBlock(Xfer& x, const usb::XferLayout& layout,
+                                              std::span<const std::uint8_t> input,
+                                              std::span<std::uint8_t> output) {
     if (layout.kind == usb::XferKind::Direct) {
         // The port defines the requester's block as writable for this code.
-        x->statusBlock = {const_cast<std::uint8_t*>(input.data()), usb::kXferHeaderSize};
-        buffer = output.data();
-    } else {
-        // The block comes back in the output: header first, data in place.
-        if (output.data() != input.data()) {
-            std::copy_n(input.begin(), layout.dataOffset, output.begin());
-            if (!layout.in) {
-                std::copy_n(input.begin() + static_cast<std::ptrdiff_t>(layout.dataOffset),
-                            layout.dataLength,
-                            output.begin() + static_cast<std::ptrdiff_t>(layout.dataOffset));
-            }
-        }
-        x->statusBlock = output.first(usb::kXferHeaderSize);
-        x->bytesBase = static_cast<std::uint32_t>(layout.dataOffset);
-        buffer = output.data() + layout.dataOffset;
+        x.statusBlock = {const_cast<std::uint8_t*>(input.data()), usb::kXferHeaderSize};
+        return output.data();
     }
+    // The block comes back in the output: header first, data in place.
+    if (output.data() != input.data()) {
+        std::copy_n(input.begin(), layout.dataOffset, output.begin());
+        if (!layout.in) {
+            std::copy_n(input.begin() + static_cast<std::ptrdiff_t>(layout.dataOffset),
+                        layout.dataLength,
+                        output.begin() + static_cast<std::ptrdiff_t>(layout.dataOffset));
+        }
+    }
+    x.statusBlock = output.first(usb::kXferHeaderSize);
+    x.bytesBase = static_cast<std::uint32_t>(layout.dataOffset);
+    return output.data() + layout.dataOffset;
+}
 
+void LibusbDriver::Impl::FillTransfer(Xfer& x, const usb::XferLayout& layout, std::uint8_t type,
+                                      unsigned char* buffer, unsigned timeoutMs) {
+    libusb_device_handle* handle = x.device->handle;
     const int length = static_cast<int>(layout.dataLength);
     if (layout.kind == usb::XferKind::Control) {
         const usb::XferRequest& h = layout.header;
-        x->controlBuffer.resize(LIBUSB_CONTROL_SETUP_SIZE + h.wLength);
-        libusb_fill_control_setup(x->controlBuffer.data(), h.bmRequestType, h.bRequest, h.wValue,
+        x.controlBuffer.resize(LIBUSB_CONTROL_SETUP_SIZE + h.wLength);
+        libusb_fill_control_setup(x.controlBuffer.data(), h.bmRequestType, h.bRequest, h.wValue,
                                   h.wIndex, h.wLength);
         if (layout.in) {
-            x->controlIn = buffer;
-            x->controlRoom = h.wLength;
+            x.controlIn = buffer;
+            x.controlRoom = h.wLength;
         } else {
-            std::memcpy(x->controlBuffer.data() + LIBUSB_CONTROL_SETUP_SIZE, buffer, h.wLength);
+            std::memcpy(x.controlBuffer.data() + LIBUSB_CONTROL_SETUP_SIZE, buffer, h.wLength);
         }
-        libusb_fill_control_transfer(x->transfer, device->handle, x->controlBuffer.data(),
-                                     &Impl::OnTransferDone, x.get(), timeoutMs);
+        libusb_fill_control_transfer(x.transfer, handle, x.controlBuffer.data(),
+                                     &Impl::OnTransferDone, &x, timeoutMs);
     } else if (type == LIBUSB_TRANSFER_TYPE_INTERRUPT) {
-        libusb_fill_interrupt_transfer(x->transfer, device->handle, layout.endpoint, buffer, length,
-                                       &Impl::OnTransferDone, x.get(), timeoutMs);
+        libusb_fill_interrupt_transfer(x.transfer, handle, layout.endpoint, buffer, length,
+                                       &Impl::OnTransferDone, &x, timeoutMs);
     } else {
-        libusb_fill_bulk_transfer(x->transfer, device->handle, layout.endpoint, buffer, length,
-                                  &Impl::OnTransferDone, x.get(), timeoutMs);
+        libusb_fill_bulk_transfer(x.transfer, handle, layout.endpoint, buffer, length,
+                                  &Impl::OnTransferDone, &x, timeoutMs);
     }
+}
 
+void LibusbDriver::Impl::ClearHaltBefore(Opened& device, std::uint8_t endpoint) {
     bool clearHalt = false;
     {
         std::lock_guard lock(mutex);
-        clearHalt = device->halted.erase(layout.endpoint) > 0;
+        clearHalt = device.halted.erase(endpoint) > 0;
     }
-    if (clearHalt) libusb_clear_halt(device->handle, layout.endpoint);
+    if (clearHalt) libusb_clear_halt(device.handle, endpoint);
+}
 
+std::uint32_t LibusbDriver::Impl::Start(std::unique_ptr<Xfer> x) {
     Xfer* raw = x.get();
     {
         std::lock_guard lock(mutex);
@@ -392,7 +427,7 @@ std::uint32_t LibusbDriver::Impl::Submit(usb::DriverHandle handle,
             inFlight.erase(raw);
         }
         libusb_free_transfer(raw->transfer);
-        const Failure failure = TransferFailure(-1, r, layout.endpoint, device->path);
+        const Failure failure = TransferFailure(-1, r, raw->endpoint, raw->device->path);
         SetLastError(failure.text);
         return failure.code;
     }
@@ -567,23 +602,17 @@ std::uint32_t LibusbDriver::IoControl(usb::DriverHandle handle, std::uint32_t co
     const std::shared_ptr<Impl::Opened> device = impl_->Find(handle);
     if (!device) return usb::error::kInvalidHandle;
 
-    auto done = [&](std::uint32_t bytes) {
-        bytesReturned = bytes;
-        if (overlapped) overlapped->Complete(bytes, usb::error::kSuccess);
-        return usb::error::kSuccess;
-    };
-
     if (code == usb::ioctl::kAbortPipe) {
-        if (input.empty()) return usb::error::kInvalidParameter;
-        const std::uint8_t endpoint = input[0];
+        const std::optional<std::uint8_t> endpoint = usb::AbortedEndpoint(input);
+        if (!endpoint) return usb::error::kInvalidParameter;
         impl_->CancelWhere(
-            [&](const Impl::Xfer* x) { return x->handle == handle && x->endpoint == endpoint; });
-        return done(0);
+            [&](const Impl::Xfer* x) { return x->handle == handle && x->endpoint == *endpoint; });
+        return usb::CompleteAtOnce(0, bytesReturned, overlapped);
     }
     if (!usb::IsTransferCode(code)) {
         const std::uint32_t error = impl_->Query(*device, code, output, bytesReturned);
         if (error != usb::error::kSuccess) return error;
-        return done(bytesReturned);
+        return usb::CompleteAtOnce(bytesReturned, bytesReturned, overlapped);
     }
 
     const auto layout = usb::LayoutTransfer(code, input, output);

@@ -4,17 +4,12 @@
 
 #include <cstdio>
 
+#include "numbers/hex_text.h"
 #include "usb/usb_driver.h"
 
 namespace velmor::libusb {
 
 namespace {
-
-std::string Hex2(std::uint8_t value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%02X", value);
-    return text;
-}
 
 std::string DeviceNode(int bus, int address) {
     char text[32];
@@ -35,6 +30,10 @@ std::string NoDeviceText(std::span<const DeviceId> ids) {
            " is connected. Plug the controller in and switch it on, or name its ID with "
            "--match VID:PID (or " +
            kMatchEnvironment + ").";
+}
+
+std::string EndpointText(std::uint8_t endpoint) {
+    return numbers::Hex(endpoint, {.digits = 2, .prefix = true});
 }
 
 Failure OpenFailure(int libusbError, const std::string& path, int bus, int address) {
@@ -65,6 +64,11 @@ Failure OpenFailure(int libusbError, const std::string& path, int bus, int addre
     }
 }
 
+std::string IsochronousText(std::uint8_t endpoint, const std::string& path) {
+    return "Endpoint " + EndpointText(endpoint) + " of the controller at " + path +
+           " is isochronous: isochronous transfers are not supported over libusb.";
+}
+
 std::uint32_t TransferError(int transferStatus) {
     switch (transferStatus) {
         case LIBUSB_TRANSFER_COMPLETED:
@@ -82,7 +86,8 @@ std::uint32_t TransferError(int transferStatus) {
 
 Failure TransferFailure(int transferStatus, int submitError, std::uint8_t endpoint,
                         const std::string& path) {
-    const std::string where = "endpoint " + Hex2(endpoint) + " of the controller at " + path;
+    const std::string where =
+        "endpoint " + EndpointText(endpoint) + " of the controller at " + path;
     if (transferStatus < 0) {
         if (submitError == LIBUSB_ERROR_NO_DEVICE) {
             return {usb::error::kDeviceNotConnected,

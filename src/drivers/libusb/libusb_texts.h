@@ -32,9 +32,14 @@ struct Failure {
 std::string StartFailureText(int libusbError);
 // Nothing matching `ids` is connected.
 std::string NoDeviceText(std::span<const DeviceId> ids);
+// An endpoint address as the texts name it: "0x81".
+std::string EndpointText(std::uint8_t endpoint);
 // Opening or claiming the device at `path` (bus `bus`, address `address`) failed
 // with `libusbError`.
 Failure OpenFailure(int libusbError, const std::string& path, int bus, int address);
+// A transfer on the isochronous `endpoint` of the device at `path`, which this
+// backend does not support, was refused.
+std::string IsochronousText(std::uint8_t endpoint, const std::string& path);
 // A transfer on `endpoint` ended with libusb transfer status `transferStatus`
 // (LIBUSB_TRANSFER_*), or could not be submitted (`submitError`, a LIBUSB_ERROR_*
 // code, when `transferStatus` is negative). Success gives code 0 and no text.

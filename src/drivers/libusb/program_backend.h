@@ -1,7 +1,7 @@
 #pragma once
 // The libusb driver as a program starts it: the controller IDs from every source
-// (device_id_sources.h) plus the --match values, then libusb itself. velmortool
-// and velmorctl both start their backend this way.
+// (device_id_sources.h) plus the --match values, then libusb itself. The driver
+// selection of both programs (backend/driver_selection.h) starts it this way.
 
 #include <memory>
 #include <string>

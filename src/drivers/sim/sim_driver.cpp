@@ -11,6 +11,7 @@
 #include "drivers/sim/sim_transfer.h"
 #include "drivers/sim/sim_usb_device.h"
 #include "usb/ioctl_codes.h"
+#include "usb/request_completion.h"
 
 namespace velmor::sim {
 
@@ -299,27 +300,21 @@ std::uint32_t SimDriver::IoControl(usb::DriverHandle handle, std::uint32_t code,
     if (!impl_->Alive(h->second)) return usb::error::kDeviceNotConnected;
     SimUsbDevice& device = *h->second.device;
 
-    auto done = [&](std::uint32_t bytes) {
-        bytesReturned = bytes;
-        if (overlapped) overlapped->Complete(bytes, usb::error::kSuccess);
-        return usb::error::kSuccess;
-    };
-
     if (code == usb::ioctl::kAbortPipe) {
-        if (input.empty()) return usb::error::kInvalidParameter;
-        const std::uint8_t endpoint = input[0];
+        const std::optional<std::uint8_t> endpoint = usb::AbortedEndpoint(input);
+        if (!endpoint) return usb::error::kInvalidParameter;
         auto taken = impl_->TakeLocked([&](const Impl::Pending& p) {
-            return p.handle == handle && p.transfer.endpoint == endpoint;
+            return p.handle == handle && p.transfer.endpoint == *endpoint;
         });
         lock.unlock();
         for (Impl::Pending& p : taken) Impl::Cancel(p);
-        return done(0);
+        return usb::CompleteAtOnce(0, bytesReturned, overlapped);
     }
 
     if (!SimTransfer::IsTransferCode(code)) {
         const std::uint32_t error = impl_->Query(device, code, output, bytesReturned);
         if (error != usb::error::kSuccess) return error;
-        return done(bytesReturned);
+        return usb::CompleteAtOnce(bytesReturned, bytesReturned, overlapped);
     }
 
     const auto transfer = SimTransfer::Parse(code, input, output);
@@ -341,7 +336,7 @@ std::uint32_t SimDriver::IoControl(usb::DriverHandle handle, std::uint32_t code,
     lock.unlock();
     const Impl::Result r = Impl::Run(device, *transfer, input, output);
     if (r.error != usb::error::kSuccess) return r.error;
-    return done(r.bytes);
+    return usb::CompleteAtOnce(r.bytes, bytesReturned, overlapped);
 }
 
 std::vector<SimDriver::Request> SimDriver::Requests() const {

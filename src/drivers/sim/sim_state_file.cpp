@@ -7,7 +7,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "ini/text_file_writer.h"
+#include "files/text_file_writer.h"
 #include "usb/xfer_request.h"
 
 namespace velmor::sim {
@@ -80,8 +80,8 @@ std::optional<SimState> SimStateFile::Decode(std::span<const std::uint8_t> bytes
 }
 
 std::optional<SimState> SimStateFile::Load(const std::string& path) {
-    // Read here rather than through the INI files' reader: a whole flash makes a state
-    // file larger than any document it would accept.
+    // Read here rather than through the file seam's ReadAll: a whole flash makes a state
+    // file larger than the documents' limit it reads within.
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
     if (ec || size > kMaxFileSize) return std::nullopt;
@@ -93,9 +93,9 @@ std::optional<SimState> SimStateFile::Load(const std::string& path) {
     return Decode(bytes);
 }
 
-bool SimStateFile::Save(const std::string& path, const SimState& state, ini::FileOps& ops) {
+bool SimStateFile::Save(const std::string& path, const SimState& state, files::FileOps& ops) {
     const std::vector<std::uint8_t> bytes = Encode(state);
-    return ini::TextFileWriter(ops).Replace(
+    return files::TextFileWriter(ops).Replace(
         path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
 }
 

@@ -24,7 +24,7 @@
 
 #include "drivers/sim/sim_flash.h"
 #include "drivers/sim/sim_register_file.h"
-#include "ini/text_file_ops.h"
+#include "files/file_ops.h"
 
 namespace velmor::sim {
 
@@ -45,7 +45,7 @@ class SimStateFile {
     // state or the new one, never a half-written file. On failure the old file
     // stays as it was and no temporary file is left.
     static bool Save(const std::string& path, const SimState& state,
-                     ini::FileOps& ops = ini::DefaultFileOps());
+                     files::FileOps& ops = files::DefaultFileOps());
 
     static constexpr std::uint32_t kVersion = 1;
     static constexpr std::size_t kHeaderSize = 24;

@@ -1,10 +1,11 @@
 #pragma once
-// Numbers typed into the pages' fields, and the printf-style texts the pages write.
+// Numbers read from text, under the rules of the place they come from, and the
+// printf-style texts the pages write. Hexadecimal has its own pair (hex_text.h).
 //
-// Overflow: a field value beyond the int range saturates at INT_MIN or INT_MAX, as
-// the platform's text-to-integer conversion of a dialog field does, so an absurd
-// entry reads as the largest value instead of wrapping into a small, plausible
-// one. Numbers read from documents follow the profile rule instead
+// Fields of the pages: a value beyond the int range saturates at INT_MIN or
+// INT_MAX, as the platform's text-to-integer conversion of a dialog field does, so
+// an absurd entry reads as the largest value instead of wrapping into a small,
+// plausible one. Numbers read from documents follow the profile rule instead
 // (ini::ParseCInt keeps the low 32 bits), because files written by other tools
 // rely on it; the two rules are deliberately different.
 
@@ -13,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-namespace velmor::ui {
+namespace velmor::numbers {
 
 // Decimal: leading blanks, an optional sign, digits up to the first other
 // character; no digits give 0.
@@ -38,7 +39,12 @@ std::optional<std::int32_t> FieldSigned(std::string_view text);
 // "inf" or "nan".
 std::optional<double> FieldReal(std::string_view text);
 
+// Stricter still, for a count on the command line: 1..`maxDigits` decimal digits
+// (at most 9, so the value always fits) and nothing else, not even a blank or a
+// sign.
+std::optional<std::uint32_t> DecimalDigits(std::string_view text, int maxDigits = 9);
+
 // printf into a string of any length.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-}  // namespace velmor::ui
+}  // namespace velmor::numbers

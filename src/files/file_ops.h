@@ -1,12 +1,13 @@
 #pragma once
-// The few file-system calls the INI files need, behind one seam so that tests can make
-// them fail (a full disk, a failed flush, a rename that does not happen) and check that
-// no previous file is lost.
+// The few file-system calls with which the program reads and replaces its files (the
+// INI documents, the simulated controller's state, image files), behind one seam so
+// that tests can make them fail (a full disk, a failed flush, a rename that does not
+// happen) and check that no previous file is lost.
 
 #include <cstddef>
 #include <string>
 
-namespace velmor::ini {
+namespace velmor::files {
 
 class FileOps {
   public:
@@ -42,4 +43,4 @@ class FileOps {
 // The operating system's calls; shared, stateless.
 FileOps& DefaultFileOps();
 
-}  // namespace velmor::ini
+}  // namespace velmor::files

@@ -1,4 +1,4 @@
-#include "ui/field_number.h"
+#include "numbers/number_text.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <tuple>
 
-namespace velmor::ui {
+namespace velmor::numbers {
 namespace {
 
 // Whole numbers fit their type or give nothing; reals are finite decimal numbers.
@@ -35,5 +35,16 @@ TEST(FieldNumber, StrictReadingsRefuseWhatTheirTypeCannotHold) {
     }
 }
 
+// A count on the command line: nothing but digits, at most nine of them.
+TEST(DecimalDigits, TakeDigitsOnly) {
+    const std::tuple<std::string, std::optional<std::uint32_t>> cases[] = {
+        {"1", 1u},          {"65536", 65536u},  {"999999999", 999999999u},
+        {"000000012", 12u}, {"0000000001", {}}, {"", {}},
+        {" 1", {}},         {"1 ", {}},         {"+1", {}},
+        {"0x10", {}},       {"1e3", {}},
+    };
+    for (const auto& [text, value] : cases) EXPECT_EQ(DecimalDigits(text), value) << text;
+}
+
 }  // namespace
-}  // namespace velmor::ui
+}  // namespace velmor::numbers

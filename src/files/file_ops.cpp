@@ -1,4 +1,4 @@
-#include "ini/text_file_ops.h"
+#include "files/file_ops.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 
-namespace velmor::ini {
+namespace velmor::files {
 
 bool FileOps::ReadAll(const std::string& path, std::string& bytes) {
     bytes.clear();
@@ -83,4 +83,4 @@ FileOps& DefaultFileOps() {
     return ops;
 }
 
-}  // namespace velmor::ini
+}  // namespace velmor::files

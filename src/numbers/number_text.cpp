@@ -1,4 +1,4 @@
-#include "ui/field_number.h"
+#include "numbers/number_text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "controller/hex_text.h"
+#include "numbers/hex_text.h"
 
-namespace velmor::ui {
+namespace velmor::numbers {
 
 int FieldDecimal(std::string_view text) {
     const std::string s(text);  // NUL-terminated for the C library
@@ -19,11 +19,11 @@ int FieldDecimal(std::string_view text) {
 }
 
 int FieldHex(std::string_view text) {
-    return FieldDecimal(controller::HexToDecimalText(std::string(text), true));
+    return FieldDecimal(HexToDecimalText(std::string(text), true));
 }
 
 int FieldDecimalOrHex(std::string_view text) {
-    return FieldDecimal(controller::HexToDecimalText(std::string(text), false));
+    return FieldDecimal(HexToDecimalText(std::string(text), false));
 }
 
 namespace {
@@ -67,6 +67,17 @@ std::optional<double> FieldReal(std::string_view text) {
     return value;
 }
 
+std::optional<std::uint32_t> DecimalDigits(std::string_view text, int maxDigits) {
+    const auto most = static_cast<std::size_t>(std::clamp(maxDigits, 1, 9));
+    if (text.empty() || text.size() > most) return std::nullopt;
+    std::uint32_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + static_cast<std::uint32_t>(c - '0');
+    }
+    return value;
+}
+
 std::string Format(const char* format, ...) {
     va_list args;
     va_start(args, format);
@@ -84,4 +95,4 @@ std::string Format(const char* format, ...) {
     return text;
 }
 
-}  // namespace velmor::ui
+}  // namespace velmor::numbers

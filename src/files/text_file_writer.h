@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "ini/text_file_ops.h"
+#include "files/file_ops.h"
 
-namespace velmor::ini {
+namespace velmor::files {
 
 class TextFileWriter {
   public:
@@ -23,4 +23,4 @@ class TextFileWriter {
     FileOps& ops_;
 };
 
-}  // namespace velmor::ini
+}  // namespace velmor::files

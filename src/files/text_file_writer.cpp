@@ -1,4 +1,4 @@
-#include "ini/text_file_writer.h"
+#include "files/text_file_writer.h"
 
 #include <unistd.h>
 
@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
-namespace velmor::ini {
+namespace velmor::files {
 namespace {
 
 // Of the target's name, the temporary name keeps this many bytes: with its prefix and
@@ -73,4 +73,4 @@ bool TextFileWriter::Replace(const std::string& path, std::string_view bytes) {
     return true;
 }
 
-}  // namespace velmor::ini
+}  // namespace velmor::files

@@ -1,0 +1,72 @@
+#pragma once
+// The one place where a program's command line becomes a driver of the port:
+// the simulated controller with its state file, or real controllers through the
+// backend this build has, with the controller IDs from every source. velmortool
+// and velmorctl both call SelectDriver and keep only their own words for what
+// they print; a new way to reach a controller is a field of DriverChoice and a
+// branch in SelectDriver, not a new parameter in every caller.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "usb/usb_driver.h"
+
+namespace velmor::sim {
+class SimDriver;
+}
+
+namespace velmor::backend {
+
+// What a bad controller ID (a line of an ID file, VELMOR_USB_MATCH or a --match
+// value) does to the selection.
+enum class OnBadIds {
+    kFail,        // the selection fails: the person must mend the ID
+    kUseBuiltIn,  // the IDs built into the program are used instead
+};
+
+// What the command line chose.
+struct DriverChoice {
+    bool simulate = false;  // one simulated controller
+    std::string stateFile;  // its state file; empty: sim::DefaultStateFile()
+    // Real controllers: where the program runs from (the packaged ID list is
+    // found relative to it) and the --match values. VELMOR_USB_MATCH is read here.
+    std::string executableFolder;
+    std::vector<std::string> matches;
+    OnBadIds onBadIds = OnBadIds::kFail;
+};
+
+enum class DriverFailure {
+    kNone,
+    kBadIds,      // a controller ID is not one (with OnBadIds::kFail, or built-in ones failed too)
+    kNotStarted,  // the backend for real devices could not be started
+    kNotBuilt,    // this build has no backend for real devices
+};
+
+struct SelectedDriver {
+    std::unique_ptr<usb::UsbDriver> driver;  // null unless failure is kNone
+    DriverFailure failure = DriverFailure::kNone;
+    std::string error;  // the failure's text for a person; empty with kNotBuilt
+
+    // The simulated driver when it was chosen (owned by `driver`): the program
+    // makes its motors follow the board type and writes its state out at the end.
+    sim::SimDriver* simulator = nullptr;
+
+    // With OnBadIds::kUseBuiltIn: why the IDs were refused, when they were.
+    std::string refusedIds;
+
+    // Set by a backend for real devices. What to say when no controller is
+    // connected, and when one did not open (the backend knows why: permissions,
+    // another program, unplugged).
+    std::function<std::string()> noDeviceText;
+    std::function<std::string()> openFailureText;
+    // Called on the backend's own thread when a controller arrives (true) or
+    // leaves (false); an empty function stops the calls. Unset when the backend
+    // does not hear of it.
+    std::function<void(std::function<void(bool arrived)>)> setHotplugListener;
+};
+
+SelectedDriver SelectDriver(const DriverChoice& choice);
+
+}  // namespace velmor::backend
