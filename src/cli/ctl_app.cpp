@@ -13,6 +13,7 @@
 #include "cli/ctl_every_device.h"
 #include "cli/ctl_image_commands.h"
 #include "cli/ctl_motion_commands.h"
+#include "numbers/number_text.h"
 #include "shell/program_folder.h"
 
 namespace velmor::cli {
@@ -196,12 +197,18 @@ std::optional<int> Parse(CLI::App& app, const std::vector<std::string>& args, st
     return std::nullopt;
 }
 
-// The options that need more than the parser gives.
-void CompleteOptions(CtlLine& line, const std::vector<std::string>& args) {
+// The options that need more than the parser gives; false for a device index
+// beyond any count of devices.
+bool CompleteOptions(CtlLine& line, const std::vector<std::string>& args) {
     CtlOptions& options = line.options;
     options.allDevices = line.device == "all";
-    if (!options.allDevices) options.device = std::stoi(line.device);
+    if (!options.allDevices) {
+        const std::optional<std::uint32_t> index = numbers::DecimalDigits(line.device, 6);
+        if (!index) return false;
+        options.device = static_cast<int>(*index);
+    }
     if (!args.empty()) options.executableFolder = shell::ExecutableFolder(args.front().c_str());
+    return true;
 }
 
 bool RunsOnEveryDevice(const CtlLine& line) {
@@ -258,9 +265,11 @@ int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     DeclareImageCommands(app, line);
     if (const std::optional<int> done = Parse(app, args, out, err)) return *done;
 
-    CompleteOptions(line, args);
+    const bool indexOk = CompleteOptions(line, args);
     const CtlOptions& options = line.options;
     CtlOutput output(out, err, options.json, ::isatty(STDERR_FILENO) == 1 && &err == &std::cerr);
+    if (!indexOk)
+        return output.Fail(kExitUsage, "--device " + line.device + ": no such device index");
     if (options.allDevices && !RunsOnEveryDevice(line))
         return output.Fail(kExitUsage, "--device all goes with download, readback and firmware");
     try {

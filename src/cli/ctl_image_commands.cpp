@@ -204,17 +204,17 @@ int CtlImageCommands::Show(const std::string& file) {
 }
 
 int CtlImageCommands::Download(const std::string& document, bool preverify) {
-    // A file that is no document is refused before the controller is reached.
-    {
-        controller::CMainOperation checked;
-        if (const int code = LoadDocument(output_, checked, document); code != kExitOk) return code;
-    }
+    // The document is read, and a file that is no document refused, before the
+    // controller is reached.
+    controller::CMainOperation loaded;
+    commands::CCmdsMag::PrinterKeys keys;
+    if (const int code = LoadDocument(output_, loaded, document, &keys); code != kExitOk)
+        return code;
     controller::CMainOperation* op = nullptr;
     if (const int code = session_.Connect(op); code != kExitOk) return code;
     // The document's motor settings carry its board type, which chooses the flash
     // control block as it does on the page.
-    commands::CCmdsMag::PrinterKeys keys;
-    if (const int code = LoadDocument(output_, *op, document, &keys); code != kExitOk) return code;
+    static_cast<controller::OpenDocument&>(*op) = loaded;
     const config::PreparedDownload prepared = config::PrepareLoadedDocument(*op, keys);
     const config::ImageBuild& build = prepared.build;
     if (!build.Ok())

@@ -120,6 +120,7 @@ TEST_F(CtlTest, BadCommandLinesGiveClearMessagesAndCodes) {
         {{"write", "4000", "g1"}, kExitUsage, "invalid byte 'g1'"},
         {{"write", "FFFF", "1", "2"}, kExitUsage, "2 registers from 0xFFFF run past 0xFFFF"},
         {{"--device", "1", "read", "4000", "1"}, kExitUnavailable, "no device 1 (1 found)"},
+        {{"--device", "99999999999", "list"}, kExitUsage, "--device 99999999999: no such device"},
         {{"read", "4000"}, kExitUsage, "COUNT is required"},
         {{}, kExitUsage, "a command is required: list, read, write, firmware"},
         {{"erase"}, kExitUsage, "The following argument was not expected: erase"},
