@@ -28,7 +28,7 @@ struct Rig {
     explicit Rig(std::uint8_t boardType) {
         driver.AddDevice().Controller().Motors().SetLayout(
             boardType == 0 ? velmor::sim::SimMotionLayout::kMainBoard
-                           : velmor::sim::SimMotionLayout::kFibre);
+                           : velmor::sim::SimMotionLayout::kFiber);
         op.SetDevice(std::make_unique<velmor::usb::CUsbLink>(
             driver, velmor::usb::WindowId{0}, velmor::usb::kVendorInterfaceClass, true));
         op.connected = 1;
@@ -71,7 +71,7 @@ void BM_RefreshMotorStatusAllTicked(benchmark::State& state) {
     const std::size_t bulk = BulkTransfersPerRefresh(boardType);
     state.counters["bulk_transfers"] = static_cast<double>(bulk);
     state.counters["exchanges"] = static_cast<double>(bulk) / 2;
-    // Main-board page: X, Y0, Y1, Z, M0, M1; fibre page: X, Y, Z, M0, M1.
+    // Main-board page: X, Y0, Y1, Z, M0, M1; fiber page: X, Y, Z, M0, M1.
     state.counters["status_registers"] = boardType == 0 ? 6 : 5;
 }
 BENCHMARK(BM_RefreshMotorStatusAllTicked)->ArgName("board_type")->Arg(0)->Arg(1)->Arg(2);

@@ -1,5 +1,8 @@
 #include "backend/driver_selection.h"
 
+#include "controller/board_layout.h"
+#include "drivers/sim/sim_motors.h"
+
 #include <cstdlib>
 
 #include "drivers/sim/sim_driver.h"
@@ -64,6 +67,11 @@ SelectedDriver SelectDriver(const DriverChoice& choice) {
     selected.failure = DriverFailure::kNotBuilt;
     return selected;
 #endif
+}
+
+sim::SimMotionLayout SimMotionLayoutFor(std::uint8_t boardType) {
+    return controller::SingleBoard(boardType) ? sim::SimMotionLayout::kMainBoard
+                                              : sim::SimMotionLayout::kFiber;
 }
 
 }  // namespace velmor::backend

@@ -6,6 +6,7 @@
 // they print; a new way to reach a controller is a field of DriverChoice and a
 // branch in SelectDriver, not a new parameter in every caller.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,6 +16,7 @@
 
 namespace velmor::sim {
 class SimDriver;
+enum class SimMotionLayout;
 }
 
 namespace velmor::backend {
@@ -68,5 +70,9 @@ struct SelectedDriver {
 };
 
 SelectedDriver SelectDriver(const DriverChoice& choice);
+
+// The motion layout a simulated controller takes for the board type the program
+// assumes: the main board's for "Mainboard", the fiber layout's otherwise.
+sim::SimMotionLayout SimMotionLayoutFor(std::uint8_t boardType);
 
 }  // namespace velmor::backend

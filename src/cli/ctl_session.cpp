@@ -103,8 +103,7 @@ int CtlSession::Connect(controller::CMainOperation*& operation) {
         selected.simulator->Device(static_cast<std::size_t>(options_.device))
             .Controller()
             .Motors()
-            .SetLayout(options_.boardType == 0 ? sim::SimMotionLayout::kMainBoard
-                                               : sim::SimMotionLayout::kFibre);
+            .SetLayout(backend::SimMotionLayoutFor(static_cast<std::uint8_t>(options_.boardType)));
     }
     operation_->SetDevice(std::move(link));
     operation_->deviceOpened = 1;

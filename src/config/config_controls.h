@@ -14,7 +14,7 @@ inline constexpr int kNoSelection = -1;
 inline constexpr int kInkChannels = 8;  // K, C, M, Y, LK, LC, LM, LY
 inline constexpr int kFiberChannels = 4;
 
-// One head-board column; the fibre layout shows a second one for the secondary
+// One head-board column; the fiber layout shows a second one for the secondary
 // carriage board.
 struct HeadColumnControls {
     int hLLeftPol = 0;                       // "H-LLeft Pol", polarity list
@@ -45,7 +45,7 @@ struct ConfigControls {
     int motoXDir = 0;    // "MotoX-Dir" (single-board layout only)
     int motoYDir = 0;    // "MotoY-Dir" (single-board layout only)
     int inkAutoEn = 0;   // "Ink-Auto En"
-    int doubleYSel = 0;  // "Double-Y Sel" (fibre layout only)
+    int doubleYSel = 0;  // "Double-Y Sel" (fiber layout only)
     int xLimitSel = 0;   // "X-Limit Sel"
     int yLimitSel = 0;   // "Y-Limit Sel"
     int xRaster = 0;     // "X-Raster"
@@ -53,7 +53,7 @@ struct ConfigControls {
     int mPolWaste = 0;   // "M_Pol_Waste"
 
     HeadColumnControls mainColumn;
-    HeadColumnControls secondColumn;  // fibre layout only
+    HeadColumnControls secondColumn;  // fiber layout only
 
     friend bool operator==(const ConfigControls&, const ConfigControls&) = default;
 };

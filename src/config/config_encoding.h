@@ -18,7 +18,7 @@ namespace velmor::config {
 
 // The parameters the controls stand for. `previous` supplies what the layout does
 // not encode: in the single-board layout hbCtrl11 and hbCtrl22 and an ink supply
-// text that is not a number 1..255; in the fibre layout jetType, dpiCode,
+// text that is not a number 1..255; in the fiber layout jetType, dpiCode,
 // flashSel, inkSupplyTime and fiberChannelMap. A choice without a selection (or
 // with a text outside its list) leaves its bits clear. The command list is not
 // touched here: the caller updates it with the result (UpdateCommandList).
@@ -43,7 +43,7 @@ PrtConfigParams TakeFromList(const std::vector<controller::CMD_INFO>& list,
 
 // The parameter bytes of a read-back image, as "读取参数" takes them: an empty
 // list clears the register bytes and the channel map; otherwise 0x4009, 0x400A,
-// 0x4109, 0x410A and 0x410B, and in the fibre layout also 0x400B, 0x4209, 0x420A.
+// 0x4109, 0x410A and 0x410B, and in the fiber layout also 0x400B, 0x4209, 0x420A.
 PrtConfigParams TakeFromReadBack(const std::vector<controller::CMD_INFO>& readBack,
                                  controller::BoardLayout layout, PrtConfigParams params);
 

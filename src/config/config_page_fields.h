@@ -14,7 +14,7 @@
 
 namespace velmor::config {
 
-// One head-board column; the fibre layout shows a second one for the secondary
+// One head-board column; the fiber layout shows a second one for the secondary
 // carriage board.
 struct HeadColumnFields {
     ui::ChoiceField hLLeftPol;                         // "H-LLeft Pol"
@@ -43,7 +43,7 @@ struct ConfigPageFields {
     ui::ChoiceField motoXDir;    // "MotoX-Dir", single-board layout only
     ui::ChoiceField motoYDir;    // "MotoY-Dir", single-board layout only
     ui::ChoiceField inkAutoEn;   // "Ink-Auto En"
-    ui::ChoiceField doubleYSel;  // "Double-Y Sel", fibre layout only
+    ui::ChoiceField doubleYSel;  // "Double-Y Sel", fiber layout only
     ui::ChoiceField xLimitSel;   // "X-Limit Sel"
     ui::ChoiceField yLimitSel;   // "Y-Limit Sel"
     ui::ChoiceField xRaster;     // "X-Raster"
@@ -53,7 +53,7 @@ struct ConfigPageFields {
     ui::ChoiceField pLRightPol;  // "P-LRight pol", never editable, no bits
 
     HeadColumnFields mainColumn;    // 主喷车板
-    HeadColumnFields secondColumn;  // 副喷车板, fibre layout only
+    HeadColumnFields secondColumn;  // 副喷车板, fiber layout only
     // The column titles, which only mean something while there are two columns.
     ui::TextField mainColumnTitle{"主喷车板"};
     ui::TextField secondColumnTitle{"副喷车板"};

@@ -11,7 +11,7 @@ namespace velmor::config {
 struct PrtConfigParams {
     std::uint8_t mbCtrl1 = 0;          // 0x4009, main-board control bits
     std::uint8_t mbCtrl2 = 0;          // 0x400A, limit and raster selection
-    std::uint8_t mbCtrl2b = 0;         // 0x400B, motor limit polarities (fibre layout only)
+    std::uint8_t mbCtrl2b = 0;         // 0x400B, motor limit polarities (fiber layout only)
     std::uint8_t hbCtrl1 = 0;          // 0x4109, main carriage board
     std::uint8_t hbCtrl2 = 0;          // 0x410A, ink channel polarities, main carriage board
     std::uint8_t hbCtrl11 = 0;         // 0x4209, secondary carriage board

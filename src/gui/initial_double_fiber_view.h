@@ -1,5 +1,5 @@
 #pragma once
-// The fibre movement page (148) over CInitialDoubleFiberDlg.
+// The fiber movement page (148) over CInitialDoubleFiberDlg.
 
 #include "gui/movement_page_view.h"
 

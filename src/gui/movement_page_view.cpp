@@ -141,7 +141,7 @@ void MovementPageView::AddSettingsRow(QGridLayout* grid, int row, motion::Settin
     grid->addWidget(
         Fields().Choice(group.dirPolarity, Indexed("dirPolarity", index).c_str(), false, changed),
         row, 1);
-    // The fibre page's second limit (left or lower) comes first for X, Y0, Y1
+    // The fiber page's second limit (left or lower) comes first for X, Y0, Y1
     // and M1 (left, right), after the first for Z0 and M0 (upper, lower).
     const bool upperFirst = group.channel == Channel::kZ0 || group.channel == Channel::kM0;
     QComboBox* limit = Fields().Choice(group.limitPolarity, Indexed("limitPolarity", index).c_str(),

@@ -115,8 +115,8 @@ QWidget* PrtConfigView::BuildPrintGroup() {
 QWidget* PrtConfigView::BuildMainBoardGroup() {
     config::ConfigPageFields& c = model_.controls;
     auto* grid = new QGridLayout;
-    // "M-LLeft Pol" (single-board layout) and "Double-Y Sel" (fibre layout) share
-    // a row; the motor directions' rows fold away in the fibre layout.
+    // "M-LLeft Pol" (single-board layout) and "Double-Y Sel" (fiber layout) share
+    // a row; the motor directions' rows fold away in the fiber layout.
     ChoiceRow(grid, 0, 0, "M-LLeft Pol", c.mLLeftPol, "mLLeftPol");
     ChoiceRow(grid, 0, 0, "Double-Y Sel", c.doubleYSel, "doubleYSel");
     ChoiceRow(grid, 1, 0, "M-LRight", c.mLRight, "mLRight");

@@ -1,6 +1,6 @@
 #pragma once
 // The configuration page's widgets over CPrtConfigDlg: the print settings, the
-// main-board group and the head-board group (a second column in the fibre
+// main-board group and the head-board group (a second column in the fiber
 // layout), the buttons, the current file, the log and the transfer's progress.
 // The controls of the other layout are hidden, and the head-board group grows
 // or shrinks with its second column.

@@ -1,14 +1,10 @@
 #pragma once
 // The simulated controller cannot tell the main-board register map from the
-// fibre map by what the host writes, so the program tells it: its motion
+// fiber map by what the host writes, so the program tells it: its motion
 // generators follow the board type the main window sets (the main-board map
-// for "Mainboard", the fibre map for "DoubleFiber" and "FourFiber"). Only the
+// for "Mainboard", the fiber map for "DoubleFiber" and "FourFiber"). Only the
 // program's composition root and the tools that run on the simulator call this;
 // the models never learn of the simulator.
-
-#include <cstdint>
-
-#include "drivers/sim/sim_motors.h"
 
 namespace velmor::shell {
 class CVelmorDlg;
@@ -18,8 +14,6 @@ class SimDriver;
 }
 
 namespace velmor::gui {
-
-sim::SimMotionLayout MotionLayoutOfBoardType(std::uint8_t boardType);
 
 // From now on every device of `simulator` takes the layout of the board type
 // `window` sets; call it before the window's initialisation.

@@ -1,5 +1,5 @@
 #pragma once
-// The movement page of the fibre layouts (dialog 148), shown in place of the
+// The movement page of the fiber layouts (dialog 148), shown in place of the
 // main-board page for "DoubleFiber" and "FourFiber". It edits the same two
 // lists and the same settings, with these differences: no X DC motor and no
 // frequency column, an X settings group, two limit polarities per motor

@@ -179,7 +179,7 @@ void MotionBuilder::AddYMotion(int group, std::int32_t tableLength, std::int32_t
         if (start != 0) AddStart(group, map_.y[0].trigger, start, stop);
         return;
     }
-    // Fibre boards: each generator has its own register; both are always pulsed,
+    // Fiber boards: each generator has its own register; both are always pulsed,
     // step by step side by side.
     const auto& y0 = map_.y[0];
     const auto& y1 = map_.y[1];

@@ -52,7 +52,7 @@ std::string DirectionFromCell(std::string_view cell);
 // the order X, Y, Z, M0, M1, steps numbered 0, 1, 2, ... in list order; the LED
 // text goes on the first row of a step. With `dcRows`, an X entry whose
 // frequency is 1 or more is an "XDCMotor" row carrying the frequency; without
-// (the fibre page), every X entry is an "XMotor" row.
+// (the fiber page), every X entry is an "XMotor" row.
 std::vector<MotionRow> RowsFromSteps(const std::vector<controller::MotorListInfo>& steps,
                                      bool dcRows);
 

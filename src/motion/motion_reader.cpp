@@ -130,7 +130,7 @@ class MotionReader {
     }
 
     // "WriteOR" (`set`) or "WriteAnd" of a mask: generator selects, the DC motor
-    // kind, direction bits and the fibre M0/M1 setting bits.
+    // kind, direction bits and the fiber M0/M1 setting bits.
     void BitOp(std::uint16_t address, std::uint8_t data, bool set) {
         const auto changes = [&](int bit) {
             return bit != kNoBit && (set ? HasBit(data, bit) : !HasBit(data, bit));
@@ -166,7 +166,7 @@ class MotionReader {
 
     bool IsLed(std::uint16_t address) const {
         // The first three LED registers: both boards of the main layout, three on
-        // the fibre layouts (boards 3 and 4 repeat board 2).
+        // the fiber layouts (boards 3 and 4 repeat board 2).
         const int count = map_.mainBoard ? 2 : 3;
         for (int i = 0; i < count; ++i)
             if (map_.leds[static_cast<std::size_t>(i)].address == address) return true;

@@ -81,7 +81,7 @@ constexpr MotionRegisterMap MainBoardMap() {
     return m;
 }
 
-constexpr MotionRegisterMap FibreMap(int ledCount) {
+constexpr MotionRegisterMap FiberMap(int ledCount) {
     MotionRegisterMap m;
     m.mainBoard = false;
     m.ledCount = ledCount;
@@ -97,17 +97,17 @@ constexpr MotionRegisterMap FibreMap(int ledCount) {
     m.y[1] = Y(1, 0x40C0, 0x4095, 7, 6, 0x4096);
     m.z1 = Z1(0x40D0, 0x4097, 7, 6, 0x4099);
     m.z1Head = m.z1;
-    m.xControl = {{0x4090, "MOTOR_X_CTRL[7:0]"}, kFibreControlBits, ControlStyle::kRegWrite, {}};
+    m.xControl = {{0x4090, "MOTOR_X_CTRL[7:0]"}, kFiberControlBits, ControlStyle::kRegWrite, {}};
     m.m0Control = {{0x4091, "MOTOR_0_CTRL[7:0]"},
-                   kFibreControlBits,
+                   kFiberControlBits,
                    ControlStyle::kDirectionThenOr,
                    "MOTOR_0_CTRL[15:8]"};
-    m.yControl[0] = {{0x4093, kYControlName}, kFibreControlBits, ControlStyle::kRegWrite, {}};
-    m.yControl[1] = {{0x4095, kYControlName}, kFibreControlBits, ControlStyle::kRegWrite, {}};
-    m.zControl = {{0x4097, "MOTOR_Z_1_CTRLS[7:0]"}, kFibreControlBits, ControlStyle::kRegWrite, {}};
+    m.yControl[0] = {{0x4093, kYControlName}, kFiberControlBits, ControlStyle::kRegWrite, {}};
+    m.yControl[1] = {{0x4095, kYControlName}, kFiberControlBits, ControlStyle::kRegWrite, {}};
+    m.zControl = {{0x4097, "MOTOR_Z_1_CTRLS[7:0]"}, kFiberControlBits, ControlStyle::kRegWrite, {}};
     m.zHeadControl = m.zControl;
     m.m1Control = {{0x4098, "MOTOR_1_CTRL[7:0]"},
-                   kFibreControlBits,
+                   kFiberControlBits,
                    ControlStyle::kDirectionThenOr,
                    "MOTOR_1_CTRL[15:8]"};
     m.gear = {0x4074, "MOTOR_Z_1_GEAR[7:0]"};
@@ -116,8 +116,8 @@ constexpr MotionRegisterMap FibreMap(int ledCount) {
 }
 
 constexpr MotionRegisterMap kMainBoard = MainBoardMap();
-constexpr MotionRegisterMap kDoubleFibre = FibreMap(3);
-constexpr MotionRegisterMap kFourFibre = FibreMap(5);
+constexpr MotionRegisterMap kDoubleFiber = FiberMap(3);
+constexpr MotionRegisterMap kFourFiber = FiberMap(5);
 
 }  // namespace
 
@@ -126,9 +126,9 @@ const MotionRegisterMap& MotionRegisters(std::uint8_t boardType) {
         case 0:
             return kMainBoard;
         case 2:
-            return kFourFibre;
+            return kFourFiber;
         default:
-            return kDoubleFibre;
+            return kDoubleFiber;
     }
 }
 

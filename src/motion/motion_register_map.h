@@ -3,10 +3,10 @@
 // per board layout. The builder, the read-back and the test moves all take their
 // addresses, names and bits from here, so a layout is described in one place.
 //
-// The main board (board type 0) and the fibre boards (1 and 2) put the same
+// The main board (board type 0) and the fiber boards (1 and 2) put the same
 // functions at different addresses, and sometimes the same address means
 // different registers (0x4090 is the Y1 table length on the main board and the X
-// control register on the fibre boards): a table is always chosen by board type.
+// control register on the fiber boards): a table is always chosen by board type.
 
 #include <array>
 #include <cstdint>
@@ -22,15 +22,15 @@ struct ControlBits {
     int direction = kNoBit;  // set: "End"
     int limitEnable = kNoBit;
     int dirPolarity = kNoBit;
-    int limitPolarity = kNoBit;   // the only limit (main board), right or upper (fibre)
-    int limitPolarity2 = kNoBit;  // left or lower limit (fibre only)
+    int limitPolarity = kNoBit;   // the only limit (main board), right or upper (fiber)
+    int limitPolarity2 = kNoBit;  // left or lower limit (fiber only)
 };
 
 // Main board: bit 1 direction, 3 limit enable, 4 direction polarity, 5 limit polarity.
 inline constexpr ControlBits kMainControlBits{1, 3, 4, 5, kNoBit};
-// Fibre boards: bit 0 direction polarity, 1 limit enable, 2 second limit
+// Fiber boards: bit 0 direction polarity, 1 limit enable, 2 second limit
 // polarity, 3 limit polarity, 4 direction.
-inline constexpr ControlBits kFibreControlBits{4, 1, 0, 3, 2};
+inline constexpr ControlBits kFiberControlBits{4, 1, 0, 3, 2};
 
 struct Register {
     std::uint16_t address = 0;
@@ -64,7 +64,7 @@ enum class ControlStyle {
     // Only the direction bit: "WriteOR" for "End", "WriteAnd" otherwise (main-board X).
     kDirectionBit,
     // The direction bit on its own ("WriteAnd" for "Orignal", "WriteOR" for "End",
-    // nothing for any other text), then the setting bits OR-ed in: fibre M0 and
+    // nothing for any other text), then the setting bits OR-ed in: fiber M0 and
     // M1, whose register also holds a generator select.
     kDirectionThenOr,
 };
@@ -120,8 +120,8 @@ struct MotionRegisterMap {
     }
 };
 
-// The table of `boardType`: 0 main board, 1 double fibre, 2 four fibre; any other
-// value is taken as a fibre layout, as the builders do.
+// The table of `boardType`: 0 main board, 1 double fiber, 2 four fiber; any other
+// value is taken as a fiber layout, as the builders do.
 const MotionRegisterMap& MotionRegisters(std::uint8_t boardType);
 
 inline constexpr std::string_view kXdcKindName = "MB XDC";

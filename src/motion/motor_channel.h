@@ -32,7 +32,7 @@ ChannelSettings SettingsOf(const controller::MotorSettings& settings, Channel ch
 // The control byte with every bit of `bits` set from `settings` and the
 // direction, all other bits 0.
 std::uint8_t ControlByte(const ControlBits& bits, const ChannelSettings& settings, bool end);
-// The control byte without its direction bit (the fibre M0/M1 OR-ed bits).
+// The control byte without its direction bit (the fiber M0/M1 OR-ed bits).
 std::uint8_t SettingBits(const ControlBits& bits, const ChannelSettings& settings);
 
 // Sets the settings of `channel` whose bit is set in `byte` (bits that are clear

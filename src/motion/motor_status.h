@@ -16,7 +16,7 @@ enum class MotorState { kMoving, kEnd, kLimit, kStopped, kIdle };
 MotorState DecodeStatus(bool readOk, std::uint8_t status);
 
 // The motors a status line can be about. Y is the single feed-motor line of the
-// fibre page; Y0 and Y1 the two lines of the main-board page.
+// fiber page; Y0 and Y1 the two lines of the main-board page.
 enum class StatusMotor { kX, kY, kY0, kY1, kZ, kM0, kM1 };
 
 // The line for `state`, without its line end: English when `english`, except

@@ -236,8 +236,8 @@ void MotorTester::StopTestMove(const TestMoveInputs& inputs) {
     const bool m1 = inputs.Ticked(TestMotor::kM1);
     // On the head board the Z_1 generator serves M1 as well as Z, so M1 is
     // stopped there too. Only the main-board layout has that generator: "控制板"
-    // (Z0Board) chooses it there, and a start or a status read on a fibre layout
-    // never uses 0x41D2. So a fibre stop leaves 0x41D2 alone whatever Z0Board
+    // (Z0Board) chooses it there, and a start or a status read on a fiber layout
+    // never uses 0x41D2. So a fiber stop leaves 0x41D2 alone whatever Z0Board
     // holds, instead of writing bits of a register that layout does not drive.
     if (map.mainBoard && inputs.settings.Z0Board == 1 && (z || m1))
         stopSequence({&map.z1Head}, true);
@@ -315,7 +315,7 @@ void MotorTester::RefreshMotorStatus() {
     const TestMoveInputs in = Inputs();
     const std::uint8_t boardType = op_.BoardType();
     const MotionRegisterMap& map = MotionRegisters(boardType);
-    // The fibre layouts show every line in Chinese; only the fibre page's Y
+    // The fiber layouts show every line in Chinese; only the fiber page's Y
     // line follows the language there.
     const bool english = english_ && controller::SingleBoard(boardType);
     const Generator& z1 = map.Z1(in.settings.Z0Board == 1);

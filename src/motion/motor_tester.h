@@ -48,7 +48,7 @@ enum class MoveOutcome { kNone, kEnd, kLimit, kStopped, kReadFailed, kAborted };
 
 class MotorTester {
   public:
-    // Which page owns the tester: the fibre page shows one Y line and the
+    // Which page owns the tester: the fiber page shows one Y line and the
     // head-board position line.
     enum class StartResult { kStarted, kNotConnected, kBusy };
     enum class Change {

@@ -70,15 +70,15 @@ MovementPage::MovementPage(const ui::PageContext& context, controller::BoardLayo
       layout_(layout),
       mainWindow_(context.mainWindow),
       tester_(context.operation, layout, *context.sleeper) {
-    const bool fibre = layout_ == controller::BoardLayout::kFiber;
-    if (fibre) Settings(Channel::kX).Setup(Channel::kX, true);
+    const bool fiber = layout_ == controller::BoardLayout::kFiber;
+    if (fiber) Settings(Channel::kX).Setup(Channel::kX, true);
     for (Channel channel : {Channel::kY0, Channel::kY1, Channel::kZ0, Channel::kM0, Channel::kM1}) {
-        Settings(channel).Setup(channel, fibre);
+        Settings(channel).Setup(channel, fiber);
     }
     z0Board.items = {std::string(kBoardMain), std::string(kBoardHead)};
     z0Board.selected = 0;
-    dualY.visible = !fibre;
-    xdc.ticked.visible = !fibre;
+    dualY.visible = !fiber;
+    xdc.ticked.visible = !fiber;
     backButton.visible = false;
 
     // The status thread's news (the Y reset, a move's end) reaches the fields

@@ -3,7 +3,7 @@
 // the Z gear and the settings combos, the movement and movetest list views with
 // add, delete, in-place editing, commit and refresh, and the test moves with the
 // motor status display. CInitialMoveMentDlg (main-board layout) and
-// CInitialDoubleFiberDlg (fibre layouts) derive from it and differ in their
+// CInitialDoubleFiberDlg (fiber layouts) derive from it and differ in their
 // columns, their settings groups, the X DC motor and how the Y0 and Y1 boxes
 // behave.
 //

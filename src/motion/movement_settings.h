@@ -25,7 +25,7 @@ inline constexpr std::string_view kBoardHead = "Headboard";
 struct SettingsGroup {
     Channel channel = Channel::kX;
     bool present = false;            // the page has this group
-    bool twoLimits = false;          // the fibre page: right/upper and left/lower limits
+    bool twoLimits = false;          // the fiber page: right/upper and left/lower limits
     ui::ChoiceField dirPolarity;     // "方向极性"
     ui::ChoiceField limitPolarity;   // "限位极性", or "右限位极性" / "上限位极性"
     ui::ChoiceField limitPolarity2;  // "左限位极性" / "下限位极性" (two limits only)

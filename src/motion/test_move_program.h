@@ -3,7 +3,7 @@
 // registers the motion builder would queue for the same move, with these
 // differences. Every control bit is set or cleared by its own read-modify-write;
 // 16- and 32-bit fields are written at once; the divisor uses half the rate of a
-// queued move; the fibre X control register gets only its direction bit; the Y
+// queued move; the fiber X control register gets only its direction bit; the Y
 // generators also get their 16-bit rate field 0x00FF; no LED and no end marker.
 
 #include <vector>

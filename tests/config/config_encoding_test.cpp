@@ -76,7 +76,7 @@ TEST(ConfigEncodingTest, EachControlSetsItsBitInTheSingleBoardLayout) {
     EXPECT_EQ(defaults.hbCtrl1, 0x06);  // "MB-Raster" and "PCB at Left"
 }
 
-TEST(ConfigEncodingTest, FibreLayoutBytesAnd0x400BCarriesOnlyBits1And0) {
+TEST(ConfigEncodingTest, FiberLayoutBytesAnd0x400BCarriesOnlyBits1And0) {
     ConfigControls all;
     all.orignalAt = all.mLLeftPol = all.mLRight = all.mRaster = 1;
     all.motoXDir = all.motoYDir = all.inkAutoEn = all.doubleYSel = all.mPolWaste = 1;
@@ -90,7 +90,7 @@ TEST(ConfigEncodingTest, FibreLayoutBytesAnd0x400BCarriesOnlyBits1And0) {
     EXPECT_EQ(p.hbCtrl11, 0x80 | 0x40 | 0x08 | 0x04 | 0x02);
     EXPECT_EQ(p.hbCtrl22, 0x01);
 
-    // The single-board extras are not encoded in the fibre layout.
+    // The single-board extras are not encoded in the fiber layout.
     PrtConfigParams previous;
     previous.jetType = 6;
     previous.inkSupplyTime = 9;
@@ -224,12 +224,12 @@ TEST(ConfigEncodingTest, TakeFromListByAddressLaterEntriesWin) {
     EXPECT_EQ(single.inkSupplyTime, 0x20);
     EXPECT_EQ(single.fiberChannelMap, 0xE4);
     EXPECT_EQ(single.hbCtrl11, 0);
-    const PrtConfigParams fibre =
+    const PrtConfigParams fiber =
         TakeFromList(list, controller::BoardLayout::kFiber, {}, "InitDone");
-    EXPECT_EQ(fibre.mbCtrl1, 0x11);
-    EXPECT_EQ(fibre.mbCtrl2b, 0x03);
-    EXPECT_EQ(fibre.hbCtrl11, 0x5A);
-    EXPECT_EQ(fibre.inkSupplyTime, 0);
+    EXPECT_EQ(fiber.mbCtrl1, 0x11);
+    EXPECT_EQ(fiber.mbCtrl2b, 0x03);
+    EXPECT_EQ(fiber.hbCtrl11, 0x5A);
+    EXPECT_EQ(fiber.inkSupplyTime, 0);
 }
 
 }  // namespace

@@ -202,7 +202,7 @@ TEST_F(PrtConfigDlgTest, InitialMovementDesignEncodesBuildsOpensTheSetsAndDecode
     page->OnLayoutMessage();
     rig.op.motionList = {testing::XStep()};
     rig.op.rebuildFlag = true;
-    page->controls.inkAutoEn.selected = 1;  // fibre: bit 4 of "MB Ctrl1"
+    page->controls.inkAutoEn.selected = 1;  // fiber: bit 4 of "MB Ctrl1"
     dialogs.dialogScripts.push_back([&](ui::ModalDialog& dialog) {
         const auto& entries = dynamic_cast<commands::CCmdSetsDlg&>(dialog).NameInfos();
         if (entries.size() == 1) entry = entries.front();

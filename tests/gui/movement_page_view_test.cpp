@@ -149,7 +149,7 @@ TEST(MovementPageViews, SimulatorFollowsTheBoardTypeOfTheMainWindow) {
     MainWindow view(model);
     ASSERT_TRUE(testing::ShowExposed(view, 1180, 780));
     sim::SimMotors& motors = device.Controller().Motors();
-    EXPECT_EQ(motors.Layout(), sim::SimMotionLayout::kFibre);
+    EXPECT_EQ(motors.Layout(), sim::SimMotionLayout::kFiber);
     model.OnTimer(shell::CVelmorDlg::kConnectionTimerId);
 
     auto* board = testing::FindWidget<QComboBox>(&view, "boardType");

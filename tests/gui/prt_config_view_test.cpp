@@ -72,11 +72,11 @@ TEST_F(PrtConfigViewTest, TheLayoutShowsItsOwnControlsAndTheSecondColumn) {
         rig.op.SetBoardType(board);
         page->OnLayoutMessage();
         testing::Settle();
-        const bool fibre = board == 1;
-        EXPECT_EQ(VisibleInView("mLLeftPol"), !fibre) << int(board);
-        EXPECT_EQ(VisibleInView("motoXDir"), !fibre);
-        EXPECT_EQ(VisibleInView("doubleYSel"), fibre);
-        EXPECT_EQ(VisibleInView("second_inkPol7"), fibre);
+        const bool fiber = board == 1;
+        EXPECT_EQ(VisibleInView("mLLeftPol"), !fiber) << int(board);
+        EXPECT_EQ(VisibleInView("motoXDir"), !fiber);
+        EXPECT_EQ(VisibleInView("doubleYSel"), fiber);
+        EXPECT_EQ(VisibleInView("second_inkPol7"), fiber);
         EXPECT_TRUE(VisibleInView("main_inkPol7"));
         EXPECT_FALSE(VisibleInView("drop10"));
         EXPECT_FALSE(VisibleInView("defaultButton"));

@@ -191,8 +191,8 @@ TEST(MotionBuilder, MainBoardXDcMotorInFull) {
     EXPECT_EQ(Build({step}, {}, s), e.Gear().cmds);
 }
 
-// Four fibre boards, X with every setting on, LED "D", in the movetest list.
-TEST(MotionBuilder, FibreXMovetestStepInFull) {
+// Four fiber boards, X with every setting on, LED "D", in the movetest list.
+TEST(MotionBuilder, FiberXMovetestStepInFull) {
     MotorSettings s = Plain(2);
     s.XDirPol = s.XLimtPolLeft = s.XLimtPol = 1;
     s.XMoto_LimtEable = 1;
@@ -210,9 +210,9 @@ TEST(MotionBuilder, FibreXMovetestStepInFull) {
     EXPECT_EQ(Build({}, {Step(0x01, "D")}, s), e.cmds);
 }
 
-// Fibre M1 and M0: direction on its own (nothing for an unknown text), then the
+// Fiber M1 and M0: direction on its own (nothing for an unknown text), then the
 // setting bits OR-ed in; Z's control byte carries the lower limit in bit 2.
-TEST(MotionBuilder, FibreSharedControlRegisters) {
+TEST(MotionBuilder, FiberSharedControlRegisters) {
     MotorSettings s = Plain(1);
     s.Moto1DirPol = s.Moto1LimtPolLeft = s.Z0LimtPolDown = 1;
     s.Moto0_LimtEable = 1;
@@ -317,7 +317,7 @@ TEST(MotionBuilder, YStartsAndWaitsPerSelection) {
           {0x40A4, "WriteOR", 0x10},
           {0x40A4, "WriteAnd", 0xEF},
           {0x40A0, "ReadAnd", 1}}},
-        // Fibre boards pulse both generators whatever is selected.
+        // Fiber boards pulse both generators whatever is selected.
         {1,
          true,
          false,

@@ -37,7 +37,7 @@ class MotionRig : public velmor::testing::SimRig {
     void SetBoard(std::uint8_t boardType) {
         op.SetBoardType(boardType);
         Motors().SetLayout(boardType == 0 ? sim::SimMotionLayout::kMainBoard
-                                          : sim::SimMotionLayout::kFibre);
+                                          : sim::SimMotionLayout::kFiber);
     }
     sim::SimMotors& Motors() { return Controller().Motors(); }
     void Advance(std::chrono::nanoseconds by) { now_ += by.count(); }

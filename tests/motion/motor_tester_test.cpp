@@ -219,7 +219,7 @@ TEST(MotorTester, ProgrammingWritesInOrder) {
           {0x4052, 0xFF},                                                    // rate
           {0x405C, 0xE6}, {0x405D, 0x2F}, {0x405E, 0x55}, {0x405F, 0x04},    // 72691686
           {0x400B, 0x80}, {0x400B, 0x80}, {0x400B, 0x81}, {0x400B, 0x80}}},  // start
-        {"fibre X: only the direction bit of the control register",
+        {"fiber X: only the direction bit of the control register",
          1,
          TestMotor::kX,
          {{0x4091, 0x00},
@@ -312,8 +312,8 @@ TEST(MotorTester, StopSequences) {
           {0x40C2, 0x01},
           {0x40C2, 0x00},
           {0x40C2, 0x04}}},
-        {"fibre M0", 1, TestMotor::kM0, true, 0, {{0x4090, 0x40}, {0x4090, 0x00}, {0x4090, 0x40}}},
-        {"fibre Y",
+        {"fiber M0", 1, TestMotor::kM0, true, 0, {{0x4090, 0x40}, {0x4090, 0x00}, {0x4090, 0x40}}},
+        {"fiber Y",
          2,
          TestMotor::kY,
          false,
@@ -324,7 +324,7 @@ TEST(MotorTester, StopSequences) {
           {0x4095, 0x00},
           {0x4093, 0x40},
           {0x4095, 0x40}}},
-        {"fibre Z", 1, TestMotor::kZ, true, 1, {{0x4097, 0x80}, {0x4097, 0x00}, {0x4097, 0x40}}},
+        {"fiber Z", 1, TestMotor::kZ, true, 1, {{0x4097, 0x80}, {0x4097, 0x00}, {0x4097, 0x40}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -356,15 +356,15 @@ TEST(MotorTester, StatusTextPerPageLayoutAndLanguage) {
          "mmY0电机运动结束......\r\nY1电机运动结束......"
          "\r\nZ Motor End the movement......\r\nM0 Motor End the movement......\r\n"
          "M1 Motor End the movement......\r\n"},
-        {"fibre page, four fibre boards", 2, controller::BoardLayout::kFiber,
+        {"fiber page, four fiber boards", 2, controller::BoardLayout::kFiber,
          "X电机运动结束......\r\n\nX0:35.28 mm,X1:35.63 mm,X2:36.34 mm,X3:35.98 mm"
          "Y Motor End the movement......\r\nZ电机运动结束......\r\nM0电机运动结束......\r\n"
          "M1电机运动结束......\r\n"},
-        {"fibre page, two fibre boards", 1, controller::BoardLayout::kFiber,
+        {"fiber page, two fiber boards", 1, controller::BoardLayout::kFiber,
          "X电机运动结束......\r\n\nX0:35.28 mm,X1:35.63 mm"
          "Y Motor End the movement......\r\nZ电机运动结束......\r\nM0电机运动结束......\r\n"
          "M1电机运动结束......\r\n"},
-        {"main page on a fibre board: Chinese, no position", 1, controller::BoardLayout::kMainBoard,
+        {"main page on a fiber board: Chinese, no position", 1, controller::BoardLayout::kMainBoard,
          "X电机运动结束......\r\nY0电机运动结束......\r\nY1电机运动结束......\r\nZ电机运动结束....."
          "."
          "\r\nM0电机运动结束......\r\nM1电机运动结束......\r\n"},

@@ -30,11 +30,11 @@ constexpr int kX = 0, kY = 1, kZ = 2;
 // on brief pauses. The first connection counts as done unless a test wants the
 // status thread's Y reset.
 struct PageRig {
-    explicit PageRig(bool fibre, std::uint8_t boardType, const char* language = "chs")
+    explicit PageRig(bool fiber, std::uint8_t boardType, const char* language = "chs")
         : rig(boardType) {
         rig.op.language = controller::LanguageOf(language);
         rig.op.firstConnection = 1;
-        if (fibre)
+        if (fiber)
             page = std::make_unique<CInitialDoubleFiberDlg>(
                 ui::PageContext{rig.op, dialogs, nullptr, &sleeper});
         else
@@ -138,16 +138,16 @@ TEST(MovementPage, XdcRowCarriesItsVoltagesAndFrequencyAndCommitsMultiply) {
     EXPECT_EQ(step.MotonnMaxSpeed[0], 2500);
     EXPECT_EQ(p.rig.op.motorSettings.Multiply, 3);
 
-    // A refresh shows the stored distance in "加速距离"; the fibre page has no
+    // A refresh shows the stored distance in "加速距离"; the fiber page has no
     // DC rows: the same step is an X stepper row there, in seven columns.
     p.rig.op.motorSettings.Multiply = 7;
     p.page->RefreshList(0);
     EXPECT_EQ(p.page->xdc.multiply.text, "7");
-    PageRig fibre(true, 1);
-    fibre.rig.op.motionList = p.rig.op.motionList;
-    fibre.page->ShowLists(0);
-    EXPECT_EQ(fibre.Row(0, 0), (Cells{"0", "XMotor", "2000", "2500", "5000", "0", "0"}));
-    EXPECT_FALSE(fibre.page->xdc.ticked.visible);
+    PageRig fiber(true, 1);
+    fiber.rig.op.motionList = p.rig.op.motionList;
+    fiber.page->ShowLists(0);
+    EXPECT_EQ(fiber.Row(0, 0), (Cells{"0", "XMotor", "2000", "2500", "5000", "0", "0"}));
+    EXPECT_FALSE(fiber.page->xdc.ticked.visible);
 }
 
 TEST(MovementPage, DeletingSelectedRowsCommitsAndEmptiesTheStoredList) {
@@ -229,13 +229,13 @@ TEST(MovementPage, ApplySettingsFromTheCombosAndTheGearRatio) {
     EXPECT_EQ(s.Z0LimtPol, 1);  // left as it was
     EXPECT_FALSE(main.page->Settings(Channel::kX).present);
 
-    // The fibre page: the left or lower polarity is the second limit.
-    PageRig fibre(true, 1);
-    controller::MotorSettings& f = fibre.rig.op.motorSettings;
-    fibre.page->Settings(Channel::kX).limitPolarity2.selected = 1;
-    fibre.page->Settings(Channel::kZ0).limitPolarity2.selected = 1;
-    fibre.page->Settings(Channel::kZ0).limitPolarity.selected = 0;
-    fibre.page->ApplySettings();
+    // The fiber page: the left or lower polarity is the second limit.
+    PageRig fiber(true, 1);
+    controller::MotorSettings& f = fiber.rig.op.motorSettings;
+    fiber.page->Settings(Channel::kX).limitPolarity2.selected = 1;
+    fiber.page->Settings(Channel::kZ0).limitPolarity2.selected = 1;
+    fiber.page->Settings(Channel::kZ0).limitPolarity.selected = 0;
+    fiber.page->ApplySettings();
     EXPECT_EQ(f.XLimtPolLeft, 1);
     EXPECT_EQ(f.XLimtPol, 0);
     EXPECT_EQ(f.Z0LimtPolDown, 1);
@@ -244,9 +244,9 @@ TEST(MovementPage, ApplySettingsFromTheCombosAndTheGearRatio) {
     // The combos show what the controller object holds after a refresh.
     f.Y1DirPol = 1;
     f.Z0Gear = 2250;
-    fibre.page->RefreshFromController();
-    EXPECT_EQ(fibre.page->Settings(Channel::kY1).dirPolarity.SelectedText(), "Negetive");
-    EXPECT_EQ(fibre.page->gearRatio.text, "2.25");
+    fiber.page->RefreshFromController();
+    EXPECT_EQ(fiber.page->Settings(Channel::kY1).dirPolarity.SelectedText(), "Negetive");
+    EXPECT_EQ(fiber.page->gearRatio.text, "2.25");
 }
 
 TEST(MovementPage, GearRatioTexts) {
@@ -274,10 +274,10 @@ TEST(MovementPage, GearRatioTexts) {
     EXPECT_EQ(GearText(1001), "1.001");
 }
 
-TEST(MovementPage, YBoxesAreAlternativesOnTheMainBoardPageAndIndependentOnTheFibrePage) {
-    for (const bool fibre : {false, true}) {
-        SCOPED_TRACE(fibre ? "fibre" : "main board");
-        PageRig p(fibre, fibre ? 1 : 0);
+TEST(MovementPage, YBoxesAreAlternativesOnTheMainBoardPageAndIndependentOnTheFiberPage) {
+    for (const bool fiber : {false, true}) {
+        SCOPED_TRACE(fiber ? "fiber" : "main board");
+        PageRig p(fiber, fiber ? 1 : 0);
         controller::MotorSettings& s = p.rig.op.motorSettings;
         MovementPage& page = *p.page;
         EXPECT_FALSE(page.y0.enabled);  // only in test mode
@@ -289,16 +289,16 @@ TEST(MovementPage, YBoxesAreAlternativesOnTheMainBoardPageAndIndependentOnTheFib
         page.y1.checked = true;
         page.OnY1Check();
         EXPECT_TRUE(page.y1.checked);
-        EXPECT_EQ(page.y0.checked, fibre);
-        EXPECT_EQ(s.Y0Selected, fibre ? 1u : 0u);
+        EXPECT_EQ(page.y0.checked, fiber);
+        EXPECT_EQ(s.Y0Selected, fiber ? 1u : 0u);
         EXPECT_EQ(s.Y1Selected, 1u);
-        EXPECT_EQ(page.Settings(Channel::kY0).dirPolarity.enabled, fibre);
+        EXPECT_EQ(page.Settings(Channel::kY0).dirPolarity.enabled, fiber);
         EXPECT_TRUE(page.Settings(Channel::kY1).dirPolarity.enabled);
 
         page.y1.checked = false;  // unticking Y1
         page.OnY1Check();
-        EXPECT_EQ(page.y1.checked, !fibre);
-        EXPECT_EQ(s.Y1Selected, fibre ? 0u : 1u);
+        EXPECT_EQ(page.y1.checked, !fiber);
+        EXPECT_EQ(s.Y1Selected, fiber ? 0u : 1u);
     }
 }
 
@@ -380,7 +380,7 @@ TEST(MovementPage, TestMoveRunsOnAWorkerAndTheStatusFollowsItOnlyOnceStarted) {
     ASSERT_TRUE(WaitUntil([&] { return page.StatusText().starts_with("X电机停止运动"); }));
 }
 
-TEST(MovementPage, FibrePageShowsTheFourHeadBoardPositionsOnFourFibre) {
+TEST(MovementPage, FiberPageShowsTheFourHeadBoardPositionsOnFourFiber) {
     PageRig p(true, 2);
     // Head board n latches the X count plus its offset: 1000, 1360, 1720, 2440.
     p.rig.Motors().SetHeadBoardOffset(2, 360);
@@ -406,10 +406,10 @@ TEST(MovementPage, ColumnsFollowTheLanguageAndTheLayout) {
     EXPECT_EQ(columns[0].caption, "Number");
     EXPECT_EQ(columns[2].caption, "Acceleration steps");
     EXPECT_EQ(columns[7].caption, "频率");
-    PageRig fibre(true, 1);
-    ASSERT_EQ(fibre.page->movetestList.Columns().size(), 7u);
-    EXPECT_EQ(fibre.page->movetestList.Columns()[0].caption, "命令序号");
-    EXPECT_EQ(fibre.page->movetestList.Columns()[6].caption, "LED");
+    PageRig fiber(true, 1);
+    ASSERT_EQ(fiber.page->movetestList.Columns().size(), 7u);
+    EXPECT_EQ(fiber.page->movetestList.Columns()[0].caption, "命令序号");
+    EXPECT_EQ(fiber.page->movetestList.Columns()[6].caption, "LED");
 }
 
 TEST(MovementPage, ClosingThePageEndsItsThreads) {

@@ -106,17 +106,17 @@ TEST_F(MainWindowTest, Message2049LinksWithoutShowingOrHiding) {
     EXPECT_EQ(window->LinkedMovementPage(), window->TabHost().FindPage(148));
 }
 
-TEST_F(MainWindowTest, ClickingTheMovementTabOnAFibreBoardShowsPage148) {
+TEST_F(MainWindowTest, ClickingTheMovementTabOnAFiberBoardShowsPage148) {
     Open("chs", 1);
     operation.testMotionList.resize(1);
     operation.testMotionList[0].nMotorNums = 1;
     operation.testMotionList[0].motorIndex = 2;  // Y
     window->OnTabClick(1);
     EXPECT_EQ(VisiblePages(), std::set<int>{148});
-    motion::MovementPage* fibre = Movement(*window, 148);
-    ASSERT_NE(fibre, nullptr);
-    ASSERT_EQ(fibre->movetestList.GetItemCount(), 1);  // shown on entering the tab
-    fibre->movetestList.SetItemText(0, 4, "250");
+    motion::MovementPage* fiber = Movement(*window, 148);
+    ASSERT_NE(fiber, nullptr);
+    ASSERT_EQ(fiber->movetestList.GetItemCount(), 1);  // shown on entering the tab
+    fiber->movetestList.SetItemText(0, 4, "250");
     window->OnTabClick(2);  // leaving the movement tab: the page stores its lists
     EXPECT_EQ(VisiblePages(), std::set<int>{130});
     EXPECT_EQ(operation.testMotionList.at(0).MotonnnMoveLenth[1], 250);

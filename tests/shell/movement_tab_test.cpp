@@ -34,13 +34,13 @@ TEST_F(MainWindowTest, ChangingTheBoardTypeOnTheMovementTabHandsTheListsOver) {
 
     window->OnBoardTypeSelChange(1);  // "DoubleFiber"
     EXPECT_EQ(VisiblePages(), std::set<int>{148});
-    motion::MovementPage& fibre = Movement(*window, 148);
-    ASSERT_EQ(fibre.movementList.GetItemCount(), 2);
-    for (int c = 0; c < fibre.movementList.ColumnCount(); ++c)
-        EXPECT_EQ(fibre.movementList.GetItemText(1, c), main.movementList.GetItemText(1, c)) << c;
-    EXPECT_EQ(fibre.movementList.GetItemText(1, motion::kColumnDistance), "250");
+    motion::MovementPage& fiber = Movement(*window, 148);
+    ASSERT_EQ(fiber.movementList.GetItemCount(), 2);
+    for (int c = 0; c < fiber.movementList.ColumnCount(); ++c)
+        EXPECT_EQ(fiber.movementList.GetItemText(1, c), main.movementList.GetItemText(1, c)) << c;
+    EXPECT_EQ(fiber.movementList.GetItemText(1, motion::kColumnDistance), "250");
 
-    window->OnTabClick(0);  // the fibre page stores what it shows: nothing is lost
+    window->OnTabClick(0);  // the fiber page stores what it shows: nothing is lost
     ASSERT_EQ(operation.motionList.size(), 2u);
     EXPECT_EQ(operation.motionList[1].MotonnnMoveLenth[0], 250);
 
@@ -62,9 +62,9 @@ TEST_F(MainWindowTest, ConfigurationPageRefreshReachesTheMovementPageOfTheBoardT
     operation.motionList = {XStep(300)};
     operation.motorSettings.Z0Gear = 1500;
     linked->RefreshFromController();
-    motion::MovementPage& fibre = Movement(*window, 148);
-    EXPECT_EQ(fibre.movementList.GetItemText(0, motion::kColumnDistance), "300");
-    EXPECT_EQ(fibre.gearRatio.text, "1.5");
+    motion::MovementPage& fiber = Movement(*window, 148);
+    EXPECT_EQ(fiber.movementList.GetItemText(0, motion::kColumnDistance), "300");
+    EXPECT_EQ(fiber.gearRatio.text, "1.5");
     EXPECT_EQ(Movement(*window, 145).movementList.GetItemCount(), 0);
 }
 

@@ -77,7 +77,7 @@ struct LoadPath {
 
 const LoadPath kLoadPaths[] = {
     {"StartUpMainBoard", 0, nullptr},
-    {"StartUpFibre", 2, nullptr},
+    {"StartUpFiber", 2, nullptr},
     {"LoadFile", 0,
      [](MovementVisitTest& t) {
          t.window->OnTabClick(2);
@@ -132,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(EveryLoad, MovementVisitPathTest, ::testing::ValuesIn(k
 TEST_F(MovementVisitTest, ABoardTypeChangeOnTheMovementTabKeepsTheSettings) {
     OpenWith(Distinct(0, 2500));
     window->OnTabClick(1);
-    window->OnBoardTypeSelChange(2);  // the fibre page takes over the movement tab
+    window->OnBoardTypeSelChange(2);  // the fiber page takes over the movement tab
     window->OnTabClick(0);
     EXPECT_EQ(operation.motorSettings, Distinct(2, 2500));
     window->OnTabClick(1);

@@ -64,7 +64,7 @@ struct Case {
 };
 
 const SimMotionLayout kMain = SimMotionLayout::kMainBoard;
-const SimMotionLayout kFibre = SimMotionLayout::kFibre;
+const SimMotionLayout kFiber = SimMotionLayout::kFiber;
 
 const Case kCases[] = {
     {"main X", kMain, SimGenerator::kX0, SimMotor::kX, 0x4050, 0x4054, 0x405C, 0x400B, 0x400F, 0x01,
@@ -79,17 +79,17 @@ const Case kCases[] = {
      0x04, 0x40C2, 0x02, true},
     {"main M1 on head board", kMain, SimGenerator::kZ1Head, SimMotor::kM1, 0x41D0, 0x41D4, 0x41DC,
      0x41D2, 0x41D3, 0x01, 0x04, 0x400B, 0x40, false},
-    {"fibre X", kFibre, SimGenerator::kX0, SimMotor::kX, 0x40A0, 0x40A4, 0x40AC, 0x4090, 0x4092,
+    {"fiber X", kFiber, SimGenerator::kX0, SimMotor::kX, 0x40A0, 0x40A4, 0x40AC, 0x4090, 0x4092,
      0x80, 0x40, 0x4090, 0x10, true},
-    {"fibre M0", kFibre, SimGenerator::kX0, SimMotor::kM0, 0x40A0, 0x40A4, 0x40AC, 0x4090, 0x4092,
+    {"fiber M0", kFiber, SimGenerator::kX0, SimMotor::kM0, 0x40A0, 0x40A4, 0x40AC, 0x4090, 0x4092,
      0x80, 0x40, 0x4091, 0x30, true},
-    {"fibre Y0", kFibre, SimGenerator::kY0, SimMotor::kY0, 0x40B0, 0x40B4, 0x40BC, 0x4093, 0x4094,
+    {"fiber Y0", kFiber, SimGenerator::kY0, SimMotor::kY0, 0x40B0, 0x40B4, 0x40BC, 0x4093, 0x4094,
      0x80, 0x40, 0x4093, 0x10, true},
-    {"fibre Y1", kFibre, SimGenerator::kY1, SimMotor::kY1, 0x40C0, 0x40C4, 0x40CC, 0x4095, 0x4096,
+    {"fiber Y1", kFiber, SimGenerator::kY1, SimMotor::kY1, 0x40C0, 0x40C4, 0x40CC, 0x4095, 0x4096,
      0x80, 0x40, 0, 0, false},
-    {"fibre Z", kFibre, SimGenerator::kZ1, SimMotor::kZ, 0x40D0, 0x40D4, 0x40DC, 0x4097, 0x4099,
+    {"fiber Z", kFiber, SimGenerator::kZ1, SimMotor::kZ, 0x40D0, 0x40D4, 0x40DC, 0x4097, 0x4099,
      0x80, 0x40, 0, 0, false},
-    {"fibre M1", kFibre, SimGenerator::kZ1, SimMotor::kM1, 0x40D0, 0x40D4, 0x40DC, 0x4097, 0x4099,
+    {"fiber M1", kFiber, SimGenerator::kZ1, SimMotor::kM1, 0x40D0, 0x40D4, 0x40DC, 0x4097, 0x4099,
      0x80, 0x40, 0x4098, 0x30, true},
 };
 
@@ -179,36 +179,36 @@ TEST(SimMotors, XPositionLatchedPerLayout) {
     main.SetBits(0x4208, 0x08);  // head board 2 has no counter on the main board
     EXPECT_EQ(main.file.Raw(0x427C), 0);
 
-    Rig fibre(kFibre);
-    fibre.motors.SetXPosition(300);
-    Program(fibre, kCases[6]);
-    fibre.Advance(kDuration);
-    for (int board = 1; board <= 4; ++board) fibre.motors.SetHeadBoardOffset(board, board * 10);
+    Rig fiber(kFiber);
+    fiber.motors.SetXPosition(300);
+    Program(fiber, kCases[6]);
+    fiber.Advance(kDuration);
+    for (int board = 1; board <= 4; ++board) fiber.motors.SetHeadBoardOffset(board, board * 10);
     for (int board = 1; board <= 4; ++board) {
-        fibre.SetBits(static_cast<std::uint16_t>(0x4008 + board * 0x100), 0x08);
+        fiber.SetBits(static_cast<std::uint16_t>(0x4008 + board * 0x100), 0x08);
         const auto base = static_cast<std::uint16_t>(0x407C + board * 0x100);
-        EXPECT_EQ(fibre.file.Raw(base) | fibre.file.Raw(base + 1) << 8, 1300 + board * 10);
+        EXPECT_EQ(fiber.file.Raw(base) | fiber.file.Raw(base + 1) << 8, 1300 + board * 10);
     }
     // M0 moves and moves towards the origin (stopping at 0) count as well as they should.
-    Program(fibre, kCases[7]);
-    fibre.Advance(kDuration);
-    EXPECT_EQ(fibre.motors.XPosition(), 1300u);
-    fibre.ClearBits(0x4091, 0x30);
-    fibre.ClearBits(0x4090, 0x10);
-    Program(fibre,
-            {"back", kFibre, SimGenerator::kX0, SimMotor::kX, 0x40A0, 0x40A4, 0x40AC, 0x4090,
+    Program(fiber, kCases[7]);
+    fiber.Advance(kDuration);
+    EXPECT_EQ(fiber.motors.XPosition(), 1300u);
+    fiber.ClearBits(0x4091, 0x30);
+    fiber.ClearBits(0x4090, 0x10);
+    Program(fiber,
+            {"back", kFiber, SimGenerator::kX0, SimMotor::kX, 0x40A0, 0x40A4, 0x40AC, 0x4090,
              0x4092, 0x80, 0x40, 0, 0, false},
             5000);
-    fibre.Advance(std::chrono::seconds(2));
-    EXPECT_EQ(fibre.motors.XPosition(), 0u);
+    fiber.Advance(std::chrono::seconds(2));
+    EXPECT_EQ(fiber.motors.XPosition(), 0u);
 }
 
 TEST(SimMotors, RegistersOfTheOtherLayoutStayPlain) {
-    Rig fibre(kFibre);
-    fibre.file.Write(0x40A0, 0x42);  // X table length on fibre boards, not a status
-    EXPECT_EQ(fibre.file.Read(0x40A0), 0x42);
-    fibre.Pulse(0x40A4, 0x10, 0x40);  // X length bytes here, no trigger
-    EXPECT_EQ(fibre.motors.Starts(SimGenerator::kY0), 0u);
+    Rig fiber(kFiber);
+    fiber.file.Write(0x40A0, 0x42);  // X table length on fiber boards, not a status
+    EXPECT_EQ(fiber.file.Read(0x40A0), 0x42);
+    fiber.Pulse(0x40A4, 0x10, 0x40);  // X length bytes here, no trigger
+    EXPECT_EQ(fiber.motors.Starts(SimGenerator::kY0), 0u);
     Rig main(kMain);
     main.Pulse(0x4090, 0x80, 0x40);  // Y1 table length on the main board
     EXPECT_EQ(main.motors.Starts(SimGenerator::kX0), 0u);

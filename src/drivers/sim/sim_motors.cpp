@@ -29,7 +29,7 @@ constexpr std::array<GeneratorRegisters, kSimGenerators> kMainBoard = {{
     {true, 0x40C2, 0, 2, 0x40B3, 0x40B0, 0x40B4, 0x40BC},
     {true, 0x41D2, 0, 2, 0x41D3, 0x41D0, 0x41D4, 0x41DC},
 }};
-constexpr std::array<GeneratorRegisters, kSimGenerators> kFibre = {{
+constexpr std::array<GeneratorRegisters, kSimGenerators> kFiber = {{
     {true, 0x4090, 7, 6, 0x4092, 0x40A0, 0x40A4, 0x40AC},
     {true, 0x4093, 7, 6, 0x4094, 0x40B0, 0x40B4, 0x40BC},
     {true, 0x4095, 7, 6, 0x4096, 0x40C0, 0x40C4, 0x40CC},
@@ -49,11 +49,11 @@ constexpr std::uint16_t kMainM0Control = 0x40C0;
 constexpr std::uint16_t kMainM1Control = 0x40C1;
 constexpr std::uint16_t kMainY0Control = 0x40A1;
 constexpr std::uint16_t kMainY1Control = 0x40A3;
-// Fibre: selects in bit 5 of the M0 and M1 registers, directions in bit 4.
-constexpr std::uint16_t kFibreM0Control = 0x4091;
-constexpr std::uint16_t kFibreM1Control = 0x4098;
-constexpr int kFibreSelect = 5;
-constexpr int kFibreDirectionBit = 4;
+// Fiber: selects in bit 5 of the M0 and M1 registers, directions in bit 4.
+constexpr std::uint16_t kFiberM0Control = 0x4091;
+constexpr std::uint16_t kFiberM1Control = 0x4098;
+constexpr int kFiberSelect = 5;
+constexpr int kFiberDirectionBit = 4;
 
 constexpr std::uint16_t kLatchBase = 0x4008;  // + board * 0x100
 constexpr std::uint16_t kCountBase = 0x407C;  // + board * 0x100
@@ -64,7 +64,7 @@ constexpr double kMaxDurationNs = 1e17;
 bool Bit(std::uint8_t value, int bit) { return ((value >> bit) & 1u) != 0; }
 
 const std::array<GeneratorRegisters, kSimGenerators>& Map(SimMotionLayout layout) {
-    return layout == SimMotionLayout::kMainBoard ? kMainBoard : kFibre;
+    return layout == SimMotionLayout::kMainBoard ? kMainBoard : kFiber;
 }
 
 std::uint32_t Little(const SimRegisterFile& file, std::uint16_t address, int bytes) {
@@ -256,7 +256,7 @@ void SimMotors::Start(SimRegisterFile& file, std::size_t index) {
     switch (generator) {
         case SimGenerator::kX0: {
             const bool m0 = main ? Bit(file.Raw(kMainCtrl3), kMainM0Select)
-                                 : Bit(file.Raw(kFibreM0Control), kFibreSelect);
+                                 : Bit(file.Raw(kFiberM0Control), kFiberSelect);
             const bool dc = main && !m0 && Bit(file.Raw(kMainCtrl3), kMainDcBit);
             move.motor = m0 ? SimMotor::kM0 : (dc ? SimMotor::kXDc : SimMotor::kX);
             if (dc) table = kMainDcTable;
@@ -265,7 +265,7 @@ void SimMotors::Start(SimRegisterFile& file, std::size_t index) {
                     Bit(file.Raw(m0 ? kMainM0Control : kMainCtrl3), kMainDirectionBit);
             else
                 move.towardsEnd =
-                    Bit(file.Raw(m0 ? kFibreM0Control : r.trigger), kFibreDirectionBit);
+                    Bit(file.Raw(m0 ? kFiberM0Control : r.trigger), kFiberDirectionBit);
             break;
         }
         case SimGenerator::kY0:
@@ -274,19 +274,19 @@ void SimMotors::Start(SimRegisterFile& file, std::size_t index) {
             move.motor = y0 ? SimMotor::kY0 : SimMotor::kY1;
             move.towardsEnd =
                 main ? Bit(file.Raw(y0 ? kMainY0Control : kMainY1Control), kMainDirectionBit)
-                     : Bit(file.Raw(r.trigger), kFibreDirectionBit);
+                     : Bit(file.Raw(r.trigger), kFiberDirectionBit);
             break;
         }
         case SimGenerator::kZ1:
         case SimGenerator::kZ1Head: {
             const bool m1 = main ? Bit(file.Raw(kMainCtrl3), kMainM1Select)
-                                 : Bit(file.Raw(kFibreM1Control), kFibreSelect);
+                                 : Bit(file.Raw(kFiberM1Control), kFiberSelect);
             move.motor = m1 ? SimMotor::kM1 : SimMotor::kZ;
             if (main)
                 move.towardsEnd = Bit(file.Raw(m1 ? kMainM1Control : r.trigger), kMainDirectionBit);
             else
                 move.towardsEnd =
-                    Bit(file.Raw(m1 ? kFibreM1Control : r.trigger), kFibreDirectionBit);
+                    Bit(file.Raw(m1 ? kFiberM1Control : r.trigger), kFiberDirectionBit);
             break;
         }
     }

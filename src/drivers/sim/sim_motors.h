@@ -16,11 +16,11 @@
 // The X position counter counts the X motor's pulses (towards "End" up, towards
 // the origin down, never below 0) and a rising bit 3 of 0x4n08 latches it into
 // the four registers from 0x4n7C: head board 1 on the main-board layout, every
-// head board on the fibre layouts.
+// head board on the fiber layouts.
 //
-// The register map differs between the main-board and the fibre layouts (the
+// The register map differs between the main-board and the fiber layouts (the
 // same address means different registers), and nothing the host writes tells
-// them apart reliably, so the layout is a knob: SetLayout, fibre by default as
+// them apart reliably, so the layout is a knob: SetLayout, fiber by default as
 // a new controller object assumes "DoubleFiber". velmorctl and the program set
 // it from the chosen board type.
 //
@@ -38,7 +38,7 @@
 
 namespace velmor::sim {
 
-enum class SimMotionLayout { kMainBoard, kFibre };
+enum class SimMotionLayout { kMainBoard, kFiber };
 
 // kZ1Head exists on the main-board layout only.
 enum class SimGenerator { kX0, kY0, kY1, kZ1, kZ1Head };
@@ -123,7 +123,7 @@ class SimMotors {
     std::chrono::nanoseconds Now() const;
 
     mutable std::mutex mutex_;
-    SimMotionLayout layout_ = SimMotionLayout::kFibre;
+    SimMotionLayout layout_ = SimMotionLayout::kFiber;
     Clock clock_;
     double timeScale_ = 1.0;
     // Settling a move on a status read changes state: a read is an observation

@@ -25,6 +25,7 @@
 #include "commands/cmds_mag.h"
 #include "controller/main_operation.h"
 #include "drivers/sim/sim_driver.h"
+#include "drivers/sim/sim_motors.h"
 #include "gui/about_dialog.h"
 #include "gui/clean_download_view.h"
 #include "gui/cmd_edit_view.h"
@@ -244,7 +245,7 @@ bool RenderLanguage(controller::Language language, const QString& folder) {
         model.OnBoardTypeSelChange(1);
         model.OnTabClick(0);
         model.OnTabClick(2);
-        ok &= Save(view, folder, QStringLiteral("config_%1_fibre").arg(lang));
+        ok &= Save(view, folder, QStringLiteral("config_%1_fiber").arg(lang));
 
         model.OnTabClick(0);  // leaving the movement tab stores its (empty) lists first
         operation.motionList = {Step(0b00001, "1"), Step(0b00110, "2"), Step(0b00001, "3", 5000),
@@ -253,7 +254,7 @@ bool RenderLanguage(controller::Language language, const QString& folder) {
         ok &= RenderMovementPage(model, view, driver, 0, folder,
                                  QStringLiteral("movement_%1_mainboard").arg(lang));
         ok &= RenderMovementPage(model, view, driver, 1, folder,
-                                 QStringLiteral("movement_%1_fibre").arg(lang));
+                                 QStringLiteral("movement_%1_fiber").arg(lang));
         model.OnTabClick(0);
         model.OnDeviceNameLabelClick();
         ok &= Save(view, folder, QStringLiteral("main_%1_version").arg(lang));

@@ -770,7 +770,7 @@
     </message>
     <message>
         <source>光纤通道</source>
-        <translation>Fibre channels</translation>
+        <translation>Fiber channels</translation>
     </message>
     <message>
         <source>主板</source>
