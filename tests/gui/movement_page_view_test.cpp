@@ -133,22 +133,30 @@ TEST_F(MovementPageViewTest, MoveInTestModeShowsTheMotorMovingThenDoneAndStopSto
 
 // The main window with the simulator following its board type: "电机运动" on
 // the main-board page moves the main-board layout's generator.
-TEST(MovementPageViews, SimulatorFollowsTheBoardTypeOfTheMainWindow) {
+// The main window on one simulated controller, the start-up document of `boardType`.
+struct WindowOnSimulator {
+    explicit WindowOnSimulator(std::uint8_t boardType) : device(driver.AddDevice()) {
+        operation.programFolder = home.Path().string() + "/";
+        velmor::testing::WriteFirstConfig(operation.programFolder, boardType);
+        operation.SetBoardType(boardType);
+        model.SetSleeper(sleeper);
+        FollowBoardType(model, driver);
+    }
     sim::SimDriver driver;
-    sim::SimDevice& device = driver.AddDevice();
+    sim::SimDevice& device;
     controller::CMainOperation operation;
     velmor::testing::TempDir home;
-    operation.programFolder = home.Path().string() + "/";
-    velmor::testing::WriteFirstConfig(operation.programFolder, 1);
-    operation.SetBoardType(1);
     velmor::testing::ScriptedDialogService dialogs;
     velmor::testing::NoWaitSleeper sleeper;
-    shell::CVelmorDlg model(operation, driver, dialogs);
-    model.SetSleeper(sleeper);
-    FollowBoardType(model, driver);
+    shell::CVelmorDlg model{operation, driver, dialogs};
+};
+
+TEST(MovementPageViews, SimulatorFollowsTheBoardTypeOfTheMainWindow) {
+    WindowOnSimulator sim(1);
+    shell::CVelmorDlg& model = sim.model;
     MainWindow view(model);
     ASSERT_TRUE(testing::ShowExposed(view, 1180, 780));
-    sim::SimMotors& motors = device.Controller().Motors();
+    sim::SimMotors& motors = sim.device.Controller().Motors();
     EXPECT_EQ(motors.Layout(), sim::SimMotionLayout::kFiber);
     model.OnTimer(shell::CVelmorDlg::kConnectionTimerId);
 
@@ -173,17 +181,9 @@ TEST(MovementPageViews, SimulatorFollowsTheBoardTypeOfTheMainWindow) {
 // A number typed into a list cell, its edit still open, survives a click on a tab:
 // the tab bar takes no focus, so the edit never loses it.
 TEST(MovementPageViews, ACellEditStillOpenIsKeptWhenATabIsClicked) {
-    sim::SimDriver driver;
-    controller::CMainOperation operation;
-    velmor::testing::TempDir home;
-    operation.programFolder = home.Path().string() + "/";
-    velmor::testing::WriteFirstConfig(operation.programFolder, 0);
-    operation.SetBoardType(0);
-    velmor::testing::ScriptedDialogService dialogs;
-    velmor::testing::NoWaitSleeper sleeper;
-    shell::CVelmorDlg model(operation, driver, dialogs);
-    model.SetSleeper(sleeper);
-    MainWindow view(model);
+    WindowOnSimulator sim(0);
+    controller::CMainOperation& operation = sim.operation;
+    MainWindow view(sim.model);
     ASSERT_TRUE(testing::ShowExposed(view, 1180, 780));
     controller::MotorListInfo step;  // after the start-up document's load
     step.nMotorNums = 1;

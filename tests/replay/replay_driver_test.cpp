@@ -50,6 +50,18 @@ Bytes Pattern(std::size_t size) {
     return bytes;
 }
 
+// Writes `Pattern(5000)` to the flash and reads it back; the bytes read.
+Bytes FlashRoundTrip(controller::CMainOperation& op) {
+    registers::CFlashReg flash(op);
+    std::atomic<int> progress{0};
+    Bytes data = Pattern(5000);
+    EXPECT_TRUE(flash.Write(data.data(), 0x100000, 5000, progress, false));
+    Bytes back(5001);
+    EXPECT_TRUE(flash.Read(back.data(), 0x100000, 5000, progress));
+    back.resize(5000);
+    return back;
+}
+
 class ReplayTest : public ::testing::Test {
   protected:
     // Records the session into `file` and returns what the reads gave.
@@ -69,13 +81,7 @@ class ReplayTest : public ::testing::Test {
             const std::uint8_t six = 6;
             EXPECT_TRUE(c.op.WriteRegs(0x4001, &six, 1));
             results.push_back(c.Read(0x4000, 4));  // the same request, another answer
-            registers::CFlashReg flash(c.op);
-            std::atomic<int> progress{0};
-            Bytes data = Pattern(5000);
-            EXPECT_TRUE(flash.Write(data.data(), 0x100000, 5000, progress, false));
-            Bytes back(5001);
-            EXPECT_TRUE(flash.Read(back.data(), 0x100000, 5000, progress));
-            results.push_back(Bytes(back.begin(), back.begin() + 5000));
+            results.push_back(FlashRoundTrip(c.op));
             // The first try times out and is aborted; the second answers.
             device.Controller().Faults().timeoutTransfers = 1;
             results.push_back(c.Read(0x4010, 1));
@@ -104,13 +110,7 @@ TEST_F(ReplayTest, ARecordedSessionPlaysAgainWithTheSameAnswers) {
     std::unique_ptr<ReplayDriver> replay = Replay();
     Connected c(*replay);
     // The flash first this time: requests are matched by their bytes, not their order.
-    registers::CFlashReg flash(c.op);
-    std::atomic<int> progress{0};
-    Bytes data = Pattern(5000);
-    EXPECT_TRUE(flash.Write(data.data(), 0x100000, 5000, progress, false));
-    Bytes back(5001);
-    EXPECT_TRUE(flash.Read(back.data(), 0x100000, 5000, progress));
-    EXPECT_EQ(Bytes(back.begin(), back.begin() + 5000), recorded[2]);
+    EXPECT_EQ(FlashRoundTrip(c.op), recorded[2]);
     const std::uint8_t five = 5;
     EXPECT_TRUE(c.op.WriteRegs(0x4001, &five, 1));
     EXPECT_EQ(c.Read(0x4000, 4), recorded[0]);
