@@ -1,14 +1,19 @@
 #include "backend/driver_selection.h"
 
-#include "controller/board_layout.h"
-#include "drivers/sim/sim_motors.h"
-
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
+#include "controller/board_layout.h"
+#include "drivers/replay/recording_driver.h"
+#include "drivers/replay/replay_driver.h"
 #include "drivers/sim/sim_driver.h"
+#include "drivers/sim/sim_motors.h"
 #include "drivers/sim/sim_state_location.h"
+#include "numbers/hex_text.h"
 
 #ifdef VELMOR_HAVE_LIBUSB
+#include "drivers/libusb/device_ids.h"
 #include "drivers/libusb/libusb_texts.h"
 #include "drivers/libusb/program_backend.h"
 #endif
@@ -25,6 +30,54 @@ SelectedDriver Simulated(const DriverChoice& choice) {
     simulator->AddDevice(device);
     selected.simulator = simulator.get();
     selected.driver = std::move(simulator);
+    selected.backendName = "sim";
+    constexpr numbers::HexStyle kIdHex{.digits = 4, .upper = false};
+    selected.controllerIds = {numbers::Hex(device.vendorId, kIdHex) + ":" +
+                              numbers::Hex(device.productId, kIdHex)};
+    return selected;
+}
+
+SelectedDriver Replayed(const DriverChoice& choice) {
+    SelectedDriver selected;
+    std::error_code ec;
+    const std::filesystem::path file(
+        std::u8string(choice.replayFile.begin(), choice.replayFile.end()));
+    std::string error;
+    std::optional<replay::TrafficRecording> recording =
+        replay::ReadRecording(choice.replayFile, error);
+    if (!recording) {
+        selected.failure = std::filesystem::is_regular_file(file, ec) ? DriverFailure::kBadRecording
+                                                                      : DriverFailure::kNoRecording;
+        selected.error = error;
+        return selected;
+    }
+    selected.backendName = "replay of " + recording->header.backend;
+    selected.controllerIds = recording->header.ids;
+    auto driver =
+        std::make_unique<replay::ReplayDriver>(std::move(*recording), choice.replayTiming);
+    selected.replay = driver.get();
+    selected.driver = std::move(driver);
+    return selected;
+}
+
+// Wraps the chosen driver in a recording driver.
+SelectedDriver Recorded(const DriverChoice& choice, SelectedDriver selected) {
+    std::string error;
+    std::unique_ptr<replay::TrafficWriter> writer = replay::TrafficWriter::Create(
+        choice.recordFile, choice.recordOverwrite, choice.recordingWarning, error);
+    if (!writer) {
+        SelectedDriver refused;
+        refused.failure = DriverFailure::kCannotRecord;
+        refused.error = error;
+        return refused;
+    }
+    auto recorder = std::make_unique<replay::RecordingDriver>(
+        *selected.driver, std::move(writer),
+        replay::RecordingHeader{choice.program, choice.version, selected.backendName,
+                                selected.controllerIds});
+    selected.recorder = recorder.get();
+    selected.recorded = std::move(selected.driver);
+    selected.driver = std::move(recorder);
     return selected;
 }
 
@@ -46,6 +99,9 @@ SelectedDriver Libusb(const DriverChoice& choice) {
         return selected;
     }
     libusb::LibusbDriver* driver = backend.driver.get();
+    selected.backendName = "libusb";
+    for (const libusb::DeviceId& id : driver->Ids())
+        selected.controllerIds.push_back(libusb::FormatDeviceId(id));
     selected.noDeviceText = [driver] { return libusb::NoDeviceText(driver->Ids()); };
     selected.openFailureText = [driver] { return driver->LastErrorText(); };
     selected.setHotplugListener = [driver](std::function<void(bool)> listener) {
@@ -56,9 +112,7 @@ SelectedDriver Libusb(const DriverChoice& choice) {
 }
 #endif
 
-}  // namespace
-
-SelectedDriver SelectDriver(const DriverChoice& choice) {
+SelectedDriver Backend(const DriverChoice& choice) {
     if (choice.simulate) return Simulated(choice);
 #ifdef VELMOR_HAVE_LIBUSB
     return Libusb(choice);
@@ -67,6 +121,14 @@ SelectedDriver SelectDriver(const DriverChoice& choice) {
     selected.failure = DriverFailure::kNotBuilt;
     return selected;
 #endif
+}
+
+}  // namespace
+
+SelectedDriver SelectDriver(const DriverChoice& choice) {
+    SelectedDriver selected = choice.replayFile.empty() ? Backend(choice) : Replayed(choice);
+    if (!selected.driver || choice.recordFile.empty()) return selected;
+    return Recorded(choice, std::move(selected));
 }
 
 sim::SimMotionLayout SimMotionLayoutFor(std::uint8_t boardType) {

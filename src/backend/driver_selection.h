@@ -17,7 +17,11 @@
 namespace velmor::sim {
 class SimDriver;
 enum class SimMotionLayout;
-}
+}  // namespace velmor::sim
+namespace velmor::replay {
+class RecordingDriver;
+class ReplayDriver;
+}  // namespace velmor::replay
 
 namespace velmor::backend {
 
@@ -37,16 +41,35 @@ struct DriverChoice {
     std::string executableFolder;
     std::vector<std::string> matches;
     OnBadIds onBadIds = OnBadIds::kFail;
+
+    // The controllers answered from this recording instead (--replay), at once or,
+    // with `replayTiming`, after the recorded delays.
+    std::string replayFile;
+    bool replayTiming = false;
+    // Every port operation also written to this recording (--record), which is not
+    // written over unless `recordOverwrite` (--force). The recording's first line
+    // names `program` and `version`.
+    std::string recordFile;
+    bool recordOverwrite = false;
+    std::string program;
+    std::string version;
+    // Told once, from any thread, when writing the recording failed and it stopped.
+    std::function<void(const std::string&)> recordingWarning;
 };
 
 enum class DriverFailure {
     kNone,
-    kBadIds,      // a controller ID is not one (with OnBadIds::kFail, or built-in ones failed too)
-    kNotStarted,  // the backend for real devices could not be started
-    kNotBuilt,    // this build has no backend for real devices
+    kBadIds,       // a controller ID is not one (with OnBadIds::kFail, or built-in ones failed too)
+    kNotStarted,   // the backend for real devices could not be started
+    kNotBuilt,     // this build has no backend for real devices
+    kNoRecording,  // the recording to replay is missing or unreadable
+    kBadRecording,  // the file to replay is no recording, or a damaged one
+    kCannotRecord,  // the recording cannot be created (or exists, without overwrite)
 };
 
 struct SelectedDriver {
+    // The backend under a recording driver; it goes after `driver`.
+    std::unique_ptr<usb::UsbDriver> recorded;
     std::unique_ptr<usb::UsbDriver> driver;  // null unless failure is kNone
     DriverFailure failure = DriverFailure::kNone;
     std::string error;  // the failure's text for a person; empty with kNotBuilt
@@ -54,6 +77,15 @@ struct SelectedDriver {
     // The simulated driver when it was chosen (owned by `driver`): the program
     // makes its motors follow the board type and writes its state out at the end.
     sim::SimDriver* simulator = nullptr;
+
+    // The recording driver when recording (owned by `driver`): written out at the end.
+    replay::RecordingDriver* recorder = nullptr;
+    // The replay driver when replaying (owned by `driver`): what it could not answer.
+    replay::ReplayDriver* replay = nullptr;
+    // The backend's name and the controller IDs it looks for, as a recording's
+    // first line gives them.
+    std::string backendName;
+    std::vector<std::string> controllerIds;
 
     // With OnBadIds::kUseBuiltIn: why the IDs were refused, when they were.
     std::string refusedIds;

@@ -93,6 +93,19 @@ void DeclareOptions(CLI::App& app, CtlLine& line) {
         ->check(CLI::Range(0, 2));
     app.add_flag("--json", options.json,
                  "Print one JSON document on standard output instead of text");
+    app.add_option("--record", options.recordFile,
+                   "Also write every exchange with the controllers to FILE (JSON Lines), to "
+                   "replay later")
+        ->type_name("FILE");
+    app.add_flag("--force", options.recordOverwrite, "Record over an existing FILE");
+    CLI::Option* replay =
+        app.add_option("--replay", options.replayFile,
+                       "Answer from the recording FILE instead of controllers; a request it "
+                       "does not hold is a failed transfer (74)")
+            ->type_name("FILE");
+    app.add_flag("--replay-timing", options.replayTiming,
+                 "Take as long as the recording took for each answer")
+        ->needs(replay);
     app.footer(kExitCodesHelp);
 }
 
@@ -256,6 +269,11 @@ int Dispatch(CtlSession& session, CtlOutput& output, const CtlLine& line) {
 }  // namespace
 
 int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    return RunCtl(args, out, err, backend::SelectedDriver{});
+}
+
+int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           backend::SelectedDriver prepared) {
     CLI::App app{"velmorctl: the controller from the command line", "velmorctl"};
     CtlLine line;
     DeclareOptions(app, line);
@@ -273,9 +291,10 @@ int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (options.allDevices && !RunsOnEveryDevice(line))
         return output.Fail(kExitUsage, "--device all goes with download, readback and firmware");
     try {
-        CtlSession session(options, output);
-        return options.allDevices ? DispatchOnEveryDevice(session, output, line)
-                                  : Dispatch(session, output, line);
+        CtlSession session(options, output, std::move(prepared));
+        const int code = options.allDevices ? DispatchOnEveryDevice(session, output, line)
+                                            : Dispatch(session, output, line);
+        return session.Finish(code);
     } catch (const std::exception& e) {
         return output.Fail(kExitIoErr, e.what());
     }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "backend/driver_selection.h"
 #include "cli/ctl_exit_codes.h"
 #include "cli/ctl_output.h"
 #include "cli/ctl_session.h"
@@ -48,5 +49,9 @@ class CtlRunner {
 
 // Parses a whole command line (args[0] is the program name) and runs it.
 int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// The same on a driver chosen already (a recording of a prepared simulator, in the
+// tool that makes the regression recordings).
+int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           backend::SelectedDriver prepared);
 
 }  // namespace velmor::cli

@@ -3,6 +3,8 @@
 #include "cli/ctl_exit_codes.h"
 #include "cli/ctl_output.h"
 #include "controller/main_operation.h"
+#include "drivers/replay/recording_driver.h"
+#include "drivers/replay/replay_driver.h"
 #include "drivers/sim/sim_driver.h"
 #include "drivers/sim/sim_motors.h"
 #include "drivers/sim/sim_state_location.h"
@@ -18,7 +20,18 @@ constexpr const char* kNoBackendText =
 // A controller ID that is not one is a mistake on the command line or in the ID
 // files; no backend for real devices is an unavailable service.
 int FailureCode(backend::DriverFailure failure) {
-    return failure == backend::DriverFailure::kBadIds ? kExitUsage : kExitUnavailable;
+    switch (failure) {
+        case backend::DriverFailure::kBadIds:
+            return kExitUsage;
+        case backend::DriverFailure::kNoRecording:
+            return kExitNoInput;
+        case backend::DriverFailure::kBadRecording:
+            return kExitDataErr;
+        case backend::DriverFailure::kCannotRecord:
+            return kExitCantCreate;
+        default:
+            return kExitUnavailable;
+    }
 }
 
 }  // namespace
@@ -31,6 +44,9 @@ CtlSession::CtlSession(CtlOptions options, CtlOutput& output,
         driver_.driver = std::move(simDriver);
     }
 }
+
+CtlSession::CtlSession(CtlOptions options, CtlOutput& output, backend::SelectedDriver prepared)
+    : options_(std::move(options)), output_(output), driver_(std::move(prepared)) {}
 
 CtlSession::CtlSession(CtlOptions options, CtlOutput& output, CtlSession& owner)
     : options_(std::move(options)), output_(output), owner_(&owner) {}
@@ -53,6 +69,15 @@ int CtlSession::Driver(usb::UsbDriver*& driver) {
         choice.stateFile = StateFile();
         choice.executableFolder = options_.executableFolder;
         choice.matches = options_.matches;
+        choice.replayFile = options_.replayFile;
+        choice.replayTiming = options_.replayTiming;
+        choice.recordFile = options_.recordFile;
+        choice.recordOverwrite = options_.recordOverwrite;
+        choice.program = "velmorctl";
+        choice.version = VELMOR_VERSION;
+        choice.recordingWarning = [&output = output_](const std::string& warning) {
+            output.Note(warning);
+        };
         driver_ = backend::SelectDriver(choice);
         if (!driver_.driver) {
             return output_.Fail(FailureCode(driver_.failure),
@@ -110,6 +135,14 @@ int CtlSession::Connect(controller::CMainOperation*& operation) {
     operation_->connected = 1;
     operation = operation_.get();
     return kExitOk;
+}
+
+int CtlSession::Finish(int code) {
+    if (owner_ != nullptr) return code;
+    if (driver_.recorder != nullptr) driver_.recorder->Flush();
+    if (driver_.replay == nullptr || driver_.replay->Mismatches() == 0) return code;
+    output_.Note(driver_.replay->FirstMismatch());
+    return kExitIoErr;
 }
 
 int CtlSession::KeepState() {

@@ -32,6 +32,10 @@ struct CtlOptions {
     int boardType = 1;
     std::vector<std::string> matches;  // --match VID:PID, further controller IDs
     std::string executableFolder;      // where the packaged ID list is found from
+    std::string replayFile;            // --replay FILE
+    bool replayTiming = false;         // --replay-timing
+    std::string recordFile;            // --record FILE
+    bool recordOverwrite = false;      // --force
 };
 
 class CtlSession {
@@ -39,6 +43,8 @@ class CtlSession {
     // Tests may hand in a prepared simulated driver (its devices as they are).
     CtlSession(CtlOptions options, CtlOutput& output,
                std::unique_ptr<sim::SimDriver> simDriver = nullptr);
+    // A session on a driver chosen already (a recording of a prepared simulator).
+    CtlSession(CtlOptions options, CtlOutput& output, backend::SelectedDriver prepared);
     // A session on another device of `owner`'s driver, which must be made already
     // and outlive this session (one session per device of --device all).
     CtlSession(CtlOptions options, CtlOutput& output, CtlSession& owner);
@@ -60,6 +66,10 @@ class CtlSession {
     // cannot be kept there is a failure, not lost silently). kExitOk otherwise.
     int KeepState();
     std::string StateFile() const;
+    // The end of the command that gave `code`: the recording written out; a replay
+    // that met a request its recording does not hold makes it a failed transfer (74),
+    // said on standard error.
+    int Finish(int code);
     // The file-system calls output files are written with (tests make them fail).
     files::FileOps& FileOps() { return *fileOps_; }
     void SetFileOps(files::FileOps& ops) { fileOps_ = &ops; }

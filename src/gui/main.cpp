@@ -15,6 +15,8 @@
 #include "shell/program_folder.h"
 #include "shell/velmor_app.h"
 #include "shell/velmor_dlg.h"
+#include "drivers/replay/recording_driver.h"
+#include "drivers/replay/replay_driver.h"
 #include "usb/null_usb_driver.h"
 
 namespace {
@@ -31,6 +33,15 @@ velmor::backend::SelectedDriver MakeDriver(const velmor::shell::CommandLine& lin
     choice.stateFile = line.state;
     choice.executableFolder = executableFolder;
     choice.onBadIds = velmor::backend::OnBadIds::kUseBuiltIn;
+    choice.replayFile = line.replay;
+    choice.replayTiming = line.replayTiming;
+    choice.recordFile = line.record;
+    choice.recordOverwrite = line.force;
+    choice.program = "velmortool";
+    choice.version = VELMOR_VERSION;
+    choice.recordingWarning = [](const std::string& warning) {
+        std::cerr << "velmortool: " << warning << "\n";
+    };
     velmor::backend::SelectedDriver selected = velmor::backend::SelectDriver(choice);
     if (!selected.refusedIds.empty())
         std::cerr << "velmortool: " << selected.refusedIds
@@ -40,6 +51,13 @@ velmor::backend::SelectedDriver MakeDriver(const velmor::shell::CommandLine& lin
         // it cannot reach.
         std::cerr << "velmortool: this build has no USB driver backend for real devices: running "
                      "disconnected. Start with --simulate to use the simulated controller.\n";
+    } else if (selected.failure == DriverFailure::kNoRecording ||
+               selected.failure == DriverFailure::kBadRecording ||
+               selected.failure == DriverFailure::kCannotRecord) {
+        // A recording asked for and not to be had: the person should know before
+        // anything runs.
+        std::cerr << "velmortool: " << selected.error << "\n";
+        return selected;
     } else if (selected.failure != DriverFailure::kNone) {
         std::cerr << "velmortool: " << selected.error << " Running disconnected.\n";
     }
@@ -88,6 +106,9 @@ int main(int argc, char** argv) {
     if (!velmorApp.InitInstance()) return 1;
 
     velmor::backend::SelectedDriver drivers = MakeDriver(line, setup.executableFolder);
+    if (!drivers.driver) return 1;
+    // The drivers live as long as the process (see MakeDriver).
+    drivers.recorded.release();
     shell::CVelmorDlg window(operation, *drivers.driver.release(), dialogs);
     sim::SimDriver* simulator = drivers.simulator;
     if (simulator != nullptr) gui::FollowBoardType(window, *simulator);
@@ -105,6 +126,9 @@ int main(int argc, char** argv) {
     view.show();
     view.exec();
     if (drivers.setHotplugListener) drivers.setHotplugListener({});
+    if (drivers.recorder != nullptr) drivers.recorder->Flush();
+    if (drivers.replay != nullptr && drivers.replay->Mismatches() > 0)
+        std::cerr << "velmortool: " << drivers.replay->FirstMismatch() << "\n";
     // The driver is never destroyed, so its last changes are written out here.
     if (simulator != nullptr && !simulator->Device(0).FlushState()) {
         std::cerr << "velmortool: the simulated controller's state could not be saved to "

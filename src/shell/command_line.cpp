@@ -38,10 +38,18 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
             line.simulate = true;
         } else if (arg == "--help" || arg == "-h") {
             line.help = true;
+        } else if (arg == "--force") {
+            line.force = true;
+        } else if (arg == "--replay-timing") {
+            line.replayTiming = true;
         } else if (TakeValue("--home", argc, argv, i, line.home, line.error,
                              "--home needs a folder") ||
                    TakeValue("--state", argc, argv, i, line.state, line.error,
-                             "--state needs a file")) {
+                             "--state needs a file") ||
+                   TakeValue("--record", argc, argv, i, line.record, line.error,
+                             "--record needs a file") ||
+                   TakeValue("--replay", argc, argv, i, line.replay, line.error,
+                             "--replay needs a file")) {
             if (!line.error.empty()) return line;
         } else {
             line.error = "unknown option: " + std::string(arg);
@@ -49,18 +57,24 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
         }
     }
     if (!line.state.empty() && !line.simulate) line.error = "--state needs --simulate";
+    if (line.replayTiming && line.replay.empty()) line.error = "--replay-timing needs --replay";
     return line;
 }
 
 std::string UsageText(const std::string& program) {
     return "Usage: " + program +
-           " [--simulate [--state FILE]] [--home DIR]\n"
+           " [--simulate [--state FILE]] [--home DIR] [--record FILE [--force]]\n"
+           "       [--replay FILE [--replay-timing]]\n"
            "  --simulate   work with the simulated controller instead of a real device\n"
            "  --state FILE where the simulated controller keeps its registers and flash\n"
            "               between runs (default: $XDG_RUNTIME_DIR/velmor-sim.state,\n"
            "               else /tmp/velmor-sim-<uid>.state; shared with velmorctl)\n"
            "  --home DIR   keep CmdsRecord/ under DIR (default: the program's folder,\n"
-           "               or $VELMOR_HOME when set)\n";
+           "               or $VELMOR_HOME when set)\n"
+           "  --record FILE  also write every exchange with the controllers to FILE\n"
+           "               (JSON Lines), to replay later; --force records over a file\n"
+           "  --replay FILE  answer from the recording FILE instead of controllers;\n"
+           "               --replay-timing takes as long as the recording took\n";
 }
 
 bool CanShowWindows(const char* display, const char* waylandDisplay, const char* qtPlatform) {

@@ -1,8 +1,10 @@
 #pragma once
 // The program's options: --simulate (the simulated controller instead of real
 // devices), --state FILE (where the simulated controller keeps its registers and
-// flash), --home DIR (where CmdsRecord/ lives), --help. Without options the
-// program behaves as the plain tool always has.
+// flash), --home DIR (where CmdsRecord/ lives), --record FILE [--force] (every
+// exchange with the controllers also written to a recording), --replay FILE
+// [--replay-timing] (the controllers answered from a recording), --help. Without
+// options the program behaves as the plain tool always has.
 
 #include <string>
 
@@ -13,6 +15,10 @@ struct CommandLine {
     bool help = false;
     std::string home;   // empty: not given
     std::string state;  // empty: not given (the simulator's default state file)
+    std::string record;  // empty: no recording
+    bool force = false;  // record over an existing file
+    std::string replay;  // empty: real or simulated controllers
+    bool replayTiming = false;
     std::string error;  // not empty: the options were not understood
 };
 
