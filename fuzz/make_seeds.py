@@ -268,6 +268,19 @@ def command_text_seeds():
     }
 
 
+def recording_seeds():
+    """The harness's own lines kept whole (mode 1, every line kept), and the
+    regression recordings of the tests as they are (mode 0)."""
+    seeds = {"own_lines": bytes([1] + [0] * 6)}
+    replays = os.path.join(HERE, "..", "tests", "replays")
+    for name in sorted(os.listdir(replays)):
+        recording = os.path.join(replays, name, "recording.jsonl")
+        if os.path.isfile(recording) and os.path.getsize(recording) < 100000:
+            with open(recording, "rb") as f:
+                seeds[name] = bytes([0]) + f.read()
+    return seeds
+
+
 def main():
     corpus("ini_text", ini_seeds())
     corpus("profile_access", profile_seeds())
@@ -280,6 +293,7 @@ def main():
     corpus("sim_state", sim_state_seeds())
     corpus("start_image", start_image_seeds())
     corpus("command_texts", command_text_seeds())
+    corpus("recording", recording_seeds())
     for name in os.listdir(os.path.join(HERE, "corpus")):
         os.makedirs(os.path.join(HERE, "regression", name), exist_ok=True)
         keep = os.path.join(HERE, "regression", name, ".gitkeep")
