@@ -19,7 +19,9 @@ std::uint8_t EndpointOf(std::uint32_t code, std::span<const std::uint8_t> input)
 }
 
 void CopyInto(const std::vector<std::uint8_t>& recorded, std::span<std::uint8_t> target) {
-    std::memcpy(target.data(), recorded.data(), std::min(recorded.size(), target.size()));
+    // An abort carries no output buffer; memcpy must not see its null pointer.
+    const std::size_t count = std::min(recorded.size(), target.size());
+    if (count > 0) std::memcpy(target.data(), recorded.data(), count);
 }
 
 std::string Hex2(std::uint8_t value) {
