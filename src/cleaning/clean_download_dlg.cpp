@@ -1,6 +1,7 @@
 #include "cleaning/clean_download_dlg.h"
 
 #include <filesystem>
+#include <iostream>
 #include <system_error>
 #include <utility>
 
@@ -9,6 +10,7 @@
 #include "cleaning/panel_packets.h"
 #include "commands/cmds_mag.h"
 #include "controller/main_operation.h"
+#include "history/write_history.h"
 #include "ui/dialog_service.h"
 #include "ui/message_down.h"
 #include "ui/sleeper.h"
@@ -289,14 +291,16 @@ void CCleanDownloadDlg::OnDownload() {
         dialogs_.ShowMessage(lastPanel_.message, lastPanel_.caption);
         return;
     }
-    RunPanelWork([&params](PanelDownload& download) { return download.Download(params); });
+    RunPanelWork("panel download",
+                 [&params](PanelDownload& download) { return download.Download(params); });
 }
 
 void CCleanDownloadDlg::OnInitSkip() {
-    RunPanelWork([](PanelDownload& download) { return download.InitSkip(); });
+    RunPanelWork("init skip", [](PanelDownload& download) { return download.InitSkip(); });
 }
 
-void CCleanDownloadDlg::RunPanelWork(const std::function<PanelOutcome(PanelDownload&)>& work) {
+void CCleanDownloadDlg::RunPanelWork(const char* operation,
+                                     const std::function<PanelOutcome(PanelDownload&)>& work) {
     lastPanel_ =
         ui::RunBehindProgress(dialogs_, op_,
                               {ui::ProgressMessage(ui::ProgressKind::Downloading, op_.language),
@@ -305,7 +309,18 @@ void CCleanDownloadDlg::RunPanelWork(const std::function<PanelOutcome(PanelDownl
                                   PanelDownload download(op_, *sleeper_);
                                   return work(download);
                               });
-    dialogs_.ShowMessage(lastPanel_.message, lastPanel_.caption);
+    // The page has no log: a write that cannot be recorded is said with the
+    // outcome's message, and on standard error.
+    std::string message = lastPanel_.message;
+    const bool withFile = std::string(operation) == "panel download";
+    if (const std::optional<std::string> failed =
+            history::RecordWrite(op_, {operation, withFile ? path.text : std::string(),
+                                       withFile ? history::FileCrc(path.text) : std::nullopt,
+                                       std::nullopt, PanelHistoryResult(lastPanel_), 1})) {
+        message += "\n" + *failed;
+        std::cerr << op_.programName << ": " << *failed << "\n";
+    }
+    dialogs_.ShowMessage(message, lastPanel_.caption);
 }
 
 }  // namespace velmor::cleaning

@@ -109,7 +109,8 @@ class CCleanDownloadDlg : public ui::PageModel, public ui::TabPage {
     void ShowSelections();
 
     void SaveTo(const std::string& file);
-    void RunPanelWork(const std::function<PanelOutcome(PanelDownload&)>& work);
+    void RunPanelWork(const char* operation,
+                      const std::function<PanelOutcome(PanelDownload&)>& work);
 
     controller::CMainOperation& op_;
     ui::DialogService& dialogs_;

@@ -14,6 +14,12 @@
 
 namespace velmor::cleaning {
 
+std::string PanelHistoryResult(const PanelOutcome& outcome) {
+    if (outcome.ok) return "delivered";
+    const bool transferFailed = outcome.packets.empty() || !outcome.packets.back().written;
+    return transferFailed ? "transfer failed" : "refused";
+}
+
 PanelDownload::PanelDownload(controller::CMainOperation& op, ui::Sleeper& sleeper)
     : op_(op), sleeper_(sleeper) {}
 

@@ -55,6 +55,11 @@ struct PanelOutcome {
     std::vector<PacketReport> packets;  // frames sent, in order
 };
 
+// How a panel download or an initialisation skip ended, as the history of writes
+// records it: "delivered", "refused" (the panel did not take a frame) or
+// "transfer failed".
+std::string PanelHistoryResult(const PanelOutcome& outcome);
+
 class PanelDownload {
   public:
     // `op` and `sleeper` must outlive this object.

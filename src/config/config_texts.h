@@ -16,6 +16,11 @@ inline constexpr controller::BilingualText kDownloadCompleteText{"Download compl
 inline constexpr controller::BilingualText kDownloadFailedText{"Download failed", "下载失败"};
 inline constexpr controller::BilingualText kReadFailedText{"Read Failed!", "读取失败!"};
 inline constexpr controller::BilingualText kReadCompleteText{"Read complete!", "读取完成!"};
+// The log line after "读取参数": whether the flash holds what "DownFirm" would write now.
+inline constexpr controller::BilingualText kFlashMatchesText{
+    "The flash holds the image of the current document.", "闪存中的映像与当前文档一致。"};
+inline constexpr controller::BilingualText kFlashDiffersText{
+    "The flash differs from the image of the current document.", "闪存中的映像与当前文档不一致。"};
 
 // The configuration page's file messages.
 inline constexpr controller::BilingualText kLoadSucceedText{"Loading succeed!", "加载成功!"};

@@ -35,6 +35,20 @@ std::string DifferenceLine(int rounds, const std::vector<std::size_t>& offsets,
 
 }  // namespace
 
+std::string DownloadHistoryResult(const DownloadResult& result) {
+    switch (result.outcome) {
+        case DownloadOutcome::Verified:
+            return "verified";
+        case DownloadOutcome::VerifyFailed:
+            return "mismatch after " + std::to_string(kDownloadRetries) + " retries";
+        case DownloadOutcome::FlashBusy:
+            return "flash busy";
+        case DownloadOutcome::TransferFailed:
+            break;
+    }
+    return "transfer failed";
+}
+
 UserMessage DownloadMessage(const DownloadResult& result, controller::Language language) {
     if (result.Success())
         return {ui::SuccessText(kDownloadCompleteText.Text(language)),

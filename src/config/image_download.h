@@ -79,6 +79,10 @@ struct UserMessage {
     std::string caption;  // "VelmorTool" for success, empty for the default caption
 };
 
+// How a download ended, as the history of writes records it: "verified",
+// "mismatch after 5 retries", "flash busy" or "transfer failed".
+std::string DownloadHistoryResult(const DownloadResult& result);
+
 // The message "DownFirm" shows for a result.
 UserMessage DownloadMessage(const DownloadResult& result, controller::Language language);
 // The message "读取参数" shows for a read that failed ("Read Failed!" and why) or

@@ -1,6 +1,7 @@
 #include "config/prt_config_dlg.h"
 
 #include <filesystem>
+#include <iostream>
 #include <optional>
 
 #include "commands/cmd_sets_dlg.h"
@@ -11,6 +12,7 @@
 #include "config/config_preparation.h"
 #include "config/system_disk.h"
 #include "controller/main_operation.h"
+#include "history/write_history.h"
 #include "motion/motion_builder.h"
 #include "motion/motion_reader.h"
 #include "ui/dialog_service.h"
@@ -243,9 +245,31 @@ void CPrtConfigDlg::OnDownFirm() {
         [&] { return download_.Download(prepared.build.image, prepared.build.records); });
     transferring_ = false;
     log_.Append(result.log);
+    RecordDownload(result, prepared.build.crc);
     Changed();
     const UserMessage message = DownloadMessage(result, op_.language);
     dialogs_.ShowMessage(message.text, message.caption);
+}
+
+// Whether the flash holds the image "DownFirm" would write now; worked out on a
+// copy of the document, which the preparation changes.
+std::string CPrtConfigDlg::FlashMatchLine(const StartImage& flash) const {
+    controller::CMainOperation scratch;
+    static_cast<controller::OpenDocument&>(scratch) = op_;
+    const PreparedDownload prepared = PrepareDownload(scratch, ReadControls(controls), params_);
+    const bool equal = prepared.build.Ok() && prepared.build.image == flash;
+    return messages_.Text(equal ? kFlashMatchesText : kFlashDiffersText) + "\r\n";
+}
+
+// A write that cannot be recorded is said in the log and on standard error; the
+// download stands.
+void CPrtConfigDlg::RecordDownload(const DownloadResult& result, std::uint16_t imageCrc) {
+    const std::optional<std::string> failed =
+        history::RecordWrite(op_, {"download", path.text, history::FileCrc(path.text), imageCrc,
+                                   DownloadHistoryResult(result), result.rounds});
+    if (!failed) return;
+    log_.Append(*failed + "\r\n");
+    std::cerr << op_.programName << ": " << *failed << "\n";
 }
 
 void CPrtConfigDlg::OnReadParams() {
@@ -266,6 +290,7 @@ void CPrtConfigDlg::OnReadParams() {
         dialogs_.ShowMessage(message.text, message.caption);
         return;
     }
+    log_.Append(FlashMatchLine(result.bytes));
     params_ =
         ApplyReadBack(op_, result.image, params_,
                       [](const std::vector<controller::CMD_INFO>& readBack,

@@ -114,6 +114,8 @@ class CPrtConfigDlg : public ui::PageModel, public ui::TabPage, public ui::Confi
     void ApplyFlashFrequencyRule();
     void RefreshMovementPage();
     void SaveTo(const std::string& file, bool withFlashSel);
+    void RecordDownload(const DownloadResult& result, std::uint16_t imageCrc);
+    std::string FlashMatchLine(const StartImage& flash) const;
 
     controller::CMainOperation& op_;
     ui::DialogService& dialogs_;

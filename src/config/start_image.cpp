@@ -59,6 +59,7 @@ ImageBuild BuildStartImage(const std::vector<CMD_INFO>& cmdList,
             build.image[at++] = static_cast<std::uint8_t>(command.Addr >> 8);
             build.image[at++] = static_cast<std::uint8_t>(command.Addr & 0xFF);
             build.image[at++] = command.Data;
+            build.commands.push_back(command);
         }
     }
     build.records = needed;

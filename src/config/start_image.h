@@ -39,6 +39,8 @@ struct ImageBuild {
     std::uint16_t crc = 0;
     ImageBuildError error = ImageBuildError::None;
     controller::CMD_INFO badCommand;  // the command without a code
+    // The commands the records hold, slot by slot (their names say what each is).
+    std::vector<controller::CMD_INFO> commands;
 
     bool Ok() const { return error == ImageBuildError::None; }
 };

@@ -33,6 +33,12 @@ struct ProgramState {
     std::string otherLanguage;
     LogFont logFont;
 
+    // Where every write to a controller is recorded (empty: nowhere), and the
+    // program and version the records name.
+    std::string historyFile;
+    std::string programName;
+    std::string programVersion;
+
     CleanParams cleanParams;
     std::uint16_t xResolution = 720;  // counts per inch of the millimetre conversions
 

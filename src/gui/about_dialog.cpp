@@ -32,6 +32,12 @@ AboutDialog::AboutDialog(shell::CAboutDlg& model, QWidget* parent)
     texts->addWidget(version);
     for (const std::string& note : model.changeNotes)
         texts->addWidget(new QLabel(Caption(kContext, note)));
+    if (!model.historyText.empty()) {
+        auto* history = new QLabel(FromModel(model.historyText));
+        history->setObjectName(QStringLiteral("aboutHistory"));
+        history->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        texts->addWidget(history);
+    }
 
     auto* top = new QHBoxLayout;
     top->addWidget(icon);

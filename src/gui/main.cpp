@@ -7,16 +7,17 @@
 
 #include "backend/driver_selection.h"
 #include "controller/main_operation.h"
+#include "drivers/replay/recording_driver.h"
+#include "drivers/replay/replay_driver.h"
 #include "drivers/sim/sim_driver.h"
 #include "gui/main_window.h"
 #include "gui/qt_dialog_service.h"
 #include "gui/simulator_board_type.h"
+#include "history/history_log.h"
 #include "shell/command_line.h"
 #include "shell/program_folder.h"
 #include "shell/velmor_app.h"
 #include "shell/velmor_dlg.h"
-#include "drivers/replay/recording_driver.h"
-#include "drivers/replay/replay_driver.h"
 #include "usb/null_usb_driver.h"
 
 namespace {
@@ -102,6 +103,9 @@ int main(int argc, char** argv) {
         QApplication::installTranslator(&english);
         return true;
     };
+    operation.historyFile = history::DefaultHistoryFile();
+    operation.programName = "velmortool";
+    operation.programVersion = VELMOR_VERSION;
     shell::CVelmorApp velmorApp(operation, dialogs, setup);
     if (!velmorApp.InitInstance()) return 1;
 

@@ -1,10 +1,13 @@
 #include "registers/read_write_reg_dlg.h"
 
 #include <algorithm>
+#include <iostream>
 #include <vector>
 
 #include "controller/board_layout.h"
+#include "controller/crc16.h"
 #include "controller/main_operation.h"
+#include "history/write_history.h"
 #include "numbers/hex_text.h"
 #include "numbers/number_text.h"
 #include "registers/board_reset.h"
@@ -311,6 +314,20 @@ void CReadWriteRegDlg::RunFlash(bool write, std::uint32_t address, int length, i
         text += kNewLine;
     }
     text += kNewLine;
+    if (lengthOk && write) {
+        // A write that cannot be recorded is said in the log; the write stands.
+        const std::optional<std::string> failed = history::RecordWrite(
+            op_, {"flash write",
+                  {},
+                  std::nullopt,
+                  controller::ComputeCrc16(buffer.data(), static_cast<std::size_t>(length)),
+                  ok ? "written" : "failed",
+                  1});
+        if (failed) {
+            text += *failed + kNewLine;
+            std::cerr << op_.programName << ": " << *failed << "\n";
+        }
+    }
     Append(text);
     ShowLog();
 }

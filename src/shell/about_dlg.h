@@ -21,6 +21,8 @@ class CAboutDlg : public ui::ModalDialog {
     std::string versionText = "VelmorTool，1.000.001.037 版";
     std::vector<std::string> changeNotes = {
         "1.清洗参数下载支持直流电机", "2.初始化运动添加了X直流电机", "3.测试运动里添加了X直流电机"};
+    // Where the writes to controllers are recorded; empty: nowhere (not shown).
+    std::string historyText;
     std::string okCaption = "确定";
     std::string menuItem = "关于 VelmorTool(&A)...";
 };

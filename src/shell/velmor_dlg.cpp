@@ -60,6 +60,11 @@ bool CVelmorDlg::English() const { return controller::English(operation_.languag
 void CVelmorDlg::OnInitDialog() {
     versionLabel.text = kVersionLabel;
     versionLabel.visible = false;
+    if (!operation_.historyFile.empty()) {
+        about.historyText =
+            (English() ? "Writes to controllers are recorded in " : "写入控制器的记录: ") +
+            operation_.historyFile;
+    }
     statusLine.text = English() ? kDisconnectedEnglish : kDisconnectedChinese;
 
     CreateTabs();

@@ -5,6 +5,7 @@
 
 #include "config/config_preparation.h"
 #include "config/start_image.h"
+#include "history/history_log.h"
 #include "prt_config_fixture.h"
 
 namespace velmor::config {
@@ -79,6 +80,31 @@ TEST_F(PrtConfigDownloadTest, DownloadWritesTheImageThatRunsAfterAReset) {
     EXPECT_EQ(rig.Controller().Reg(0x410A), 0x81);
 }
 
+// Each download is one line of the history; a history that cannot be written is
+// said in the log while the download stands.
+TEST_F(PrtConfigDownloadTest, DownloadsAreRecordedAndAnUnwritableHistoryIsSaid) {
+    auto page = Loaded();
+    rig.op.programName = "velmortool";
+    rig.op.historyFile = dir.File("state/history.jsonl");
+    page->OnDownFirm();
+    std::vector<std::string> warnings;
+    const std::vector<history::HistoryEntry> entries =
+        history::HistoryLog(rig.op.historyFile).Read(warnings);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].program, "velmortool");
+    EXPECT_EQ(entries[0].operation, "download");
+    EXPECT_EQ(entries[0].result, "verified");
+    EXPECT_EQ(entries[0].document, dir.File("board.cfg"));
+    EXPECT_EQ(entries[0].imageCrc, Flash()[0xFFA] << 8 | Flash()[0xFFB]);
+    EXPECT_EQ(entries[0].device.serial, "SIM0");
+
+    WriteDocument(dir.File("blocker"), 0, SingleBoardBytes());
+    rig.op.historyFile = dir.File("blocker/history.jsonl");  // its folder is a file
+    page->OnDownFirm();
+    EXPECT_EQ(Texts().back(), "     Download complete!");
+    EXPECT_NE(page->Log().Text().find("the write itself stands"), std::string::npos);
+}
+
 TEST_F(PrtConfigDownloadTest, ListsTheImageCannotCarryAreRefusedBeforeAnyWrite) {
     struct Case {
         const char* name;
@@ -138,12 +164,19 @@ TEST_F(PrtConfigDownloadTest, ReadParametersShowsTheImageAndRebuildsTheMotion) {
               "Read Failed!\nThe flash holds no start-up image (the block is blank).");
 
     page->OnDownFirm();
+    // The log says whether the flash holds what "DownFirm" would write now.
+    const auto logEndsWith = [&](const std::string& line) {
+        return page->Log().Text().ends_with(line + "\r\n");
+    };
+    page->OnReadParams();
+    EXPECT_TRUE(logEndsWith("The flash holds the image of the current document."));
     page->controls.orignalAt.selected = 0;
     page->controls.mainColumn.inkPol[0].selected = 0;
     page->controls.xLimitSel.selected = 3;
     rig.op.motionList.clear();
     const int refreshes = movement.refreshes;
     page->OnReadParams();
+    EXPECT_TRUE(logEndsWith("The flash differs from the image of the current document."));
     EXPECT_EQ(Texts().back(), "     Read complete!");
     EXPECT_EQ(dialogs.messages.back().caption, "VelmorTool");
     ExpectSingleBoardControls(page->controls);
