@@ -23,7 +23,7 @@ echo "$contents"
 for f in ./usr/bin/velmorctl ./usr/bin/velmortool ./usr/lib/udev/rules.d/60-velmortool.rules \
          ./usr/share/applications/velmortool.desktop ./usr/share/man/man1/velmorctl.1.gz \
          ./usr/share/velmortool/device-ids ./usr/share/velmortool/translations/velmortool_en.qm \
-         ./usr/share/doc/velmortool/copyright; do
+         ./usr/share/doc/velmortool/copyright ./usr/share/bash-completion/completions/velmorctl; do
   grep -q " $f\$" <<<"$contents" || { echo "package: $f is missing" >&2; exit 1; }
 done
 [ "$(dpkg-deb --field "$deb" Section)" = electronics ] || { echo "package: wrong section" >&2; exit 1; }
@@ -37,6 +37,7 @@ trap 'rm -rf "$state"' EXIT
 /usr/bin/velmorctl --version
 /usr/bin/velmorctl --simulate --state "$state/sim.state" list
 grep -q 'TAG+="uaccess"' /usr/lib/udev/rules.d/60-velmortool.rules
+bash tests/completion/complete_velmorctl.sh /usr/share/bash-completion/completions/velmorctl /usr/bin/velmorctl
 $sudo apt-get remove -y -q velmortool
 if [ -e /usr/bin/velmorctl ]; then echo "package: velmorctl left behind" >&2; exit 1; fi
 echo "package: built, linted, installed, ran and removed $deb"

@@ -1,5 +1,6 @@
 #include "backend/driver_selection.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -25,15 +26,20 @@ namespace {
 SelectedDriver Simulated(const DriverChoice& choice) {
     SelectedDriver selected;
     auto simulator = std::make_unique<sim::SimDriver>();
-    sim::SimDeviceOptions device;
-    device.stateFile = choice.stateFile.empty() ? sim::DefaultStateFile() : choice.stateFile;
-    simulator->AddDevice(device);
+    const std::string stateFile =
+        choice.stateFile.empty() ? sim::DefaultStateFile() : choice.stateFile;
+    // Device k keeps its registers and flash in FILE.k (the first in FILE itself).
+    std::vector<sim::SimDeviceOptions> devices(
+        static_cast<std::size_t>(std::max(1, choice.simulatedDevices)));
+    for (std::size_t k = 0; k < devices.size(); ++k)
+        devices[k].stateFile = k == 0 ? stateFile : stateFile + "." + std::to_string(k);
+    for (const sim::SimDeviceOptions& device : devices) simulator->AddDevice(device);
     selected.simulator = simulator.get();
     selected.driver = std::move(simulator);
     selected.backendName = "sim";
     constexpr numbers::HexStyle kIdHex{.digits = 4, .upper = false};
-    selected.controllerIds = {numbers::Hex(device.vendorId, kIdHex) + ":" +
-                              numbers::Hex(device.productId, kIdHex)};
+    selected.controllerIds = {numbers::Hex(devices[0].vendorId, kIdHex) + ":" +
+                              numbers::Hex(devices[0].productId, kIdHex)};
     return selected;
 }
 

@@ -34,8 +34,11 @@ enum class OnBadIds {
 
 // What the command line chose.
 struct DriverChoice {
-    bool simulate = false;  // one simulated controller
-    std::string stateFile;  // its state file; empty: sim::DefaultStateFile()
+    bool simulate = false;     // simulated controllers
+    int simulatedDevices = 1;  // how many; each keeps its own state
+    // The first one's state file; empty: sim::DefaultStateFile(). Controller k > 0
+    // keeps its registers and flash in the state file's name followed by ".k".
+    std::string stateFile;
     // Real controllers: where the program runs from (the packaged ID list is
     // found relative to it) and the --match values. VELMOR_USB_MATCH is read here.
     std::string executableFolder;

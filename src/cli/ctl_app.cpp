@@ -10,9 +10,13 @@
 
 #include "cli/ctl_clean_commands.h"
 #include "cli/ctl_commands.h"
+#include "cli/ctl_compare_commands.h"
+#include "cli/ctl_completion.h"
 #include "cli/ctl_every_device.h"
+#include "cli/ctl_history_commands.h"
 #include "cli/ctl_image_commands.h"
 #include "cli/ctl_motion_commands.h"
+#include "history/history_log.h"
 #include "numbers/number_text.h"
 #include "shell/program_folder.h"
 
@@ -31,6 +35,8 @@ constexpr const char* kExitCodesHelp =
 struct CtlLine {
     CtlOptions options;
     std::string device = "0";
+    bool deviceGiven = false;  // --device on the command line
+    bool bashCompletion = false;
 
     CLI::App* list = nullptr;
     CLI::App* read = nullptr;
@@ -56,10 +62,31 @@ struct CtlLine {
     CLI::App* imageShow = nullptr;
     CLI::App* download = nullptr;
     CLI::App* readback = nullptr;
-    std::string file;  // the document, cleaning file or image file of the command
+    CLI::App* verify = nullptr;
+    CLI::App* imageDiff = nullptr;
+    CLI::App* history = nullptr;
+    std::string otherFile;  // image diff's B
+    std::string since;      // history --since
+    std::string file;       // the document, cleaning file or image file of the command
     std::string outFile;
     bool preverify = false;
 };
+
+// "--simulate N" offers N simulated controllers: the count is taken here, as a flag
+// cannot take a value of its own, and the rest goes to the parser.
+std::vector<std::string> SimulateCount(const std::vector<std::string>& args, CtlOptions& options) {
+    std::vector<std::string> rest;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        rest.push_back(args[i]);
+        if (args[i] != "--simulate" || i + 1 >= args.size()) continue;
+        if (const std::optional<std::uint32_t> n = numbers::DecimalDigits(args[i + 1], 3);
+            n && *n >= 1) {
+            options.simulatedDevices = static_cast<int>(*n);
+            ++i;
+        }
+    }
+    return rest;
+}
 
 bool WantsJson(const std::vector<std::string>& args) {
     return std::find(args.begin(), args.end(), "--json") != args.end();
@@ -71,16 +98,16 @@ void DeclareOptions(CLI::App& app, CtlLine& line) {
     app.require_subcommand(0, 1);
     app.fallthrough();  // global options may also follow the command
     CtlOptions& options = line.options;
-    CLI::Option* simulate =
-        app.add_flag("--simulate", options.simulate, "Use the simulated controller (one device)");
+    CLI::Option* simulate = app.add_flag("--simulate", options.simulate,
+                                         "Use simulated controllers: one, or N with --simulate N");
     app.add_option("--state", options.stateFile,
                    "File that keeps the simulated controller's registers and flash between runs "
                    "(default: $XDG_RUNTIME_DIR/velmor-sim.state, else /tmp/velmor-sim-<uid>.state)")
         ->type_name("FILE")
         ->needs(simulate);
     app.add_option("--device", line.device,
-                   "Index of the device to use (default 0); \"all\": download, readback and "
-                   "firmware on every controller at once")
+                   "Index of the device to use (default 0); \"all\": download, readback, "
+                   "verify and firmware on every controller at once")
         ->type_name("N|all")
         ->check(CLI::NonNegativeNumber | CLI::IsMember({"all"}));
     app.add_option("--match", options.matches,
@@ -106,6 +133,9 @@ void DeclareOptions(CLI::App& app, CtlLine& line) {
     app.add_flag("--replay-timing", options.replayTiming,
                  "Take as long as the recording took for each answer")
         ->needs(replay);
+    // Hidden: the build makes the packaged bash completion with it.
+    app.add_flag("--bash-completion", line.bashCompletion, "Print the bash completion script")
+        ->group("");
     app.footer(kExitCodesHelp);
 }
 
@@ -185,6 +215,21 @@ void DeclareImageCommands(CLI::App& app, CtlLine& line) {
     line.readback = app.add_subcommand("readback", "Read the start-up image from the flash");
     line.readback->add_option("-o", line.outFile, "Write the raw 4096 bytes to FILE")
         ->type_name("FILE");
+    line.imageDiff = image->add_subcommand(
+        "diff", "Compare A and B record by record: each a configuration document or an image file");
+    line.imageDiff->add_option("A", line.file, "Document or image file")->required();
+    line.imageDiff->add_option("B", line.otherFile, "Document or image file")->required();
+}
+
+void DeclareLineCommands(CLI::App& app, CtlLine& line) {
+    line.verify = FileCommand(
+        app, "verify",
+        "Compare the controller's flash with the start-up image of DOC, writing nothing", "DOC",
+        kDocumentHelp, line.file);
+    line.history =
+        app.add_subcommand("history", "The writes to controllers recorded on this machine");
+    line.history->add_option("--since", line.since, "Only those since DATE (UTC)")
+        ->type_name("YYYY-MM-DD");
 }
 
 // The exit code when the parse ends the run (help, version, a bad command line);
@@ -221,16 +266,19 @@ bool CompleteOptions(CtlLine& line, const std::vector<std::string>& args) {
         options.device = static_cast<int>(*index);
     }
     if (!args.empty()) options.executableFolder = shell::ExecutableFolder(args.front().c_str());
+    options.historyFile = history::DefaultHistoryFile();
     return true;
 }
 
 bool RunsOnEveryDevice(const CtlLine& line) {
-    return line.firmware->parsed() || line.download->parsed() || line.readback->parsed();
+    return line.firmware->parsed() || line.download->parsed() || line.readback->parsed() ||
+           line.verify->parsed();
 }
 
 int DispatchOnEveryDevice(CtlSession& session, CtlOutput& output, const CtlLine& line) {
     return RunOnEveryDevice(session, output, [&](CtlSession& one, CtlOutput& result) {
         if (line.firmware->parsed()) return CtlCommands(one, result).Firmware();
+        if (line.verify->parsed()) return CtlCompareCommands(one, result).Verify(line.file);
         CtlImageCommands image(one, result);
         if (line.download->parsed()) return image.Download(line.file, line.preverify);
         // Each controller's image goes to a file of its own.
@@ -260,9 +308,16 @@ int Dispatch(CtlSession& session, CtlOutput& output, const CtlLine& line) {
     if (line.imageShow->parsed()) return image.Show(line.file);
     if (line.download->parsed()) return image.Download(line.file, line.preverify);
     if (line.readback->parsed()) return image.ReadBack(line.outFile);
+    CtlCompareCommands compare(session, output);
+    if (line.verify->parsed()) return compare.Verify(line.file);
+    if (line.imageDiff->parsed()) return compare.Diff(line.file, line.otherFile);
+    if (line.history->parsed())
+        return CtlHistoryCommands(session, output)
+            .History(line.deviceGiven ? std::optional<int>(line.options.device) : std::nullopt,
+                     line.since);
     return output.Fail(kExitUsage,
                        "a command is required: list, read, write, firmware, motion, move, stop, "
-                       "status, clean, image, download or readback\n"
+                       "status, clean, image, download, readback, verify or history\n"
                        "Run with --help for more information.");
 }
 
@@ -281,7 +336,14 @@ int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     DeclareMotionCommands(app, line);
     DeclareCleanCommands(app, line);
     DeclareImageCommands(app, line);
-    if (const std::optional<int> done = Parse(app, args, out, err)) return *done;
+    DeclareLineCommands(app, line);
+    if (const std::optional<int> done = Parse(app, SimulateCount(args, line.options), out, err))
+        return *done;
+    line.deviceGiven = app.get_option("--device")->count() > 0;
+    if (line.bashCompletion) {
+        out << BashCompletion(app);
+        return kExitOk;
+    }
 
     const bool indexOk = CompleteOptions(line, args);
     const CtlOptions& options = line.options;
@@ -289,7 +351,8 @@ int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (!indexOk)
         return output.Fail(kExitUsage, "--device " + line.device + ": no such device index");
     if (options.allDevices && !RunsOnEveryDevice(line))
-        return output.Fail(kExitUsage, "--device all goes with download, readback and firmware");
+        return output.Fail(kExitUsage,
+                           "--device all goes with download, readback, verify and firmware");
     try {
         CtlSession session(options, output, std::move(prepared));
         const int code = options.allDevices ? DispatchOnEveryDevice(session, output, line)

@@ -96,6 +96,8 @@ int CtlCleanCommands::Download(const std::string& file) {
     op->language = controller::Language::kEnglish;
     cleaning::PanelDownload download(*op, ui::DefaultSleeper());
     const cleaning::PanelOutcome outcome = download.Download(op->cleanParams);
+    session_.RecordWrite({"panel download", file, history::FileCrc(file), std::nullopt,
+                          cleaning::PanelHistoryResult(outcome), 1});
     const nlohmann::json doc = {{"ok", outcome.ok},
                                 {"message", Trimmed(outcome.message)},
                                 {"packets", PacketsJson(outcome.packets)}};
@@ -113,6 +115,8 @@ int CtlCleanCommands::InitSkip() {
     op->language = controller::Language::kEnglish;
     cleaning::PanelDownload download(*op, ui::DefaultSleeper());
     const cleaning::PanelOutcome outcome = download.InitSkip();
+    session_.RecordWrite(
+        {"init skip", {}, std::nullopt, std::nullopt, cleaning::PanelHistoryResult(outcome), 1});
     output_.Result(Trimmed(outcome.message) + '\n', {{"ok", outcome.ok},
                                                      {"message", Trimmed(outcome.message)},
                                                      {"packets", PacketsJson(outcome.packets)}});

@@ -156,7 +156,8 @@ int ShowImage(CtlOutput& output, const config::StartImage& bytes, int boardType)
     return output.Result(text, doc);
 }
 
-// Runs a started job of `job` to its end, showing its progress.
+}  // namespace
+
 void FollowProgress(CtlOutput& output, const config::CImageDownload& job, const char* label) {
     while (!job.Finished()) {
         output.Progress(label, config::OverallPercent(job.Progress()));
@@ -166,7 +167,14 @@ void FollowProgress(CtlOutput& output, const config::CImageDownload& job, const 
     output.EndProgress();
 }
 
-}  // namespace
+config::ReadBackResult ReadStartImage(CtlOutput& output, controller::CMainOperation& op,
+                                      const char* label) {
+    registers::CFlashReg flash(op);
+    config::CImageDownload job(op, flash);
+    job.StartReadBack();
+    FollowProgress(output, job, label);
+    return job.LastReadBack();
+}
 
 int CtlImageCommands::Build(const std::string& document, const std::string& outFile) {
     controller::CMainOperation op;
@@ -243,6 +251,8 @@ int CtlImageCommands::Download(const std::string& document, bool preverify) {
     job.StartDownload(build.image, build.records);
     FollowProgress(output_, job, "download");
     const config::DownloadResult& result = job.LastDownload();
+    session_.RecordWrite({"download", document, history::FileCrc(document), build.crc,
+                          config::DownloadHistoryResult(result), result.rounds});
     if (const int code = session_.KeepState(); code != kExitOk) return code;
     if (!result.Success()) {
         std::string message =
@@ -271,11 +281,7 @@ int CtlImageCommands::Download(const std::string& document, bool preverify) {
 int CtlImageCommands::ReadBack(const std::string& outFile) {
     controller::CMainOperation* op = nullptr;
     if (const int code = session_.Connect(op); code != kExitOk) return code;
-    registers::CFlashReg flash(*op);
-    config::CImageDownload job(*op, flash);
-    job.StartReadBack();
-    FollowProgress(output_, job, "readback");
-    const config::ReadBackResult& result = job.LastReadBack();
+    const config::ReadBackResult result = ReadStartImage(output_, *op, "readback");
     if (!result.transferOk)
         return output_.Fail(kExitIoErr, "reading the start-up image from the controller failed");
     if (!outFile.empty() && !WriteImageFile(session_.FileOps(), outFile, result.bytes))

@@ -7,10 +7,24 @@
 
 #include <string>
 
+namespace velmor::controller {
+class CMainOperation;
+}
+namespace velmor::config {
+class CImageDownload;
+struct ReadBackResult;
+}  // namespace velmor::config
+
 namespace velmor::cli {
 
 class CtlOutput;
 class CtlSession;
+
+// Runs a started job of `job` to its end, showing its progress under `label`.
+void FollowProgress(CtlOutput& output, const config::CImageDownload& job, const char* label);
+// The start-up image read from the flash of `op`'s controller, with progress.
+config::ReadBackResult ReadStartImage(CtlOutput& output, controller::CMainOperation& op,
+                                      const char* label);
 
 class CtlImageCommands {
   public:

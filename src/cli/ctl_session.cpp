@@ -66,6 +66,7 @@ int CtlSession::Driver(usb::UsbDriver*& driver) {
     if (!driver_.driver) {
         backend::DriverChoice choice;
         choice.simulate = options_.simulate;
+        choice.simulatedDevices = options_.simulatedDevices;
         choice.stateFile = StateFile();
         choice.executableFolder = options_.executableFolder;
         choice.matches = options_.matches;
@@ -131,10 +132,19 @@ int CtlSession::Connect(controller::CMainOperation*& operation) {
             .SetLayout(backend::SimMotionLayoutFor(static_cast<std::uint8_t>(options_.boardType)));
     }
     operation_->SetDevice(std::move(link));
+    operation_->historyFile = options_.historyFile;
+    operation_->programName = "velmorctl";
+    operation_->programVersion = VELMOR_VERSION;
     operation_->deviceOpened = 1;
     operation_->connected = 1;
     operation = operation_.get();
     return kExitOk;
+}
+
+void CtlSession::RecordWrite(const history::WriteRecord& what) {
+    if (operation_ == nullptr) return;
+    if (const std::optional<std::string> failed = history::RecordWrite(*operation_, what))
+        output_.Note(*failed);
 }
 
 int CtlSession::Finish(int code) {

@@ -11,6 +11,7 @@
 #include "backend/driver_selection.h"
 #include "drivers/sim/sim_driver.h"
 #include "files/file_ops.h"
+#include "history/write_history.h"
 
 namespace velmor::controller {
 class CMainOperation;
@@ -22,7 +23,8 @@ class CtlOutput;
 
 struct CtlOptions {
     bool simulate = false;
-    std::string stateFile;  // empty: sim::DefaultStateFile()
+    int simulatedDevices = 1;  // --simulate N
+    std::string stateFile;     // empty: sim::DefaultStateFile()
     int device = 0;
     bool allDevices = false;  // --device all
     bool json = false;
@@ -36,6 +38,7 @@ struct CtlOptions {
     bool replayTiming = false;         // --replay-timing
     std::string recordFile;            // --record FILE
     bool recordOverwrite = false;      // --force
+    std::string historyFile;           // where writes to controllers are recorded; empty: nowhere
 };
 
 class CtlSession {
@@ -66,6 +69,9 @@ class CtlSession {
     // cannot be kept there is a failure, not lost silently). kExitOk otherwise.
     int KeepState();
     std::string StateFile() const;
+    // Records a write to the connected controller in the history; a failure to
+    // record is said on standard error and changes nothing else.
+    void RecordWrite(const history::WriteRecord& what);
     // The end of the command that gave `code`: the recording written out; a replay
     // that met a request its recording does not hold makes it a failed transfer (74),
     // said on standard error.
