@@ -28,6 +28,20 @@ void SimStateSaver::MarkDirty() {
     cv_.notify_all();
 }
 
+namespace {
+
+// The state is replaced by a rename as any file, so it is never half written, but
+// not flushed to the disk: a simulated controller's registers may be lost with the
+// machine's power, and a line of many simulated controllers would otherwise wait on
+// the disk once per controller per save.
+class UnflushedFileOps : public files::FileOps {
+  public:
+    bool Sync(int) override { return true; }
+    void SyncFolder(const std::string&) override {}
+};
+
+}  // namespace
+
 bool SimStateSaver::Flush() { return SaveNow(); }
 
 bool SimStateSaver::SaveNow() {
@@ -41,7 +55,8 @@ bool SimStateSaver::SaveNow() {
         if (!dirty_) return true;
         dirty_ = false;
     }
-    const bool saved = SimStateFile::Save(path_, snapshot_());
+    static UnflushedFileOps unflushed;
+    const bool saved = SimStateFile::Save(path_, snapshot_(), unflushed);
     if (!saved) {
         // Keep the change pending so the next save tries again.
         std::lock_guard lock(mutex_);
