@@ -193,17 +193,11 @@ void DocumentDifferences(const Side& a, const Side& b, json& doc, std::string& t
 }  // namespace
 
 int CtlCompareCommands::Verify(const std::string& document) {
-    controller::CMainOperation loaded;
-    commands::CCmdsMag::PrinterKeys keys;
-    if (const int code = LoadDocument(output_, loaded, document, &keys); code != kExitOk)
-        return code;
     controller::CMainOperation* op = nullptr;
-    if (const int code = session_.Connect(op); code != kExitOk) return code;
-    static_cast<controller::OpenDocument&>(*op) = loaded;
-    const config::PreparedDownload prepared = config::PrepareLoadedDocument(*op, keys);
-    if (!prepared.build.Ok())
-        return output_.Fail(kExitDataErr, config::ImageBuildMessage(
-                                              prepared.build, controller::Language::kEnglish));
+    config::PreparedDownload prepared;
+    if (const int code = PrepareOnController(session_, output_, document, op, prepared);
+        code != kExitOk)
+        return code;
     const config::ReadBackResult flash = ReadStartImage(output_, *op, "verify");
     if (!flash.transferOk)
         return output_.Fail(kExitIoErr, "reading the start-up image from the controller failed");

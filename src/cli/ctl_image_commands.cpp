@@ -211,23 +211,28 @@ int CtlImageCommands::Show(const std::string& file) {
     return ShowImage(output_, image, session_.Options().boardType);
 }
 
-int CtlImageCommands::Download(const std::string& document, bool preverify) {
-    // The document is read, and a file that is no document refused, before the
-    // controller is reached.
+int PrepareOnController(CtlSession& session, CtlOutput& output, const std::string& document,
+                        controller::CMainOperation*& op, config::PreparedDownload& prepared) {
     controller::CMainOperation loaded;
     commands::CCmdsMag::PrinterKeys keys;
-    if (const int code = LoadDocument(output_, loaded, document, &keys); code != kExitOk)
+    if (const int code = LoadDocument(output, loaded, document, &keys); code != kExitOk)
         return code;
-    controller::CMainOperation* op = nullptr;
-    if (const int code = session_.Connect(op); code != kExitOk) return code;
-    // The document's motor settings carry its board type, which chooses the flash
-    // control block as it does on the page.
+    if (const int code = session.Connect(op); code != kExitOk) return code;
     static_cast<controller::OpenDocument&>(*op) = loaded;
-    const config::PreparedDownload prepared = config::PrepareLoadedDocument(*op, keys);
+    prepared = config::PrepareLoadedDocument(*op, keys);
+    if (!prepared.build.Ok())
+        return output.Fail(kExitDataErr, config::ImageBuildMessage(prepared.build,
+                                                                   controller::Language::kEnglish));
+    return kExitOk;
+}
+
+int CtlImageCommands::Download(const std::string& document, bool preverify) {
+    controller::CMainOperation* op = nullptr;
+    config::PreparedDownload prepared;
+    if (const int code = PrepareOnController(session_, output_, document, op, prepared);
+        code != kExitOk)
+        return code;
     const config::ImageBuild& build = prepared.build;
-    if (!build.Ok())
-        return output_.Fail(kExitDataErr,
-                            config::ImageBuildMessage(build, controller::Language::kEnglish));
 
     registers::CFlashReg flash(*op);
     config::CImageDownload job(*op, flash);

@@ -12,6 +12,7 @@ class CMainOperation;
 }
 namespace velmor::config {
 class CImageDownload;
+struct PreparedDownload;
 struct ReadBackResult;
 }  // namespace velmor::config
 
@@ -25,6 +26,13 @@ void FollowProgress(CtlOutput& output, const config::CImageDownload& job, const 
 // The start-up image read from the flash of `op`'s controller, with progress.
 config::ReadBackResult ReadStartImage(CtlOutput& output, controller::CMainOperation& op,
                                       const char* label);
+
+// Reads `document` (a file that is no document is refused before the controller is
+// reached), connects, and prepares the download on the connected controller object
+// `op` as the configuration page does; the document's board type chooses the
+// flash control block. kExitOk, or the exit code of a failure already reported.
+int PrepareOnController(CtlSession& session, CtlOutput& output, const std::string& document,
+                        controller::CMainOperation*& op, config::PreparedDownload& prepared);
 
 class CtlImageCommands {
   public:
