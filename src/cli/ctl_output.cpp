@@ -10,9 +10,19 @@ namespace velmor::cli {
 CtlOutput::CtlOutput(std::ostream& out, std::ostream& err, bool json, bool progress)
     : out_(out), err_(err), json_(json), progress_(progress) {}
 
+namespace {
+
+// A path or device name that is not UTF-8 is shown with U+FFFD where its bad bytes
+// were, rather than failing the whole document.
+std::string JsonText(const nlohmann::json& doc) {
+    return doc.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+}  // namespace
+
 int CtlOutput::Result(const std::string& text, const nlohmann::json& doc) {
     if (json_) {
-        out_ << doc.dump() << '\n';
+        out_ << JsonText(doc) << '\n';
     } else {
         out_ << text;
         if (!text.empty() && text.back() != '\n') out_ << '\n';
@@ -23,8 +33,7 @@ int CtlOutput::Result(const std::string& text, const nlohmann::json& doc) {
 int CtlOutput::Fail(int code, const std::string& message) {
     EndProgress();
     err_ << "velmorctl: " << message << '\n';
-    if (json_)
-        out_ << nlohmann::json{{"error", {{"code", code}, {"message", message}}}}.dump() << '\n';
+    if (json_) out_ << JsonText({{"error", {{"code", code}, {"message", message}}}}) << '\n';
     return code;
 }
 

@@ -151,7 +151,8 @@ bool HistoryLog::Append(const HistoryEntry& entry, std::string& error) const {
     // Rotated under the lock: one old file is kept.
     if (fs::file_size(PathOf(path_), ec) >= kRotateBytes && !ec)
         fs::rename(PathOf(path_), PathOf(path_ + ".1"), ec);
-    const std::string line = EntryJson(entry).dump() + "\n";
+    const std::string line =
+        EntryJson(entry).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
     if (!AppendWhole(path_, EndsMidLine(PathOf(path_)) ? "\n" + line : line, lock)) {
         error = "cannot write to the history " + path_;
         return false;

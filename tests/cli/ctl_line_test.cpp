@@ -24,6 +24,7 @@
 #include "controller/main_operation.h"
 #include "drivers/sim/sim_controller.h"
 #include "history/history_log.h"
+#include "history/write_history.h"
 #include "support/ctl_run.h"
 #include "support/file_bytes.h"
 #include "support/motion_steps.h"
@@ -184,6 +185,23 @@ TEST_F(CtlLineTest, TwoProcessesAppendWholeLinesAndACutLineIsSkipped) {
     if (before) ::setenv("XDG_STATE_HOME", saved.c_str(), 1);
 }
 #endif
+
+// A path that is not UTF-8 still gives a JSON document and a history line.
+TEST_F(CtlLineTest, ANameThatIsNotUtf8StillGivesJsonAndAHistoryLine) {
+    const CtlRun missing = testing::Ctl({"--json", "image", "build", dir.File("\xff.cfg")});
+    EXPECT_EQ(missing.code, kExitNoInput);
+    EXPECT_EQ(missing.Json()["error"]["code"], kExitNoInput);
+
+    const std::string odd = dir.File("\xfe.cfg");
+    std::filesystem::copy_file(doc, odd);
+    const history::HistoryLog log(dir.File("h.jsonl"));
+    controller::CMainOperation op;
+    op.historyFile = log.Path();
+    ASSERT_EQ(history::RecordWrite(op, {"download", odd, std::nullopt, std::nullopt, "verified"}),
+              std::nullopt);
+    std::vector<std::string> warnings;
+    ASSERT_EQ(log.Read(warnings).size(), 1u);
+}
 
 TEST_F(CtlLineTest, SimulateCountOffersThatManyControllers) {
     const CtlRun listed =

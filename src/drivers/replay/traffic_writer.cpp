@@ -49,7 +49,7 @@ TrafficWriter::~TrafficWriter() {
 void TrafficWriter::Write(const nlohmann::json& line) {
     std::unique_lock lock(mutex_);
     if (failed_) return;
-    pending_ += line.dump();
+    pending_ += line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     pending_ += '\n';
     if (pending_.size() >= kMaxPendingBytes) WriteOut(lock);
 }
