@@ -59,7 +59,6 @@ constexpr std::uint16_t kLatchBase = 0x4008;  // + board * 0x100
 constexpr std::uint16_t kCountBase = 0x407C;  // + board * 0x100
 constexpr int kLatchBit = 3;
 constexpr int kHeadBoards = 4;
-constexpr double kMaxDurationNs = 1e17;
 
 bool Bit(std::uint8_t value, int bit) { return ((value >> bit) & 1u) != 0; }
 
@@ -84,7 +83,8 @@ void SimMotors::Install(SimRegisterFile& file) {
                       address,
                       [this](SimRegisterFile& f, std::uint16_t a, std::uint8_t previous,
                              std::uint8_t value) { OnTrigger(f, a, previous, value); },
-                      {}});
+                      {},
+                      true});
     }
     for (std::uint16_t address :
          {0x400F, 0x40A0, 0x40A2, 0x40B3, 0x41D3, 0x4092, 0x4094, 0x4096, 0x4099}) {
@@ -302,7 +302,8 @@ void SimMotors::Start(SimRegisterFile& file, std::size_t index) {
                                       65536.0 / (static_cast<double>(move.divisor) * 255.0);
         seconds = rate > 0.0 ? move.length / rate : 0.0;
     }
-    const double ns = std::min(seconds * timeScale_ * 1e9, kMaxDurationNs);
+    const double ns =
+        std::min(seconds * timeScale_ * 1e9, static_cast<double>(kLongestMove.count()));
 
     g.active = true;
     g.start = now;

@@ -2,8 +2,9 @@
 // The simulated controller's four motion generators (five on the main board,
 // whose Z/M1 generator may sit on head board 1), as register hooks.
 //
-// A rising start bit in a generator's trigger register starts a move with the
-// table length, distance and divisor then in its registers; the move lasts
+// A rising start bit in a generator's trigger register (a host write, or a
+// store of the start-up replay) starts a move with the table length, distance
+// and divisor then in its registers; the move lasts
 // distance / rate, the rate being the top speed the divisor stands for
 // (sqrt(table) * 100000000 * 65536 / divisor / 255 steps per second; for the X
 // DC motor, the PWM frequency in the divisor's upper half). A divisor of 0 ends
@@ -63,6 +64,8 @@ class SimMotors {
     static constexpr std::uint8_t kReasonEnd = 0x08;
     static constexpr std::uint8_t kReasonLimit = 0x02;
     static constexpr std::uint8_t kReasonStopped = 0x06;
+    // The longest move the model times (about three years); a longer one lasts this.
+    static constexpr std::chrono::nanoseconds kLongestMove{100'000'000'000'000'000};
 
     SimMotors();
 

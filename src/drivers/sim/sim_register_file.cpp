@@ -16,6 +16,16 @@ void SimRegisterFile::Write(std::uint16_t address, std::uint8_t value) {
     }
 }
 
+void SimRegisterFile::Store(std::uint16_t address, std::uint8_t value) {
+    const std::uint8_t previous = regs_[address];
+    regs_[address] = value;
+    if (!hooked_[address]) return;
+    for (const RegisterHook& hook : hooks_) {
+        if (address >= hook.first && address <= hook.last && hook.onWrite && hook.firmwareStores)
+            hook.onWrite(*this, address, previous, value);
+    }
+}
+
 std::uint8_t SimRegisterFile::Read(std::uint16_t address) {
     std::uint8_t value = regs_[address];
     if (!hooked_[address]) return value;

@@ -30,6 +30,10 @@ struct RegisterHook {
     // what the previous hook of the address answered.
     std::function<std::uint8_t(SimRegisterFile& file, std::uint16_t address, std::uint8_t stored)>
         onRead;
+    // The write hook also runs on the firmware's own stores (Store): behaviour of
+    // the device itself, such as a motion generator's start bit, rather than of
+    // the host's bus.
+    bool firmwareStores = false;
 };
 
 class SimRegisterFile {
@@ -45,6 +49,9 @@ class SimRegisterFile {
     void Write(std::uint16_t address, std::uint8_t value);
     // A read by the host: the stored value as the hooks of the address answer it.
     std::uint8_t Read(std::uint16_t address);
+    // A store by the firmware: stored, not logged, and only the write hooks that
+    // serve firmware stores run.
+    void Store(std::uint16_t address, std::uint8_t value);
 
     // Direct access without hooks or log (device internals and test back doors).
     std::uint8_t Raw(std::uint16_t address) const { return regs_[address]; }

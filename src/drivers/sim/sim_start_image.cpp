@@ -10,20 +10,31 @@ namespace velmor::sim {
 
 namespace {
 
-constexpr std::uint8_t kWrite = 0x10;
-constexpr std::uint8_t kAnd = 0x11;
-constexpr std::uint8_t kOr = 0x12;
-constexpr std::uint8_t kRead = 0x20;
-constexpr std::uint8_t kWaitAll = 0x21;
-constexpr std::uint8_t kWaitAny = 0x22;
-constexpr std::uint8_t kMarker = 0x30;
-constexpr std::uint8_t kEnd = 0x31;
+using namespace record;
 
-// Reads until `met` holds for the register, at most kReplayWaitReads times.
+bool Known(std::uint8_t code) {
+    switch (code) {
+        case kWrite:
+        case kAnd:
+        case kOr:
+        case kRead:
+        case kWaitAll:
+        case kWaitAny:
+        case kMarker:
+        case kEnd:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Reads until `met` holds for the register, at most kReplayWaitReads times; a
+// watch lets time pass between reads.
 template <typename Met>
-bool Wait(SimRegisterFile& regs, std::uint16_t address, Met met) {
+bool Wait(SimRegisterFile& regs, std::uint16_t address, StartImageWatch* watch, Met met) {
     for (int read = 0; read < kReplayWaitReads; ++read) {
         if (met(regs.Read(address))) return true;
+        if (watch != nullptr && !watch->LetTimePass()) return false;
     }
     return false;
 }
@@ -44,52 +55,65 @@ std::uint16_t FirmwareCrc16(const std::uint8_t* bytes, std::size_t length) {
 }
 
 StartImageReplay ReplayStartImage(const SimFlash& flash, SimRegisterFile& regs) {
-    StartImageReplay replay;
     std::array<std::uint8_t, kStartImageSize> image{};
     flash.Read(kStartImageAddress, image);
+    return ReplayStartImage(image, regs);
+}
+
+StartImageReplay ReplayStartImage(std::span<const std::uint8_t> image, SimRegisterFile& regs,
+                                  StartImageWatch* watch) {
+    StartImageReplay replay;
+    if (image.size() < kStartImageSize) return replay;
     const auto stored = static_cast<std::uint16_t>((image[kStartImageCrcOffset] << 8) |
                                                    image[kStartImageCrcOffset + 1]);
     if (FirmwareCrc16(image.data(), kStartImageCrcOffset) != stored) return replay;
     replay.valid = true;
 
-    for (int record = 0; record < kStartImageMaxRecords; ++record) {
-        const std::uint8_t* r = image.data() + static_cast<std::size_t>(record) * 4;
-        const std::uint8_t code = r[0];
-        const auto address = static_cast<std::uint16_t>((r[1] << 8) | r[2]);
-        const std::uint8_t data = r[3];
-        bool ended = false;
-        switch (code) {
+    const auto store = [&](std::uint16_t address, std::uint8_t value) {
+        if (watch != nullptr)
+            regs.Store(address, value);
+        else
+            regs.SetRaw(address, value);
+    };
+    for (int slot = 0; slot < kStartImageMaxRecords; ++slot) {
+        const std::uint8_t* r = image.data() + static_cast<std::size_t>(slot) * 4;
+        const StartImageRecord record{r[0], static_cast<std::uint16_t>((r[1] << 8) | r[2]), r[3]};
+        const std::uint16_t address = record.address;
+        const std::uint8_t data = record.data;
+        if (!Known(record.code)) break;  // unused space or an unknown code: nothing more to run
+        bool met = true;
+        if (watch != nullptr) watch->Begin(slot, record);
+        switch (record.code) {
             case kWrite:
-                regs.SetRaw(address, data);
+                store(address, data);
                 break;
             case kAnd:
-                regs.SetRaw(address, static_cast<std::uint8_t>(regs.Raw(address) & data));
+                store(address, static_cast<std::uint8_t>(regs.Raw(address) & data));
                 break;
             case kOr:
-                regs.SetRaw(address, static_cast<std::uint8_t>(regs.Raw(address) | data));
+                store(address, static_cast<std::uint8_t>(regs.Raw(address) | data));
                 break;
             case kRead:
                 regs.Read(address);
                 break;
             case kWaitAll:
-                if (!Wait(regs, address, [data](std::uint8_t v) { return (v & data) == data; }))
-                    ++replay.waitsGivenUp;
+                met = Wait(regs, address, watch,
+                           [data](std::uint8_t v) { return (v & data) == data; });
                 break;
             case kWaitAny:
-                if (!Wait(regs, address, [data](std::uint8_t v) { return (v & data) != 0; }))
-                    ++replay.waitsGivenUp;
+                met =
+                    Wait(regs, address, watch, [data](std::uint8_t v) { return (v & data) != 0; });
                 break;
             case kMarker:
                 ++replay.markers;
                 break;
-            case kEnd:
-                ended = true;
-                break;
             default:
-                return replay;  // unused space or an unknown code: nothing more to run
+                break;
         }
+        if (!met) ++replay.waitsGivenUp;
         ++replay.records;
-        if (ended) break;
+        if (watch != nullptr) watch->Carried(slot, record, met);
+        if (record.code == kEnd) break;
     }
     return replay;
 }
