@@ -47,4 +47,14 @@ PreparedDownload PrepareLoadedDocument(controller::CMainOperation& op,
     return PrepareDownload(op, shown.controls, shown.params);
 }
 
+motion::DocumentImage DocumentImageOf(const controller::OpenDocument& document,
+                                      controller::Language language) {
+    std::vector<controller::CMD_INFO> cmdList = document.cmdList;
+    motion::BuildInitMotion(cmdList, document.motionList, document.testMotionList,
+                            document.motorSettings);
+    ImageBuild build = BuildStartImage(cmdList, document.cmdNames);
+    if (!build.Ok()) return {{}, {}, ImageBuildMessage(build, language)};
+    return {{build.image.begin(), build.image.end()}, std::move(build.commands), {}};
+}
+
 }  // namespace velmor::config

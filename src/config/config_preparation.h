@@ -14,6 +14,7 @@
 #include "config/config_controls.h"
 #include "config/prt_config_params.h"
 #include "config/start_image.h"
+#include "motion/document_image.h"
 
 namespace velmor::controller {
 class CMainOperation;
@@ -55,5 +56,11 @@ PreparedDownload PrepareDownload(controller::CMainOperation& op, const ConfigCon
 // PrepareDownload.
 PreparedDownload PrepareLoadedDocument(controller::CMainOperation& op,
                                        const commands::CCmdsMag::PrinterKeys& keys);
+
+// The image "DownFirm" would write for `document` as it stands, its motion
+// groups built from its lists and settings; nothing else is encoded and the
+// document is not changed. A refused image comes back empty, with why.
+motion::DocumentImage DocumentImageOf(const controller::OpenDocument& document,
+                                      controller::Language language);
 
 }  // namespace velmor::config
