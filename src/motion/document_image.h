@@ -15,9 +15,9 @@
 namespace velmor::motion {
 
 struct DocumentImage {
-    std::vector<std::uint8_t> image;          // 4096 bytes; empty when refused
+    std::vector<std::uint8_t> image;             // 4096 bytes; empty when refused
     std::vector<controller::CMD_INFO> commands;  // the commands its records hold, in order
-    std::string refusal;                      // why it was refused, in the language asked for
+    std::string refusal;                         // why it was refused, in the language asked for
 };
 
 using DocumentImageMaker =

@@ -114,9 +114,17 @@ std::vector<ChartTick> TicksOf(std::int64_t span) {
             if (span / every <= 8) break;
         }
     }
+    // One unit along the axis: that of the span.
+    const bool seconds = span >= 1'000'000'000;
     std::vector<ChartTick> ticks;
-    for (std::int64_t t = 0; t <= span; t += every)
-        ticks.push_back({static_cast<double>(t) / static_cast<double>(span), DurationText(t)});
+    for (std::int64_t t = 0; t <= span; t += every) {
+        char label[48];
+        if (seconds)
+            std::snprintf(label, sizeof label, "%g s", static_cast<double>(t) / 1e9);
+        else
+            std::snprintf(label, sizeof label, "%g ms", static_cast<double>(t) / 1e6);
+        ticks.push_back({static_cast<double>(t) / static_cast<double>(span), label});
+    }
     return ticks;
 }
 
