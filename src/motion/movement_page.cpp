@@ -4,6 +4,8 @@
 
 #include "controller/main_operation.h"
 #include "motion/motion_builder.h"
+#include "motion/motion_preview_dlg.h"
+#include "motion/motion_timeline.h"
 #include "numbers/number_text.h"
 #include "ui/dialog_service.h"
 #include "ui/window_messages.h"
@@ -527,6 +529,39 @@ void MovementPage::OnMoveMotor() {
 void MovementPage::OnStopMotor() {
     TakeThreadUpdates();
     tester_.StopTestMove(Inputs());
+    Changed();
+}
+
+void MovementPage::SetDocumentImageMaker(DocumentImageMaker maker) {
+    imageMaker_ = std::move(maker);
+    previewButton.visible = static_cast<bool>(imageMaker_);
+    Changed();
+}
+
+controller::OpenDocument MovementPage::PreviewDocument() {
+    controller::OpenDocument document = op_;
+    document.motorSettings = PageSettings();
+    for (int list : {kMovementList, kMovetestList}) {
+        CommittedSteps committed = StepsFromRows(ViewRows(list));
+        (list == kMovetestList ? document.testMotionList : document.motionList) =
+            std::move(committed.steps);
+        if (committed.hasDcRow)
+            document.motorSettings.Multiply = numbers::FieldDecimal(xdc.multiply.text);
+    }
+    return document;
+}
+
+void MovementPage::OnPreview() {
+    TakeThreadUpdates();
+    if (!imageMaker_) return;
+    const DocumentImage made = imageMaker_(PreviewDocument(), op_.language);
+    if (made.image.empty()) {
+        dialogs_.ShowMessage(made.refusal, {});
+        return;
+    }
+    CMotionPreviewDlg dialog(RunStartMotion(made.image, made.commands, op_.BoardType()),
+                             op_.language);
+    dialogs_.RunModal(dialog);
     Changed();
 }
 

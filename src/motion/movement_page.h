@@ -21,6 +21,7 @@
 
 #include "controller/motor_list_info.h"
 #include "controller/motor_settings.h"
+#include "motion/document_image.h"
 #include "motion/list_cell_editor.h"
 #include "motion/motion_list_rows.h"
 #include "motion/motor_tester.h"
@@ -112,6 +113,16 @@ class MovementPage : public ui::PageModel, public ui::TabPage, public ui::Moveme
     void OnTestMode();        // "测试运动"
     void OnMoveMotor();       // "电机运动"
     void OnStopMotor();       // "电机停止"
+    // "预览": the start-up motion of the lists as the page shows them (edits not
+    // yet committed included) and of its settings, in the preview dialog. Changes
+    // nothing: neither the page's lists nor the controller object's.
+    void OnPreview();
+
+    // Builds the start-up image for the preview; without one the button is hidden.
+    void SetDocumentImageMaker(DocumentImageMaker maker);
+    // The document "预览" shows: the controller object's, with the page's lists
+    // and settings in place of its own.
+    controller::OpenDocument PreviewDocument();
 
     // ---- state ----
     ui::CEditableListCtrl& List(int list) {
@@ -158,6 +169,7 @@ class MovementPage : public ui::PageModel, public ui::TabPage, public ui::Moveme
     ui::ButtonField moveButton{"电机运动"};
     ui::ButtonField backButton{"电机后退"};  // hidden, no behaviour of its own
     ui::ButtonField stopButton{"电机停止"};
+    ui::ButtonField previewButton{"预览", true, false};
     ListCellEditor cellEditor;
 
   protected:
@@ -191,6 +203,7 @@ class MovementPage : public ui::PageModel, public ui::TabPage, public ui::Moveme
 
     controller::CMainOperation& op_;
     ui::DialogService& dialogs_;
+    DocumentImageMaker imageMaker_;
     const controller::BoardLayout layout_;
     ui::WindowMessageReceiver* mainWindow_;
     bool dualYFlag_ = false;

@@ -1,6 +1,7 @@
 #include "shell/page_table.h"
 
 #include "cleaning/clean_download_dlg.h"
+#include "config/config_preparation.h"
 #include "config/prt_config_dlg.h"
 #include "motion/initial_double_fiber_dlg.h"
 #include "motion/initial_move_ment_dlg.h"
@@ -18,13 +19,26 @@ PageRow Row(bool chineseOnly = false) {
             }};
 }
 
+// A movement page, with the configuration's image builder for its preview.
+template <typename Page>
+PageRow MovementRow() {
+    return {Page::kDialogId, false,
+            [](const ui::PageContext& context) -> std::unique_ptr<ui::TabPage> {
+                auto page = std::make_unique<Page>(context);
+                page->SetDocumentImageMaker(&config::DocumentImageOf);
+                return page;
+            }};
+}
+
 }  // namespace
 
 const std::vector<PageRow>& PageTable() {
     static const std::vector<PageRow> rows = {
-        Row<registers::CReadWriteRegDlg>(),    Row<motion::CInitialMoveMentDlg>(),
-        Row<config::CPrtConfigDlg>(),          Row<cleaning::CCleanDownloadDlg>(true),
-        Row<motion::CInitialDoubleFiberDlg>(),
+        Row<registers::CReadWriteRegDlg>(),
+        MovementRow<motion::CInitialMoveMentDlg>(),
+        Row<config::CPrtConfigDlg>(),
+        Row<cleaning::CCleanDownloadDlg>(true),
+        MovementRow<motion::CInitialDoubleFiberDlg>(),
     };
     return rows;
 }
