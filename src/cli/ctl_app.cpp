@@ -16,6 +16,7 @@
 #include "cli/ctl_history_commands.h"
 #include "cli/ctl_image_commands.h"
 #include "cli/ctl_motion_commands.h"
+#include "cli/ctl_preview_command.h"
 #include "history/history_log.h"
 #include "numbers/number_text.h"
 #include "shell/program_folder.h"
@@ -47,6 +48,8 @@ struct CtlLine {
     std::vector<std::string> bytes;
 
     CLI::App* motionBuild = nullptr;
+    CLI::App* motionPreview = nullptr;
+    std::string svgFile;
     CLI::App* move = nullptr;
     CLI::App* stop = nullptr;
     CLI::App* status = nullptr;
@@ -176,6 +179,13 @@ void DeclareMotionCommands(CLI::App& app, CtlLine& line) {
         FileCommand(*motion, "build",
                     "Build the start-up motion of DOC for its board type; print the command list",
                     "DOC", kDocumentHelp, line.file);
+    line.motionPreview = FileCommand(
+        *motion, "preview",
+        "The start-up motion of DOC as the simulated controller times it (an estimate): each "
+        "move, LED change and the total time",
+        "DOC", kDocumentHelp, line.file);
+    line.motionPreview->add_option("--svg", line.svgFile, "Also draw it into an SVG file")
+        ->type_name("FILE");
     line.move = app.add_subcommand("move", "Move one motor for a test and wait for it");
     line.move->add_option("MOTOR", line.moveArgs.motor, "x, xdc, y0, y1, z, m0 or m1")->required();
     for (const MoveLimit& limit : MoveLimits())
@@ -296,6 +306,8 @@ int Dispatch(CtlSession& session, CtlOutput& output, const CtlLine& line) {
     if (line.firmware->parsed()) return commands.Firmware();
     CtlMotionCommands motion(session, output);
     if (line.motionBuild->parsed()) return motion.Build(line.file);
+    if (line.motionPreview->parsed())
+        return CtlPreviewCommand(session, output).Preview(line.file, line.svgFile);
     if (line.move->parsed()) return motion.Move(line.moveArgs);
     if (line.stop->parsed()) return motion.Stop(line.stopMotor);
     if (line.status->parsed()) return motion.Status(line.watch);
