@@ -9,6 +9,8 @@
 #include "gui/cmd_edit_view.h"
 #include "gui/cmd_sets_view.h"
 #include "gui/modal_dialog_view.h"
+#include "gui/motion_preview_view.h"
+#include "motion/motion_preview_dlg.h"
 #include "shell/about_dlg.h"
 #include "ui/modal_dialog.h"
 
@@ -31,6 +33,8 @@ const std::map<int, ViewMaker>& DialogViews() {
         {shell::CAboutDlg::kDialogId, Make<shell::CAboutDlg, AboutDialog>()},
         {commands::CCmdSetsDlg::kDialogId, Make<commands::CCmdSetsDlg, CmdSetsView>()},
         {commands::CCmdEditDlg::kDialogId, Make<commands::CCmdEditDlg, CmdEditView>()},
+        {motion::CMotionPreviewDlg::kDialogId,
+         Make<motion::CMotionPreviewDlg, MotionPreviewView>()},
     };
     return views;
 }

@@ -256,6 +256,8 @@ QWidget* MovementPageView::BuildStepRow() {
     row->addWidget(Fields().Choice(model_.led, "led"));
     row->addWidget(Fields().Button(model_.addButton, "addButton",
                                    Call<MovementPage>(model_, &MovementPage::OnAdd)));
+    row->addWidget(Fields().Button(model_.previewButton, "previewButton",
+                                   Call<MovementPage>(model_, &MovementPage::OnPreview)));
     row->addStretch(1);
     auto* box = new QWidget;
     box->setLayout(row);

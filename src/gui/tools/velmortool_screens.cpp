@@ -1,20 +1,24 @@
 // Renders every window of the program offscreen to PNG files, in Chinese and in
 // English: the main window on each tab, both movement pages with rows in their
-// lists and a test move in progress, the version label, the About box, the
-// command-set dialogs, the progress window, a message box, and the cleaning page
-// alone for each machine model and motor type. Used to check layouts and glyphs
+// lists and a test move in progress, the start-up motion preview of each, the
+// version label, the About box, the command-set dialogs, the progress window, a message box, and
+// the cleaning page alone for each machine model and motor type. Used to check layouts and glyphs
 // by eye.
 //
 //   velmortool_screens --out DIR
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QMessageBox>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <QTranslator>
+#include <algorithm>
 #include <condition_variable>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <mutex>
 #include <optional>
@@ -170,10 +174,33 @@ controller::MotorListInfo Step(std::uint8_t motors, const char* led, std::int32_
     return step;
 }
 
+// The preview dialog as "预览" opens it: grabbed once it is up, then closed.
+bool RenderPreview(motion::MovementPage& page, const QString& folder, const QString& name) {
+    bool ok = false;
+    std::function<void(int)> grab = [&](int triesLeft) {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<QDialog*>(top);
+            if (dialog == nullptr || !dialog->isVisible() ||
+                dialog->objectName() != QStringLiteral("MotionPreviewView"))
+                continue;
+            dialog->resize(1000, dialog->sizeHint().height());
+            ok = Save(*dialog, folder, name);
+            dialog->reject();
+            return;
+        }
+        if (triesLeft > 0) QTimer::singleShot(10, [&grab, triesLeft] { grab(triesLeft - 1); });
+    };
+    QTimer::singleShot(0, [&grab] { grab(200); });
+    page.OnPreview();
+    return ok;
+}
+
 // The movement page of selector item `boardItem` on the movement tab, with the
-// lists shown and an X test move that does not end by itself in progress.
+// lists shown and an X test move that does not end by itself in progress; then
+// its start-up motion preview.
 bool RenderMovementPage(shell::CVelmorDlg& model, gui::MainWindow& view, sim::SimDriver& driver,
-                        int boardItem, const QString& folder, const QString& name) {
+                        int boardItem, const QString& folder, const QString& name,
+                        const QString& previewName) {
     model.OnTabClick(0);
     model.OnBoardTypeSelChange(boardItem);
     model.OnTabClick(1);
@@ -196,7 +223,7 @@ bool RenderMovementPage(shell::CVelmorDlg& model, gui::MainWindow& view, sim::Si
     page->Tester().WaitForMove();
     page->testMode.checked = false;
     page->OnTestMode();
-    return ok;
+    return ok & RenderPreview(*page, folder, previewName);
 }
 
 // The document the configuration page opens: a DoubleFiber board with a few
@@ -251,10 +278,17 @@ bool RenderLanguage(controller::Language language, const QString& folder) {
         operation.motionList = {Step(0b00001, "1"), Step(0b00110, "2"), Step(0b00001, "3", 5000),
                                 Step(0b00010, "4")};
         operation.testMotionList = {Step(0b01000, "none"), Step(0b10000, "E"), Step(0b00101, "D")};
+        for (const char* name : {"InitMovement", "InitMovetest"}) {
+            if (std::find(operation.cmdNames.begin(), operation.cmdNames.end(), name) ==
+                operation.cmdNames.end())
+                operation.cmdNames.emplace_back(name);
+        }
         ok &= RenderMovementPage(model, view, driver, 0, folder,
-                                 QStringLiteral("movement_%1_mainboard").arg(lang));
+                                 QStringLiteral("movement_%1_mainboard").arg(lang),
+                                 QStringLiteral("preview_%1_mainboard").arg(lang));
         ok &= RenderMovementPage(model, view, driver, 1, folder,
-                                 QStringLiteral("movement_%1_fiber").arg(lang));
+                                 QStringLiteral("movement_%1_fiber").arg(lang),
+                                 QStringLiteral("preview_%1_fiber").arg(lang));
         model.OnTabClick(0);
         model.OnDeviceNameLabelClick();
         ok &= Save(view, folder, QStringLiteral("main_%1_version").arg(lang));

@@ -622,6 +622,10 @@
         <translation>Move motor</translation>
     </message>
     <message>
+        <source>预览</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
         <source>电机停止</source>
         <translation>Stop motor</translation>
     </message>
