@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages needed to build, test, fuzz, benchmark and package
 # VelmorTool (umockdev emulates controllers for the libusb backend's tests; dpkg-dev
-# and file serve cpack, lintian checks the package; clang and its runtime libraries
+# and file serve cpack, lintian checks the package, appstream validates its metainfo; clang and its runtime libraries
 # build the libFuzzer harnesses).
 # Safe to run again: packages already present are left alone. Needs root (or sudo).
 set -euo pipefail
@@ -13,7 +13,7 @@ packages=(
   libinih-dev libsimpleini-dev
   libusb-1.0-0-dev libcli11-dev nlohmann-json3-dev
   umockdev libumockdev-dev
-  dpkg-dev file lintian
+  dpkg-dev file lintian appstream
   fonts-wqy-microhei xauth xvfb
   clang libclang-rt-dev
 )

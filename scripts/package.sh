@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a preset's build folder (default: "default"),
 # checks it with lintian, installs it with apt-get, runs both tools' smoke checks
-# from the installed files, and removes it again. Needs root (or sudo) for the
+# from the installed files, validates the AppStream metainfo, and removes it again. Needs root (or sudo) for the
 # install; run scripts/test.sh first, or it builds what is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,6 +22,7 @@ contents="$(dpkg-deb --contents "$deb")"
 echo "$contents"
 for f in ./usr/bin/velmorctl ./usr/bin/velmortool ./usr/lib/udev/rules.d/60-velmortool.rules \
          ./usr/share/applications/velmortool.desktop ./usr/share/man/man1/velmorctl.1.gz \
+         ./usr/share/metainfo/org.example.velmortool.metainfo.xml \
          ./usr/share/velmortool/device-ids ./usr/share/velmortool/translations/velmortool_en.qm \
          ./usr/share/doc/velmortool/copyright ./usr/share/bash-completion/completions/velmorctl; do
   grep -q " $f\$" <<<"$contents" || { echo "package: $f is missing" >&2; exit 1; }
@@ -37,6 +38,7 @@ trap 'rm -rf "$state"' EXIT
 /usr/bin/velmorctl --version
 /usr/bin/velmorctl --simulate --state "$state/sim.state" list
 grep -q 'TAG+="uaccess"' /usr/lib/udev/rules.d/60-velmortool.rules
+appstreamcli validate --no-net /usr/share/metainfo/org.example.velmortool.metainfo.xml
 bash tests/completion/complete_velmorctl.sh /usr/share/bash-completion/completions/velmorctl /usr/bin/velmorctl
 $sudo apt-get remove -y -q velmortool
 if [ -e /usr/bin/velmorctl ]; then echo "package: velmorctl left behind" >&2; exit 1; fi
