@@ -554,6 +554,10 @@ controller::OpenDocument MovementPage::PreviewDocument() {
 void MovementPage::OnPreview() {
     TakeThreadUpdates();
     if (!imageMaker_) return;
+    // A number still in an open cell edit is what the user sees: it goes into its
+    // cell first, as a commit would put it there.
+    for (int list : {kMovementList, kMovetestList})
+        if (cellEditor.Shows(list, ListCellEditor::Kind::kNumber)) cellEditor.OnNumberKillFocus();
     const DocumentImage made = imageMaker_(PreviewDocument(), op_.language);
     if (made.image.empty()) {
         dialogs_.ShowMessage(made.refusal, {});

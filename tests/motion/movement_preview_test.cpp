@@ -66,12 +66,19 @@ TEST(MovementPreview, ShowsUncommittedEditsAndChangesNothing) {
         r.page->OnMotorCheck(0);
         r.page->OnAdd();  // X, 512, 4000, 1000 into the movement list
         r.page->movementList.SetItemText(0, kColumnDistance, "3000");  // typed, not committed
+        const std::string speed = r.page->movementList.GetItemText(0, kColumnTopSpeed);
         const auto before = r.State();
+        r.page->OnListClick(MovementPage::kMovementList, 0, kColumnTopSpeed);
+        r.page->cellEditor.number.text = "2000";  // still in the open cell edit
 
         const MotionTimeline shown = r.Preview();
         ASSERT_EQ(r.dialogs.dialogsRun, std::vector<int>{CMotionPreviewDlg::kDialogId});
         ASSERT_EQ(shown.moves.size(), 1u) << fiber;
         EXPECT_EQ(shown.moves[0].distance, 3000u);
+        // The open edit went into its cell, as the button taking the focus does;
+        // apart from that nothing changed.
+        EXPECT_EQ(r.page->movementList.GetItemText(0, kColumnTopSpeed), "2000");
+        r.page->movementList.SetItemText(0, kColumnTopSpeed, speed);
         EXPECT_TRUE(r.State() == before) << fiber;
         EXPECT_TRUE(r.rig.Controller().WriteLog().empty());
     }
