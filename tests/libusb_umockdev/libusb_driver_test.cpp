@@ -185,12 +185,18 @@ TEST(LibusbController, StartImageDownloadVerifiesAndReadsBack) {
 TEST(LibusbController, ATimedOutTransferIsAbortedAndTheNextOneWorks) {
     LibusbRig rig;
     rig.Controller().SetReg(0x4001, 0x5A);
-    rig.Faults().timeoutTransfers = 1;  // the read command hangs until aborted
+    // The read command hangs until aborted (set under the controller's lock, as the
+    // emulation answers on a thread of its own).
+    rig.Controller().ChangeFaults(
+        [](sim::SimFaults& faults, sim::SimFlashFaults&) { faults.timeoutTransfers = 1; });
     std::uint8_t value = 0;
     // The first try times out after a second and is aborted; the second try works.
     ASSERT_TRUE(rig.op.ReadRegs(0x4001, &value, 1));
     EXPECT_EQ(value, 0x5A);
-    EXPECT_EQ(rig.Faults().timeoutTransfers, 0);
+    int left = -1;
+    rig.Controller().ChangeFaults(
+        [&left](sim::SimFaults& faults, sim::SimFlashFaults&) { left = faults.timeoutTransfers; });
+    EXPECT_EQ(left, 0);
 }
 
 class LibusbPort : public ::testing::Test {
@@ -209,7 +215,9 @@ class LibusbPort : public ::testing::Test {
 
     // Starts a buffered read on 0x82 that hangs (time-out fault) until it ends.
     std::uint32_t StartHangingRead(Bytes& block, usb::Overlapped& overlapped) {
-        mock.Device(0).Controller().Faults().timeoutTransfers = 1;
+        // Under the controller's lock: the emulation answers on a thread of its own.
+        mock.Device(0).Controller().ChangeFaults(
+            [](sim::SimFaults& faults, sim::SimFlashFaults&) { faults.timeoutTransfers = 1; });
         block = BufferedBlock(0x82, Bytes(64));
         std::uint32_t bytes = 0;
         return driver->IoControl(handle, usb::ioctl::kSendBufferedTransfer, block, block, bytes,

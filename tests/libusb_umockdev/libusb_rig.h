@@ -39,7 +39,6 @@ struct LibusbRig {
     ~LibusbRig() { op.SetDevice(nullptr); }  // the link goes before the driver
 
     sim::SimController& Controller() { return mock.Device(0).Controller(); }
-    sim::SimFaults& Faults() { return Controller().Faults(); }
 
     UsbfsMock mock;
     std::unique_ptr<libusb::LibusbDriver> driver;
