@@ -4,7 +4,20 @@
 function(velmor_library name)
   cmake_parse_arguments(ARG "" "DIR" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${ARG_DIR}/*.cpp)
+  velmor_platform_sources(sources)
   velmor_static_or_headers(${name} "${sources}" "${ARG_DEPS}")
+endfunction()
+
+# The one place where a platform's side of each seam is chosen: a file ending in
+# _win.cpp is built for Windows only, one ending in _posix.cpp everywhere else.
+function(velmor_platform_sources list_var)
+  set(kept ${${list_var}})
+  if(WIN32)
+    list(FILTER kept EXCLUDE REGEX "_posix\\.cpp$")
+  else()
+    list(FILTER kept EXCLUDE REGEX "_win\\.cpp$")
+  endif()
+  set(${list_var} ${kept} PARENT_SCOPE)
 endfunction()
 
 # A static library of `sources`, or a header-only one while the folder has none yet.
@@ -27,6 +40,7 @@ endfunction()
 function(velmor_test name)
   cmake_parse_arguments(ARG "THREADS" "DIR" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${ARG_DIR}/*.cpp)
+  velmor_platform_sources(sources)
   if(NOT sources)
     return()
   endif()

@@ -11,6 +11,7 @@
 #include "drivers/sim/sim_driver.h"
 #include "drivers/sim/sim_motors.h"
 #include "drivers/sim/sim_state_location.h"
+#include "files/utf8_path.h"
 #include "numbers/hex_text.h"
 
 #ifdef VELMOR_HAVE_LIBUSB
@@ -46,8 +47,7 @@ SelectedDriver Simulated(const DriverChoice& choice) {
 SelectedDriver Replayed(const DriverChoice& choice) {
     SelectedDriver selected;
     std::error_code ec;
-    const std::filesystem::path file(
-        std::u8string(choice.replayFile.begin(), choice.replayFile.end()));
+    const std::filesystem::path file = files::PathFromUtf8(choice.replayFile);
     std::string error;
     std::optional<replay::TrafficRecording> recording =
         replay::ReadRecording(choice.replayFile, error);

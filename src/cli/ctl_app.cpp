@@ -1,6 +1,4 @@
 // velmorctl's command line: the options, the commands and their dispatch.
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <exception>
@@ -11,6 +9,7 @@
 #include "cli/ctl_clean_commands.h"
 #include "cli/ctl_commands.h"
 #include "cli/ctl_compare_commands.h"
+#include "cli/ctl_console.h"
 #include "cli/ctl_completion.h"
 #include "cli/ctl_every_device.h"
 #include "cli/ctl_history_commands.h"
@@ -359,7 +358,7 @@ int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
 
     const bool indexOk = CompleteOptions(line, args);
     const CtlOptions& options = line.options;
-    CtlOutput output(out, err, options.json, ::isatty(STDERR_FILENO) == 1 && &err == &std::cerr);
+    CtlOutput output(out, err, options.json, StandardErrorIsTerminal() && &err == &std::cerr);
     if (!indexOk)
         return output.Fail(kExitUsage, "--device " + line.device + ": no such device index");
     if (options.allDevices && !RunsOnEveryDevice(line))

@@ -20,6 +20,7 @@
 #include "config/image_download.h"
 #include "controller/main_operation.h"
 #include "numbers/hex_text.h"
+#include "files/utf8_path.h"
 
 namespace velmor::cli {
 
@@ -78,7 +79,7 @@ struct Side {
 };
 
 std::optional<config::StartImage> ImageFile(const std::string& path) {
-    std::ifstream in(std::filesystem::path(std::u8string(path.begin(), path.end())),
+    std::ifstream in(files::PathFromUtf8(path),
                      std::ios::binary);
     std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (bytes.size() != config::kImageSize) return std::nullopt;

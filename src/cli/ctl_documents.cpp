@@ -9,15 +9,16 @@
 #include "commands/cmds_mag.h"
 #include "controller/main_operation.h"
 #include "numbers/hex_text.h"
+#include "files/utf8_path.h"
 
 namespace velmor::cli {
 
 int CheckInputFile(CtlOutput& output, const std::string& path, const std::string& what) {
     std::error_code error;
-    if (std::filesystem::is_directory(path, error))
+    if (std::filesystem::is_directory(files::PathFromUtf8(path), error))
         return output.Fail(kExitNoInput,
                            "cannot read the " + what + " " + path + ": it is a folder");
-    if (!std::ifstream(path).good())
+    if (!std::ifstream(files::PathFromUtf8(path)).good())
         return output.Fail(kExitNoInput, "cannot read the " + what + " " + path);
     return kExitOk;
 }

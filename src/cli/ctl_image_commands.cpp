@@ -21,6 +21,7 @@
 #include "numbers/hex_text.h"
 #include "registers/board_reset.h"
 #include "registers/flash_reg.h"
+#include "files/utf8_path.h"
 
 namespace velmor::cli {
 
@@ -199,7 +200,7 @@ int CtlImageCommands::Build(const std::string& document, const std::string& outF
 }
 
 int CtlImageCommands::Show(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
+    std::ifstream in(files::PathFromUtf8(file), std::ios::binary);
     if (!in) return output_.Fail(kExitNoInput, "cannot read the image " + file);
     const std::vector<char> bytes{std::istreambuf_iterator<char>(in),
                                   std::istreambuf_iterator<char>()};

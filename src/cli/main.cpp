@@ -1,9 +1,9 @@
 #include <iostream>
-#include <string>
-#include <vector>
 
 #include "cli/ctl_commands.h"
+#include "cli/ctl_console.h"
 
 int main(int argc, char** argv) {
-    return velmor::cli::RunCtl(std::vector<std::string>(argv, argv + argc), std::cout, std::cerr);
+    velmor::cli::PrepareConsole();
+    return velmor::cli::RunCtl(velmor::cli::CommandLineArguments(argc, argv), std::cout, std::cerr);
 }

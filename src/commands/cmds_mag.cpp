@@ -9,6 +9,7 @@
 #include "commands/clean_file.h"
 #include "commands/operation_keywords.h"
 #include "ini/text_number.h"
+#include "files/utf8_path.h"
 
 namespace velmor::commands {
 namespace {
@@ -192,10 +193,10 @@ std::string CCmdsMag::DefaultDocumentPath(const std::string& programFolder) {
 std::string CCmdsMag::StartDocument(PathKind kind) {
     const std::string folder = RecordFolder(operation_.programFolder);
     std::error_code error;
-    std::filesystem::create_directories(folder, error);
+    std::filesystem::create_directories(files::PathFromUtf8(folder), error);
     const std::string stored = GetStoredPath(kind);
     if (!stored.empty() &&
-        std::filesystem::is_regular_file(StoreDocument::ResolveFileName(stored), error))
+        std::filesystem::is_regular_file(files::PathFromUtf8(StoreDocument::ResolveFileName(stored)), error))
         return stored;
     return folder + kFirstConfigName;
 }

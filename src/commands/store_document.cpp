@@ -1,4 +1,5 @@
 #include "commands/store_document.h"
+#include "files/utf8_path.h"
 
 #include <filesystem>
 #include <system_error>
@@ -25,19 +26,19 @@ StoreDocument::StoreDocument(files::FileOps& ops) : ini_(ops), profile_(ini_.Lin
 std::string StoreDocument::ResolveFileName(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path p(path);
+    const fs::path p = files::PathFromUtf8(path);
     if (path.empty() || fs::exists(fs::symlink_status(p, ec)) || p.filename().empty()) return path;
     const fs::path folder = p.parent_path().empty() ? fs::path(".") : p.parent_path();
-    const std::string wanted = p.filename().string();
+    const std::string wanted = files::Utf8FromPath(p.filename());
     std::string best;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
+        const std::string name = files::Utf8FromPath(it->path().filename());
         // Of several spellings, the lowest sorting one, so the choice never depends on
         // the order the folder lists its entries.
         if (SameIgnoringCase(name, wanted) && (best.empty() || name < best)) best = name;
     }
     if (best.empty()) return path;
-    return (p.parent_path() / best).string();
+    return files::Utf8FromPath(p.parent_path() / files::PathFromUtf8(best));
 }
 
 bool StoreDocument::Open(const std::string& path) {
@@ -49,7 +50,7 @@ bool StoreDocument::Open(const std::string& path) {
 bool StoreDocument::OpenForUpdate(const std::string& path) {
     if (Open(path)) return true;
     std::error_code ec;
-    return !std::filesystem::exists(std::filesystem::symlink_status(ini_.Path(), ec));
+    return !std::filesystem::exists(std::filesystem::symlink_status(files::PathFromUtf8(ini_.Path()), ec));
 }
 
 void StoreDocument::OpenEmpty(const std::string& path) {

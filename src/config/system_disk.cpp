@@ -1,4 +1,5 @@
 #include "config/system_disk.h"
+#include "files/utf8_path.h"
 
 #include <algorithm>
 #include <array>
@@ -19,14 +20,14 @@ constexpr std::string_view kVarTmp = "tmp";
 
 bool OnSystemDisk(std::string_view path) {
     if (!path.empty() && path.front() == 'C') return true;
-    const std::filesystem::path normal = std::filesystem::path(path).lexically_normal();
+    const std::filesystem::path normal = files::PathFromUtf8(path).lexically_normal();
     if (!normal.has_root_directory()) return false;
     const std::filesystem::path relative = normal.relative_path();
     auto part = relative.begin();
     if (part == relative.end()) return true;  // "/" itself
-    const std::string first = part->string();
+    const std::string first = files::Utf8FromPath(*part);
     if (++part == relative.end()) return true;  // a file directly in "/"
-    if (first == kVarFolder) return part->string() != kVarTmp;
+    if (first == kVarFolder) return files::Utf8FromPath(*part) != kVarTmp;
     return std::find(kSystemFolders.begin(), kSystemFolders.end(), first) != kSystemFolders.end();
 }
 

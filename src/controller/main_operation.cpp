@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include "controller/test_pattern.h"
+#include "files/process_environment.h"
+#include "files/utf8_path.h"
 
 namespace velmor::controller {
 
@@ -23,12 +25,12 @@ CMainOperation::~CMainOperation() = default;
 
 std::string CMainOperation::DefaultProgramFolder() {
     std::string folder;
-    if (const char* home = std::getenv("VELMOR_HOME"); home != nullptr && *home != '\0') {
-        folder = home;
+    if (const auto home = files::EnvironmentValue("VELMOR_HOME"); home && !home->empty()) {
+        folder = *home;
+    } else if (const std::string exe = files::ExecutableFile(); !exe.empty()) {
+        folder = files::Utf8FromPath(files::PathFromUtf8(exe).parent_path());
     } else {
-        std::error_code ec;
-        const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-        folder = ec ? std::string(".") : exe.parent_path().string();
+        folder = ".";
     }
     if (folder.empty() || folder.back() != '/') folder += '/';
     return folder;

@@ -1,4 +1,5 @@
 #include "controller/test_pattern.h"
+#include "files/utf8_path.h"
 
 #include <fstream>
 
@@ -11,7 +12,7 @@ namespace {
 thread_local PatternRandom threadRandom;
 
 void CopyFromFile(std::uint8_t* buffer, int length, const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(files::PathFromUtf8(path), std::ios::binary);
     if (!file) return;
     file.read(reinterpret_cast<char*>(buffer), length);
 }

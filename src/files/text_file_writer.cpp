@@ -1,12 +1,13 @@
 #include "files/text_file_writer.h"
 
-#include <unistd.h>
-
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <system_error>
+
+#include "files/process_environment.h"
+#include "files/utf8_path.h"
 
 namespace velmor::files {
 namespace {
@@ -20,21 +21,21 @@ constexpr std::size_t kTemporaryStemBytes = 160;
 std::string TemporaryName(const std::string& path, int attempt) {
     static std::atomic<unsigned> counter{0};
     const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
-    const std::filesystem::path p(path);
-    const std::string stem = p.filename().string().substr(0, kTemporaryStemBytes);
-    const std::string name = "." + stem + ".tmp" + std::to_string(::getpid()) +
+    const std::filesystem::path p = PathFromUtf8(path);
+    const std::string stem = Utf8FromPath(p.filename()).substr(0, kTemporaryStemBytes);
+    const std::string name = "." + stem + ".tmp" + std::to_string(CurrentProcessId()) +
                              "-" + std::to_string(counter++) + "-" +
                              std::to_string(static_cast<unsigned long long>(now) % 1000000u) + "-" +
                              std::to_string(attempt);
-    return (p.parent_path() / name).string();
+    return Utf8FromPath(p.parent_path() / PathFromUtf8(name));
 }
 
 // Writing through a symbolic link replaces what it points to, not the link.
 std::string FinalTarget(const std::string& path) {
     std::error_code ec;
-    if (std::filesystem::is_symlink(path, ec)) {
-        const auto target = std::filesystem::canonical(path, ec);
-        if (!ec) return target.string();
+    if (std::filesystem::is_symlink(PathFromUtf8(path), ec)) {
+        const auto target = std::filesystem::canonical(PathFromUtf8(path), ec);
+        if (!ec) return Utf8FromPath(target);
     }
     return path;
 }
@@ -69,7 +70,7 @@ bool TextFileWriter::Replace(const std::string& path, std::string_view bytes) {
         ops_.Remove(temp);
         return false;
     }
-    ops_.SyncFolder(std::filesystem::path(target).parent_path().string());
+    ops_.SyncFolder(Utf8FromPath(PathFromUtf8(target).parent_path()));
     return true;
 }
 

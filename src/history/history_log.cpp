@@ -6,13 +6,9 @@
 #include <fstream>
 #include <system_error>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-#endif
+#include "files/process_environment.h"
+#include "files/utf8_path.h"
+#include "history/history_append.h"
 
 namespace velmor::history {
 
@@ -20,79 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path PathOf(const std::string& utf8) {
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-// Holds the lock file beside the history while a line is appended (and the file
-// perhaps rotated), so that appends of several processes follow one another.
-class AppendLock {
-  public:
-    explicit AppendLock(const std::string& history) {
-#ifdef _WIN32
-        const std::wstring name = PathOf(history + ".lock").wstring();
-        handle_ = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-        OVERLAPPED whole{};
-        locked_ = handle_ != INVALID_HANDLE_VALUE &&
-                  LockFileEx(handle_, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole);
-#else
-        fd_ = ::open((history + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        int result = -1;
-        while (fd_ >= 0 && (result = ::flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
-        }
-        locked_ = result == 0;
-#endif
-    }
-    ~AppendLock() { Release(); }
-    void Release() {
-#ifdef _WIN32
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-#else
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-#endif
-    }
-    AppendLock(const AppendLock&) = delete;
-    AppendLock& operator=(const AppendLock&) = delete;
-    bool Locked() const { return locked_; }
-
-  private:
-#ifdef _WIN32
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
-#else
-    int fd_ = -1;
-#endif
-    bool locked_ = false;
-};
-
-// Appends `line` in one write under `lock`, then releases the lock and flushes the
-// file to the disk, so other processes' appends need not wait for the disk.
-bool AppendWhole(const std::string& path, const std::string& line, AppendLock& lock) {
-#ifdef _WIN32
-    const std::wstring name = PathOf(path).wstring();
-    HANDLE file = CreateFileW(name.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool wrote =
-        WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) &&
-        written == line.size();
-    lock.Release();
-    const bool ok = wrote && FlushFileBuffers(file);
-    CloseHandle(file);
-    return ok;
-#else
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    const ssize_t written = ::write(fd, line.data(), line.size());
-    lock.Release();
-    const bool ok = written == static_cast<ssize_t>(line.size()) && ::fsync(fd) == 0;
-    return ::close(fd) == 0 && ok;
-#endif
-}
+fs::path PathOf(const std::string& utf8) { return files::PathFromUtf8(utf8); }
 
 // True when the file's last line has no newline: an append cut short by a crash.
 // The next line then starts on a line of its own rather than finishing that one.
@@ -123,27 +47,14 @@ void ReadLines(const fs::path& file, const std::string& name, std::vector<Histor
 }  // namespace
 
 std::string DefaultHistoryFile() {
-#ifdef _WIN32
-    const char* base = std::getenv("LOCALAPPDATA");
-    if (base == nullptr || *base == '\0') return {};
-    return std::string(base) + "\\velmortool\\history.jsonl";
-#else
-    std::string base;
-    if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && *state == '/') {
-        base = state;
-    } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-        base = std::string(home) + "/.local/state";
-    } else {
-        return {};
-    }
-    return base + "/velmortool/history.jsonl";
-#endif
+    const std::string base = files::UserDataFolder();
+    return base.empty() ? std::string() : base + "/velmortool/history.jsonl";
 }
 
 bool HistoryLog::Append(const HistoryEntry& entry, std::string& error) const {
     std::error_code ec;
     fs::create_directories(PathOf(path_).parent_path(), ec);
-    AppendLock lock(path_);
+    AppendLock lock(path_ + ".lock");
     if (!lock.Locked()) {
         error = "cannot lock the history " + path_;
         return false;
@@ -163,7 +74,7 @@ bool HistoryLog::Append(const HistoryEntry& entry, std::string& error) const {
 std::vector<HistoryEntry> HistoryLog::Read(std::vector<std::string>& warnings) const {
     std::vector<HistoryEntry> entries;
     const fs::path current = PathOf(path_);
-    const std::string name = current.filename().string();
+    const std::string name = files::Utf8FromPath(current.filename());
     ReadLines(PathOf(path_ + ".1"), name + ".1", entries, warnings);
     ReadLines(current, name, entries, warnings);
     return entries;

@@ -9,6 +9,7 @@
 #include "controller/main_operation.h"
 #include "history/history_log.h"
 #include "usb/usb_link.h"
+#include "files/utf8_path.h"
 
 namespace velmor::history {
 
@@ -49,7 +50,7 @@ HistoryDevice DeviceOf(const controller::CMainOperation& op) {
 }
 
 std::optional<std::uint16_t> FileCrc(const std::string& path) {
-    std::ifstream in(std::filesystem::path(std::u8string(path.begin(), path.end())),
+    std::ifstream in(files::PathFromUtf8(path),
                      std::ios::binary);
     if (!in) return std::nullopt;
     const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),

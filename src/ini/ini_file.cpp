@@ -7,6 +7,7 @@
 #include "files/text_file_writer.h"
 #include "ini/text_codec.h"
 #include "ini/text_number.h"
+#include "files/utf8_path.h"
 
 namespace velmor::ini {
 
@@ -22,7 +23,7 @@ bool CIniFile::Load() {
     tooLarge_ = false;
     if (!ops_.ReadAll(path_, text)) {
         std::error_code ec;
-        const auto size = std::filesystem::file_size(path_, ec);
+        const auto size = std::filesystem::file_size(files::PathFromUtf8(path_), ec);
         tooLarge_ = !ec && size > static_cast<std::uintmax_t>(FileOps::kMaxReadBytes);
         loaded_ = false;
         return false;

@@ -1,17 +1,17 @@
 #include "ini/text_codec.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 
+#include "ini/gbk_converter.h"
+
 namespace velmor::ini {
 namespace {
 
-// Both directions as lookup tables, filled once from iconv. Asking iconv per pair and
+// Both directions as lookup tables, filled once from the system's converter. Asking it per pair and
 // checking that each pair encodes back to itself makes the round trip exact by
 // construction, and the tables keep decoding a large document fast.
 struct GbkTables {
@@ -20,49 +20,22 @@ struct GbkTables {
     std::array<std::uint16_t, 65536> unicodeToGbk{};  // code point -> bytes (1 or 2), 0 = none
 };
 
-bool Convert(iconv_t cd, const char* in, std::size_t inLen, char* out, std::size_t outCap,
-             std::size_t& outLen) {
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    char* src = const_cast<char*>(in);
-    char* dst = out;
-    std::size_t inLeft = inLen;
-    std::size_t outLeft = outCap;
-    if (iconv(cd, &src, &inLeft, &dst, &outLeft) == static_cast<std::size_t>(-1)) return false;
-    if (iconv(cd, nullptr, nullptr, &dst, &outLeft) == static_cast<std::size_t>(-1)) return false;
-    outLen = outCap - outLeft;
-    return inLeft == 0;
-}
-
-// Decodes `bytes` to one code point and checks it encodes back to the same bytes.
-char32_t RoundTrip(iconv_t toUni, iconv_t fromUni, const char* bytes, std::size_t len) {
-    char uni[8];
-    std::size_t uniLen = 0;
-    if (!Convert(toUni, bytes, len, uni, sizeof uni, uniLen) || uniLen != 4) return 0;
-    const auto* u = reinterpret_cast<const unsigned char*>(uni);
-    const char32_t cp = u[0] | (u[1] << 8) | (u[2] << 16) | (static_cast<char32_t>(u[3]) << 24);
-    if (cp < 0x80 || cp > 0xFFFF || (cp >= kRawByteFirst && cp <= kRawByteLast)) return 0;
-    char back[8];
-    std::size_t backLen = 0;
-    if (!Convert(fromUni, uni, 4, back, sizeof back, backLen) || backLen != len) return 0;
-    for (std::size_t i = 0; i < len; ++i) {
-        if (back[i] != bytes[i]) return 0;
-    }
+// The converter's code point for `bytes`, unless it is ASCII or one of the code points
+// that stand for raw bytes.
+char32_t RoundTrip(const GbkConverter& converter, const char* bytes, std::size_t len) {
+    const char32_t cp = converter.RoundTrip(bytes, len);
+    if (cp < 0x80 || (cp >= kRawByteFirst && cp <= kRawByteLast)) return 0;
     return cp;
 }
 
 std::unique_ptr<GbkTables> BuildTables() {
     auto t = std::make_unique<GbkTables>();
-    iconv_t toUni = iconv_open("UTF-32LE", "GBK");
-    iconv_t fromUni = iconv_open("GBK", "UTF-32LE");
-    if (toUni == reinterpret_cast<iconv_t>(-1) || fromUni == reinterpret_cast<iconv_t>(-1)) {
-        // Without a GBK converter every high byte is kept raw: still lossless.
-        if (toUni != reinterpret_cast<iconv_t>(-1)) iconv_close(toUni);
-        if (fromUni != reinterpret_cast<iconv_t>(-1)) iconv_close(fromUni);
-        return t;
-    }
+    const GbkConverter converter;
+    // Without a GBK converter every high byte is kept raw: still lossless.
+    if (!converter.Available()) return t;
     for (int b = 0x80; b <= 0xFF; ++b) {
         const char one = static_cast<char>(b);
-        if (const char32_t cp = RoundTrip(toUni, fromUni, &one, 1)) {
+        if (const char32_t cp = RoundTrip(converter, &one, 1)) {
             t->singleToUnicode[b] = static_cast<char16_t>(cp);
             t->unicodeToGbk[cp] = static_cast<std::uint16_t>(b);
         }
@@ -71,7 +44,7 @@ std::unique_ptr<GbkTables> BuildTables() {
         for (int trail = 0x40; trail <= 0xFE; ++trail) {
             if (trail == 0x7F) continue;
             const char two[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-            if (const char32_t cp = RoundTrip(toUni, fromUni, two, 2)) {
+            if (const char32_t cp = RoundTrip(converter, two, 2)) {
                 t->pairToUnicode[(lead << 8) | trail] = static_cast<char16_t>(cp);
                 if (t->unicodeToGbk[cp] == 0) {
                     t->unicodeToGbk[cp] = static_cast<std::uint16_t>((lead << 8) | trail);
@@ -79,8 +52,6 @@ std::unique_ptr<GbkTables> BuildTables() {
             }
         }
     }
-    iconv_close(toUni);
-    iconv_close(fromUni);
     return t;
 }
 

@@ -1,49 +1,16 @@
 #include "ini/text_number.h"
 
-#include <locale.h>
-
 #include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 
+#include "ini/c_number_text.h"
+
 namespace velmor::ini {
-namespace {
-
-locale_t CLocale() {
-    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return c;
-}
-
-// Switches this thread to the "C" locale for one conversion.
-class CLocaleScope {
-  public:
-    CLocaleScope() : previous_(CLocale() ? uselocale(CLocale()) : static_cast<locale_t>(nullptr)) {}
-    ~CLocaleScope() {
-        if (previous_) uselocale(previous_);
-    }
-    CLocaleScope(const CLocaleScope&) = delete;
-    CLocaleScope& operator=(const CLocaleScope&) = delete;
-
-  private:
-    locale_t previous_;
-};
-
-}  // namespace
 
 std::string FormatInt(int value) { return std::to_string(value); }
 
-std::string FormatDouble(double value) {
-    CLocaleScope scope;
-    char small[64];
-    const int n = std::snprintf(small, sizeof small, "%f", value);
-    if (n >= 0 && n < static_cast<int>(sizeof small)) return std::string(small, n);
-    // Huge magnitudes print every integer digit (up to about 310).
-    std::string big(static_cast<std::size_t>(n > 0 ? n : 0) + 1, '\0');
-    std::snprintf(big.data(), big.size(), "%f", value);
-    big.resize(big.size() - 1);
-    return big;
-}
+std::string FormatDouble(double value) { return FormatFixedC(value); }
 
 int ParseCInt(std::string_view text) {
     const std::string s(text);  // NUL-terminated copy for the C library
@@ -52,10 +19,6 @@ int ParseCInt(std::string_view text) {
     return static_cast<int>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(v)));
 }
 
-double ParseCDouble(std::string_view text) {
-    const std::string s(text);
-    if (CLocale()) return strtod_l(s.c_str(), nullptr, CLocale());
-    return std::strtod(s.c_str(), nullptr);
-}
+double ParseCDouble(std::string_view text) { return ParseDoubleC(std::string(text)); }
 
 }  // namespace velmor::ini

@@ -1,8 +1,10 @@
 #pragma once
-// The single-instance rule: an exclusive lock named VelmorTool, held as a lock
-// file (flock) for as long as the program runs. The system lets go of it when
-// the process ends, however it ends, so a crash never locks the user out.
+// The single-instance rule: an exclusive lock named VelmorTool, held for as long
+// as the program runs: a lock file (flock) on POSIX systems, the named mutex
+// "VelmorTool" on Windows. The system lets go of it when the process ends, however
+// it ends, so a crash never locks the user out.
 
+#include <cstdint>
 #include <string>
 
 namespace velmor::shell {
@@ -11,7 +13,8 @@ class InstanceLock {
   public:
     static constexpr const char* kName = "VelmorTool";
 
-    // $XDG_RUNTIME_DIR/VelmorTool.lock, or /tmp/VelmorTool.lock without it.
+    // $XDG_RUNTIME_DIR/VelmorTool.lock, or /tmp/VelmorTool.lock without it; on
+    // Windows the mutex's name, "VelmorTool" (another path names another mutex).
     static std::string DefaultPath();
 
     explicit InstanceLock(std::string path = DefaultPath());
@@ -29,7 +32,7 @@ class InstanceLock {
 
   private:
     std::string path_;
-    int fd_ = -1;
+    std::intptr_t handle_ = -1;  // a descriptor or a Windows handle; -1 = none
     bool held_ = false;
 };
 

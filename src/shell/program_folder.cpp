@@ -3,6 +3,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "files/process_environment.h"
+#include "files/utf8_path.h"
+
 namespace velmor::shell {
 
 std::string WithTrailingSlash(std::string folder) {
@@ -14,11 +17,11 @@ std::string WithTrailingSlash(std::string folder) {
 
 std::string ExecutableFolder(const char* argv0) {
     std::error_code ec;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (!ec && !self.empty()) return WithTrailingSlash(self.parent_path().string());
+    if (const std::string self = files::ExecutableFile(); !self.empty())
+        return WithTrailingSlash(files::Utf8FromPath(files::PathFromUtf8(self).parent_path()));
     if (argv0 && *argv0) {
-        const auto path = std::filesystem::absolute(argv0, ec);
-        if (!ec) return WithTrailingSlash(path.parent_path().string());
+        const auto path = std::filesystem::absolute(files::PathFromUtf8(argv0), ec);
+        if (!ec) return WithTrailingSlash(files::Utf8FromPath(path.parent_path()));
     }
     return "./";
 }

@@ -11,6 +11,7 @@
 
 #include "drivers/sim/sim_driver.h"
 #include "support/temp_dir.h"
+#include "support/scoped_environment.h"
 
 namespace velmor::backend {
 namespace {
@@ -18,16 +19,8 @@ namespace {
 // VELMOR_USB_MATCH of the environment stays out of the choice while a test runs.
 class SelectDriverTest : public ::testing::Test {
   protected:
-    SelectDriverTest() {
-        if (const char* value = std::getenv("VELMOR_USB_MATCH")) saved_ = value;
-        ::unsetenv("VELMOR_USB_MATCH");
-    }
-    ~SelectDriverTest() override {
-        if (saved_) ::setenv("VELMOR_USB_MATCH", saved_->c_str(), 1);
-    }
-
   private:
-    std::optional<std::string> saved_;
+    testing::ScopedEnvironment noMatches_{"VELMOR_USB_MATCH", std::nullopt};
 };
 
 TEST_F(SelectDriverTest, TheSimulatedControllerIsOneDeviceWithItsStateFile) {

@@ -16,6 +16,7 @@
 #include "drivers/sim/sim_state_location.h"
 #include "support/ctl_run.h"
 #include "support/temp_dir.h"
+#include "support/scoped_environment.h"
 
 namespace velmor::cli {
 namespace {
@@ -64,20 +65,21 @@ TEST_F(CtlTest, ReadPrintsTheHexDumpLayout) {
               "[6010-601F]: 10 11 \n");
 }
 
+#ifndef _WIN32
 TEST_F(CtlTest, WithoutStateOptionTheRuntimeFolderKeepsTheState) {
-    const char* old = std::getenv("XDG_RUNTIME_DIR");
-    const std::string saved = old ? old : "";
-    ::setenv("XDG_RUNTIME_DIR", dir.Path().c_str(), 1);
+    std::optional<testing::ScopedEnvironment> runtime;
+    runtime.emplace("XDG_RUNTIME_DIR", dir.Path());
     EXPECT_EQ(sim::DefaultStateFile(), dir.File("velmor-sim.state"));
     EXPECT_EQ(Ctl({"--simulate", "write", "4020", "5A"}).code, kExitOk);
     const CtlRun read = Ctl({"--simulate", "read", "4020", "1"});
     EXPECT_EQ(read.out, "[4020-402F]: 5A \n");
     EXPECT_TRUE(std::filesystem::exists(dir.File("velmor-sim.state")));
 
-    ::unsetenv("XDG_RUNTIME_DIR");
+    runtime.reset();
+    const testing::ScopedEnvironment noRuntime("XDG_RUNTIME_DIR", std::nullopt);
     EXPECT_EQ(sim::DefaultStateFile().rfind("/tmp/velmor-sim-", 0), 0u);
-    if (old) ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
 }
+#endif
 
 TEST_F(CtlTest, FirmwareIsPrintedLikeTheVersionText) {
     const CtlRun run = Sim({"firmware"});

@@ -29,6 +29,7 @@
 #include "support/file_bytes.h"
 #include "support/motion_steps.h"
 #include "support/temp_dir.h"
+#include "support/scoped_environment.h"
 
 namespace velmor::cli {
 namespace {
@@ -148,9 +149,7 @@ TEST_F(CtlLineTest, ImageDiffNamesTheRecordsAndWhatOnlyTheDocumentsHold) {
 // still starts a line of its own.
 TEST_F(CtlLineTest, TwoProcessesAppendWholeLinesAndACutLineIsSkipped) {
     const std::string history = dir.File("state/velmortool/history.jsonl");
-    const char* before = std::getenv("XDG_STATE_HOME");
-    const std::string saved = before ? before : "";
-    ASSERT_EQ(::setenv("XDG_STATE_HOME", dir.File("state").c_str(), 1), 0);
+    const testing::ScopedEnvironment state("XDG_STATE_HOME", dir.File("state"));
     pid_t children[2];
     for (int child = 0; child < 2; ++child) {
         children[child] = ::fork();
@@ -182,7 +181,6 @@ TEST_F(CtlLineTest, TwoProcessesAppendWholeLinesAndACutLineIsSkipped) {
     EXPECT_EQ(listed.Json()["entries"].size(), 41u);
     EXPECT_NE(listed.err.find("history.jsonl line 41 is damaged; skipped"), std::string::npos)
         << listed.err;
-    if (before) ::setenv("XDG_STATE_HOME", saved.c_str(), 1);
 }
 #endif
 

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "controller/main_operation.h"
+#include "files/process_environment.h"
+#include "support/scoped_environment.h"
 
 namespace velmor::controller {
 namespace {
@@ -45,20 +47,22 @@ TEST(WalkReadAnswer, NeverStoresPastCount) {
 }
 
 TEST(ProgramFolder, EnvironmentOverridesExecutableFolder) {
-    ::unsetenv("VELMOR_HOME");
-    const std::string exeFolder = CMainOperation::DefaultProgramFolder();
-    ASSERT_FALSE(exeFolder.empty());
-    EXPECT_EQ(exeFolder.back(), '/');
-    EXPECT_EQ(std::filesystem::path(exeFolder + "x").parent_path(),
-              std::filesystem::read_symlink("/proc/self/exe").parent_path());
-
-    ::setenv("VELMOR_HOME", "/opt/velmor", 1);
-    CMainOperation op;
-    EXPECT_EQ(op.programFolder, "/opt/velmor/");
-    EXPECT_EQ(op.programFolder2, "/opt/velmor/");
-    ::setenv("VELMOR_HOME", "/srv/velmor/", 1);
+    {
+        const testing::ScopedEnvironment home("VELMOR_HOME", std::nullopt);
+        const std::string exeFolder = CMainOperation::DefaultProgramFolder();
+        ASSERT_FALSE(exeFolder.empty());
+        EXPECT_EQ(exeFolder.back(), '/');
+        EXPECT_EQ(std::filesystem::path(exeFolder + "x").parent_path(),
+                  std::filesystem::path(files::ExecutableFile()).parent_path());
+    }
+    {
+        const testing::ScopedEnvironment home("VELMOR_HOME", "/opt/velmor");
+        CMainOperation op;
+        EXPECT_EQ(op.programFolder, "/opt/velmor/");
+        EXPECT_EQ(op.programFolder2, "/opt/velmor/");
+    }
+    const testing::ScopedEnvironment home("VELMOR_HOME", "/srv/velmor/");
     EXPECT_EQ(CMainOperation::DefaultProgramFolder(), "/srv/velmor/");
-    ::unsetenv("VELMOR_HOME");
 }
 
 TEST(MainOperation, InitialStateAndOneProcessInstance) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -12,6 +14,7 @@
 #include "shell/velmor_app.h"
 #include "support/scripted_dialog_service.h"
 #include "support/temp_dir.h"
+#include "support/scoped_environment.h"
 
 namespace velmor::shell {
 namespace {
@@ -104,6 +107,8 @@ TEST_F(AppTest, TheLockIsFreeAgainOnceTheFirstInstanceHasGone) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+#ifndef _WIN32
+// The lock file and its runtime folder are the POSIX side of the lock.
 TEST(InstanceLock, AnotherProcessCannotTakeAHeldLock) {
     velmor::testing::TempDir dir;
     InstanceLock lock(dir.File("VelmorTool.lock"));
@@ -124,14 +129,14 @@ TEST(InstanceLock, AnotherProcessCannotTakeAHeldLock) {
 }
 
 TEST(InstanceLock, DefaultPathIsInTheRuntimeFolderOrTmp) {
-    const char* saved = std::getenv("XDG_RUNTIME_DIR");
-    const std::string keep = saved ? saved : "";
-    setenv("XDG_RUNTIME_DIR", "/run/user/1234", 1);
-    EXPECT_EQ(InstanceLock::DefaultPath(), "/run/user/1234/VelmorTool.lock");
-    unsetenv("XDG_RUNTIME_DIR");
+    {
+        const testing::ScopedEnvironment runtime("XDG_RUNTIME_DIR", "/run/user/1234");
+        EXPECT_EQ(InstanceLock::DefaultPath(), "/run/user/1234/VelmorTool.lock");
+    }
+    const testing::ScopedEnvironment runtime("XDG_RUNTIME_DIR", std::nullopt);
     EXPECT_EQ(InstanceLock::DefaultPath(), "/tmp/VelmorTool.lock");
-    if (saved) setenv("XDG_RUNTIME_DIR", keep.c_str(), 1);
 }
+#endif
 
 TEST(ProgramFolder, HomeOptionThenEnvironmentThenExecutableFolder) {
     struct Case {

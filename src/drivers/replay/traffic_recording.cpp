@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "drivers/replay/traffic_bytes.h"
+#include "files/utf8_path.h"
 
 namespace velmor::replay {
 
@@ -200,7 +201,7 @@ std::optional<TrafficRecording> ParseRecording(const std::string& text, std::str
 }
 
 std::optional<TrafficRecording> ReadRecording(const std::string& path, std::string& error) {
-    const std::filesystem::path file(std::u8string(path.begin(), path.end()));
+    const std::filesystem::path file = files::PathFromUtf8(path);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec) ||
         std::filesystem::file_size(file, ec) > kMaxRecordingBytes) {

@@ -1,4 +1,5 @@
 #include "drivers/replay/traffic_writer.h"
+#include "files/utf8_path.h"
 
 #include <chrono>
 #include <filesystem>
@@ -12,9 +13,7 @@ namespace {
 constexpr std::size_t kMaxPendingBytes = 1 << 20;
 constexpr auto kFlushPeriod = std::chrono::milliseconds(500);
 
-std::filesystem::path PathOf(const std::string& utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
+std::filesystem::path PathOf(const std::string& utf8) { return files::PathFromUtf8(utf8); }
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 
 #include "files/text_file_writer.h"
 #include "usb/xfer_request.h"
+#include "files/utf8_path.h"
 
 namespace velmor::sim {
 
@@ -83,9 +84,9 @@ std::optional<SimState> SimStateFile::Load(const std::string& path) {
     // Read here rather than through the file seam's ReadAll: a whole flash makes a state
     // file larger than the documents' limit it reads within.
     std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
+    const auto size = std::filesystem::file_size(files::PathFromUtf8(path), ec);
     if (ec || size > kMaxFileSize) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(files::PathFromUtf8(path), std::ios::binary);
     if (!in) return std::nullopt;
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

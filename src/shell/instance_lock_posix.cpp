@@ -23,23 +23,23 @@ InstanceLock::~InstanceLock() { Release(); }
 
 bool InstanceLock::TryAcquire() {
     if (held_) return true;
-    if (fd_ < 0) fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd_ < 0) {
+    if (handle_ < 0) handle_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (handle_ < 0) {
         held_ = true;  // nowhere to keep a lock: run rather than refuse
         return true;
     }
     int result;
     do {
-        result = ::flock(fd_, LOCK_EX | LOCK_NB);
+        result = ::flock(static_cast<int>(handle_), LOCK_EX | LOCK_NB);
     } while (result != 0 && errno == EINTR);
     held_ = result == 0;
     return held_;
 }
 
 void InstanceLock::Release() {
-    if (fd_ >= 0) {
-        ::close(fd_);  // closing the descriptor drops the lock
-        fd_ = -1;
+    if (handle_ >= 0) {
+        ::close(static_cast<int>(handle_));  // closing the descriptor drops the lock
+        handle_ = -1;
     }
     held_ = false;
 }
