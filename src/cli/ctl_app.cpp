@@ -341,6 +341,9 @@ int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
 int RunCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            backend::SelectedDriver prepared) {
     CLI::App app{"velmorctl: the controller from the command line", "velmorctl"};
+    // Options are --long and -s everywhere: on Windows too a word starting with '/'
+    // is a path, not an option.
+    app.allow_windows_style_options(false);
     CtlLine line;
     DeclareOptions(app, line);
     DeclareRegisterCommands(app, line);

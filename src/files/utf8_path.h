@@ -2,6 +2,8 @@
 // Paths are UTF-8 text everywhere inside the program. std::filesystem takes a narrow
 // string in the system's own code page on Windows, so every path crosses over to
 // std::filesystem through these two functions, which say UTF-8 on every platform.
+// Neither throws: bytes that are not UTF-8 become the replacement character on
+// Windows (where names are UTF-16) and stay as they are elsewhere.
 
 #include <filesystem>
 #include <string>
@@ -9,13 +11,9 @@
 
 namespace velmor::files {
 
-inline std::filesystem::path PathFromUtf8(std::string_view utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
+std::filesystem::path PathFromUtf8(std::string_view utf8);
 
-inline std::string Utf8FromPath(const std::filesystem::path& path) {
-    const std::u8string text = path.generic_u8string();
-    return std::string(text.begin(), text.end());
-}
+// With '/' between folders.
+std::string Utf8FromPath(const std::filesystem::path& path);
 
 }  // namespace velmor::files

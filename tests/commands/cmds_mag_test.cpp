@@ -194,6 +194,9 @@ TEST_F(StoreTest, StoredPathsLiveInTheDefaultDocumentAndVanishWhenItIsSaved) {
 }
 
 TEST_F(StoreTest, DefaultAndLowerCaseDefaultAreOneFile) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the Windows file system matches names without regard to case itself";
+#endif
     // A path store copied from elsewhere under the lower-case name.
     WriteBytes(Record("default"),
                "[DefaultPath]\r\nPath=/old.cfg\r\n[Language]\r\nLanguage=eng\r\n");
@@ -208,6 +211,9 @@ TEST_F(StoreTest, DefaultAndLowerCaseDefaultAreOneFile) {
 }
 
 TEST_F(StoreTest, NewDefaultDocumentIsCreatedCapitalised) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the Windows file system matches names without regard to case itself";
+#endif
     CCmdsMag store(op_);
     ASSERT_TRUE(store.SetStoredPath("/x.cfg", CCmdsMag::PathKind::Cleaning));
     EXPECT_TRUE(std::filesystem::exists(Record("Default")));

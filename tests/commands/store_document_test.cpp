@@ -65,6 +65,9 @@ TEST(StoreDocument, OneReadOneWriteEqualsAReadAndWritePerStep) {
 }
 
 TEST(StoreDocument, FileNamesMatchWithoutRegardToCase) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the Windows file system matches names without regard to case itself";
+#endif
     TempDir dir;
     WriteBytes(dir.File("Machine.CFG"), "x");
     EXPECT_EQ(StoreDocument::ResolveFileName(dir.File("machine.cfg")), dir.File("Machine.CFG"));

@@ -84,7 +84,9 @@ TEST_F(IniFileTest, RealNumbersIgnoreTheProcessLocale) {
     // A toolkit may switch the C locale; file texts must keep the '.' either way.
     const char* previous = setlocale(LC_NUMERIC, nullptr);
     const std::string saved = previous ? previous : "C";
-    const bool switched = setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+    bool switched = false;  // a locale with ',' as decimal point, as POSIX or Windows names it
+    for (const char* german : {"de_DE.UTF-8", "de_DE", "German_Germany.1252", "de-DE"})
+        if (!switched) switched = setlocale(LC_NUMERIC, german) != nullptr;
     LoadBytes("[A]\r\nr=2.250000\r\n");
     EXPECT_DOUBLE_EQ(ini_.ReadDouble("A", "r", 0.0), 2.25);
     EXPECT_DOUBLE_EQ(ini_.ReadDouble("A", "missing", 4.738689), 4.738689);

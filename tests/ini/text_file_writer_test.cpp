@@ -39,6 +39,9 @@ TEST(TextFileWriter, ReplacesTheFileWithExactlyTheNewBytes) {
 }
 
 TEST(TextFileWriter, KeepsThePermissionsOfTheReplacedFile) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a new Windows file takes its folder's permissions";
+#endif
     TempDir dir;
     const std::string path = dir.File("doc");
     WriteBytes(path, "x");
@@ -50,6 +53,9 @@ TEST(TextFileWriter, KeepsThePermissionsOfTheReplacedFile) {
 }
 
 TEST(TextFileWriter, WritingThroughASymlinkReplacesItsTarget) {
+#ifdef _WIN32
+    GTEST_SKIP() << "symbolic links need a privilege on Windows";
+#endif
     TempDir dir;
     WriteBytes(dir.File("real"), "old");
     std::filesystem::create_symlink(dir.File("real"), dir.File("link"));

@@ -144,7 +144,7 @@ const std::vector<FileKind>& Kinds() {
 std::set<std::string> FilesUnder(const std::filesystem::path& dir) {
     std::set<std::string> names;
     for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) {
-        if (e.is_regular_file()) names.insert(e.path().lexically_relative(dir).string());
+        if (e.is_regular_file()) names.insert(e.path().lexically_relative(dir).generic_string());
     }
     return names;
 }

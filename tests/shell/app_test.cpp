@@ -158,7 +158,11 @@ TEST(ProgramFolder, HomeOptionThenEnvironmentThenExecutableFolder) {
     EXPECT_EQ(WithTrailingSlash(""), "./");
     const std::string self = ExecutableFolder(nullptr);
     EXPECT_EQ(self.back(), '/');
+    #ifdef _WIN32
+    EXPECT_TRUE(std::filesystem::exists(self + "test_shell.exe"));
+#else
     EXPECT_TRUE(std::filesystem::exists(self + "test_shell"));
+#endif
 }
 
 }  // namespace
