@@ -2,7 +2,7 @@
 # Installs the Debian packages needed to build, test, fuzz, benchmark and package
 # VelmorTool (umockdev emulates controllers for the libusb backend's tests; dpkg-dev
 # and file serve cpack, lintian checks the package, appstream validates its metainfo; clang and its runtime libraries
-# build the libFuzzer harnesses).
+# build the libFuzzer harnesses; mingw-w64 cross-builds for Windows and Wine runs the result).
 # Safe to run again: packages already present are left alone. Needs root (or sudo).
 set -euo pipefail
 
@@ -16,6 +16,7 @@ packages=(
   dpkg-dev file lintian appstream
   fonts-wqy-microhei xauth xvfb
   clang libclang-rt-dev
+  g++-mingw-w64-x86-64-posix wine64 wine
 )
 
 missing=()

@@ -1,13 +1,17 @@
 #include "files/text_file_writer.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <filesystem>
+#include <vector>
 
+#include "files/utf8_path.h"
+#include "ini/ini_file.h"
 #include "support/faulty_file_ops.h"
 #include "support/file_bytes.h"
-#include "ini/ini_file.h"
 #include "support/temp_dir.h"
 
 namespace velmor::ini {
@@ -36,6 +40,25 @@ TEST(TextFileWriter, ReplacesTheFileWithExactlyTheNewBytes) {
     EXPECT_EQ(FilesIn(dir.Path()), 1u);  // no temporary file left
     ASSERT_EQ(ops.created.size(), 1u);
     EXPECT_EQ(std::filesystem::path(ops.created[0]).parent_path(), dir.Path());
+}
+
+// Names are UTF-8 inside the program: a Chinese folder and file name reach the disk
+// as those characters (on Windows as UTF-16, not as code-page bytes).
+TEST(TextFileWriter, ChineseFolderAndFileNamesAreWrittenReplacedAndRead) {
+    TempDir dir;
+    const std::string folder = dir.File("打印机配置");
+    ASSERT_TRUE(std::filesystem::create_directory(files::PathFromUtf8(folder)));
+    const std::string path = folder + "/默认.cfg";
+    TextFileWriter writer;
+    ASSERT_TRUE(writer.Replace(path, "first"));
+    ASSERT_TRUE(writer.Replace(path, "second"));
+    std::string bytes;
+    ASSERT_TRUE(files::DefaultFileOps().ReadAll(path, bytes));
+    EXPECT_EQ(bytes, "second");
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(files::PathFromUtf8(folder)))
+        names.push_back(files::Utf8FromPath(entry.path().filename()));
+    EXPECT_EQ(names, std::vector<std::string>{"默认.cfg"});
 }
 
 TEST(TextFileWriter, KeepsThePermissionsOfTheReplacedFile) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -12,9 +14,9 @@
 #include "shell/instance_lock.h"
 #include "shell/program_folder.h"
 #include "shell/velmor_app.h"
+#include "support/scoped_environment.h"
 #include "support/scripted_dialog_service.h"
 #include "support/temp_dir.h"
-#include "support/scoped_environment.h"
 
 namespace velmor::shell {
 namespace {
@@ -138,6 +140,23 @@ TEST(InstanceLock, DefaultPathIsInTheRuntimeFolderOrTmp) {
 }
 #endif
 
+#ifdef _WIN32
+// The named mutex is the system's: a second holder of the name is refused until the
+// first lets go, and another name is another lock.
+TEST(InstanceLock, TheNamedMutexAdmitsOneHolderAtATime) {
+    EXPECT_EQ(InstanceLock::DefaultPath(), "VelmorTool");
+    const std::string name = "VelmorTool-test-" + std::to_string(::GetCurrentProcessId());
+    InstanceLock first(name);
+    InstanceLock second(name);
+    InstanceLock other(name + "-other");
+    ASSERT_TRUE(first.TryAcquire());
+    EXPECT_FALSE(second.TryAcquire());
+    EXPECT_TRUE(other.TryAcquire());
+    first.Release();
+    EXPECT_TRUE(second.TryAcquire());
+}
+#endif
+
 TEST(ProgramFolder, HomeOptionThenEnvironmentThenExecutableFolder) {
     struct Case {
         std::string option;
@@ -158,7 +177,7 @@ TEST(ProgramFolder, HomeOptionThenEnvironmentThenExecutableFolder) {
     EXPECT_EQ(WithTrailingSlash(""), "./");
     const std::string self = ExecutableFolder(nullptr);
     EXPECT_EQ(self.back(), '/');
-    #ifdef _WIN32
+#ifdef _WIN32
     EXPECT_TRUE(std::filesystem::exists(self + "test_shell.exe"));
 #else
     EXPECT_TRUE(std::filesystem::exists(self + "test_shell"));
