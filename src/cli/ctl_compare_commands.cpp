@@ -19,8 +19,8 @@
 #include "config/image_compare.h"
 #include "config/image_download.h"
 #include "controller/main_operation.h"
-#include "numbers/hex_text.h"
 #include "files/utf8_path.h"
+#include "numbers/hex_text.h"
 
 namespace velmor::cli {
 
@@ -79,8 +79,7 @@ struct Side {
 };
 
 std::optional<config::StartImage> ImageFile(const std::string& path) {
-    std::ifstream in(files::PathFromUtf8(path),
-                     std::ios::binary);
+    std::ifstream in(files::PathFromUtf8(path), std::ios::binary);
     std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (bytes.size() != config::kImageSize) return std::nullopt;
     config::StartImage image{};

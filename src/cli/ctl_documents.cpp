@@ -8,8 +8,8 @@
 #include "cli/ctl_output.h"
 #include "commands/cmds_mag.h"
 #include "controller/main_operation.h"
-#include "numbers/hex_text.h"
 #include "files/utf8_path.h"
+#include "numbers/hex_text.h"
 
 namespace velmor::cli {
 

@@ -17,11 +17,11 @@
 #include "config/start_image.h"
 #include "controller/main_operation.h"
 #include "files/text_file_writer.h"
+#include "files/utf8_path.h"
 #include "motion/motion_reader.h"
 #include "numbers/hex_text.h"
 #include "registers/board_reset.h"
 #include "registers/flash_reg.h"
-#include "files/utf8_path.h"
 
 namespace velmor::cli {
 

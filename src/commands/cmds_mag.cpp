@@ -8,8 +8,8 @@
 
 #include "commands/clean_file.h"
 #include "commands/operation_keywords.h"
-#include "ini/text_number.h"
 #include "files/utf8_path.h"
+#include "ini/text_number.h"
 
 namespace velmor::commands {
 namespace {
@@ -195,8 +195,8 @@ std::string CCmdsMag::StartDocument(PathKind kind) {
     std::error_code error;
     std::filesystem::create_directories(files::PathFromUtf8(folder), error);
     const std::string stored = GetStoredPath(kind);
-    if (!stored.empty() &&
-        std::filesystem::is_regular_file(files::PathFromUtf8(StoreDocument::ResolveFileName(stored)), error))
+    if (!stored.empty() && std::filesystem::is_regular_file(
+                               files::PathFromUtf8(StoreDocument::ResolveFileName(stored)), error))
         return stored;
     return folder + kFirstConfigName;
 }

@@ -1,8 +1,9 @@
 #include "commands/store_document.h"
-#include "files/utf8_path.h"
 
 #include <filesystem>
 #include <system_error>
+
+#include "files/utf8_path.h"
 
 namespace velmor::commands {
 namespace {
@@ -50,7 +51,8 @@ bool StoreDocument::Open(const std::string& path) {
 bool StoreDocument::OpenForUpdate(const std::string& path) {
     if (Open(path)) return true;
     std::error_code ec;
-    return !std::filesystem::exists(std::filesystem::symlink_status(files::PathFromUtf8(ini_.Path()), ec));
+    return !std::filesystem::exists(
+        std::filesystem::symlink_status(files::PathFromUtf8(ini_.Path()), ec));
 }
 
 void StoreDocument::OpenEmpty(const std::string& path) {

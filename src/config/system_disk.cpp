@@ -1,9 +1,10 @@
 #include "config/system_disk.h"
-#include "files/utf8_path.h"
 
 #include <algorithm>
 #include <array>
 #include <filesystem>
+
+#include "files/utf8_path.h"
 
 namespace velmor::config {
 

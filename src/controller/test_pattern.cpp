@@ -1,7 +1,8 @@
 #include "controller/test_pattern.h"
-#include "files/utf8_path.h"
 
 #include <fstream>
+
+#include "files/utf8_path.h"
 
 namespace velmor::controller {
 

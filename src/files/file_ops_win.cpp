@@ -46,7 +46,8 @@ bool FileOps::ReadAll(const std::string& path, std::string& bytes) {
 
 int FileOps::CreateNew(const std::string& path) {
     return ::_wopen(WideFromUtf8(path).c_str(),
-                    _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+                    _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                    _S_IREAD | _S_IWRITE);
 }
 
 long FileOps::Write(int fd, const char* data, std::size_t size) {

@@ -1,10 +1,10 @@
-#include "files/process_environment.h"
-
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+
+#include "files/process_environment.h"
 
 namespace velmor::files {
 

@@ -1,10 +1,9 @@
-#include "files/process_environment.h"
-
 #include <windows.h>
 
 #include <cstdlib>
 #include <vector>
 
+#include "files/process_environment.h"
 #include "files/wide_text_win.h"
 
 namespace velmor::files {
@@ -14,7 +13,8 @@ unsigned long CurrentProcessId() { return ::GetCurrentProcessId(); }
 std::string ExecutableFile() {
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
-        const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        const DWORD n =
+            ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (n == 0) return {};
         if (n < buffer.size()) {
             std::string path = Utf8FromWide(std::wstring_view(buffer.data(), n));

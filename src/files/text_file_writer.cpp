@@ -23,8 +23,8 @@ std::string TemporaryName(const std::string& path, int attempt) {
     const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
     const std::filesystem::path p = PathFromUtf8(path);
     const std::string stem = Utf8FromPath(p.filename()).substr(0, kTemporaryStemBytes);
-    const std::string name = "." + stem + ".tmp" + std::to_string(CurrentProcessId()) +
-                             "-" + std::to_string(counter++) + "-" +
+    const std::string name = "." + stem + ".tmp" + std::to_string(CurrentProcessId()) + "-" +
+                             std::to_string(counter++) + "-" +
                              std::to_string(static_cast<unsigned long long>(now) % 1000000u) + "-" +
                              std::to_string(attempt);
     return Utf8FromPath(p.parent_path() / PathFromUtf8(name));

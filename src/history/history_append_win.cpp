@@ -12,9 +12,9 @@ HANDLE AsHandle(std::intptr_t value) { return reinterpret_cast<HANDLE>(value); }
 }  // namespace
 
 AppendLock::AppendLock(const std::string& lockFile) {
-    HANDLE handle = ::CreateFileW(files::WideFromUtf8(lockFile).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = ::CreateFileW(files::WideFromUtf8(lockFile).c_str(),
+                                  GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     handle_ = reinterpret_cast<std::intptr_t>(handle);
     OVERLAPPED whole{};
     locked_ = handle != INVALID_HANDLE_VALUE &&

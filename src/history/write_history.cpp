@@ -7,9 +7,9 @@
 
 #include "controller/crc16.h"
 #include "controller/main_operation.h"
+#include "files/utf8_path.h"
 #include "history/history_log.h"
 #include "usb/usb_link.h"
-#include "files/utf8_path.h"
 
 namespace velmor::history {
 
@@ -50,8 +50,7 @@ HistoryDevice DeviceOf(const controller::CMainOperation& op) {
 }
 
 std::optional<std::uint16_t> FileCrc(const std::string& path) {
-    std::ifstream in(files::PathFromUtf8(path),
-                     std::ios::binary);
+    std::ifstream in(files::PathFromUtf8(path), std::ios::binary);
     if (!in) return std::nullopt;
     const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
                                           std::istreambuf_iterator<char>()};

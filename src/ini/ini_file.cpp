@@ -5,9 +5,9 @@
 #include <utility>
 
 #include "files/text_file_writer.h"
+#include "files/utf8_path.h"
 #include "ini/text_codec.h"
 #include "ini/text_number.h"
-#include "files/utf8_path.h"
 
 namespace velmor::ini {
 

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "drivers/sim/sim_driver.h"
-#include "support/temp_dir.h"
 #include "support/scoped_environment.h"
+#include "support/temp_dir.h"
 
 namespace velmor::backend {
 namespace {

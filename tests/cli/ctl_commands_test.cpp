@@ -15,8 +15,8 @@
 #include "drivers/sim/sim_driver.h"
 #include "drivers/sim/sim_state_location.h"
 #include "support/ctl_run.h"
-#include "support/temp_dir.h"
 #include "support/scoped_environment.h"
+#include "support/temp_dir.h"
 
 namespace velmor::cli {
 namespace {

@@ -28,8 +28,8 @@
 #include "support/ctl_run.h"
 #include "support/file_bytes.h"
 #include "support/motion_steps.h"
-#include "support/temp_dir.h"
 #include "support/scoped_environment.h"
+#include "support/temp_dir.h"
 
 namespace velmor::cli {
 namespace {

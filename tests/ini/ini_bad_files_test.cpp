@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "support/file_bytes.h"
 #include "ini/ini_file.h"
+#include "support/file_bytes.h"
 #include "support/temp_dir.h"
 
 namespace velmor::ini {

@@ -1,9 +1,10 @@
 #include "drivers/replay/traffic_writer.h"
-#include "files/utf8_path.h"
 
 #include <chrono>
 #include <filesystem>
 #include <system_error>
+
+#include "files/utf8_path.h"
 
 namespace velmor::replay {
 

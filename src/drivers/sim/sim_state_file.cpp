@@ -8,8 +8,8 @@
 #include <system_error>
 
 #include "files/text_file_writer.h"
-#include "usb/xfer_request.h"
 #include "files/utf8_path.h"
+#include "usb/xfer_request.h"
 
 namespace velmor::sim {
 

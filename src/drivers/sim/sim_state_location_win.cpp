@@ -1,8 +1,7 @@
-#include "drivers/sim/sim_state_location.h"
-
 #include <filesystem>
 #include <system_error>
 
+#include "drivers/sim/sim_state_location.h"
 #include "files/process_environment.h"
 #include "files/utf8_path.h"
 
