@@ -48,6 +48,7 @@ int RunOnEveryDevice(CtlSession& session, CtlOutput& output, const DeviceCommand
             });
         }
     }  // every device has finished here
+    session.WriteHistory();
 
     int worst = kExitOk;
     nlohmann::json devices = nlohmann::json::array();

@@ -8,6 +8,7 @@
 #include "drivers/sim/sim_driver.h"
 #include "drivers/sim/sim_motors.h"
 #include "drivers/sim/sim_state_location.h"
+#include "history/history_log.h"
 #include "usb/usb_link.h"
 
 namespace velmor::cli {
@@ -142,9 +143,23 @@ int CtlSession::Connect(controller::CMainOperation*& operation) {
 }
 
 void CtlSession::RecordWrite(const history::WriteRecord& what) {
-    if (operation_ == nullptr) return;
+    if (operation_ == nullptr || operation_->historyFile.empty()) return;
+    if (owner_ != nullptr) {
+        const std::lock_guard lock(owner_->historyMutex_);
+        owner_->historyLines_.push_back(history::EntryFor(*operation_, what));
+        return;
+    }
     if (const std::optional<std::string> failed = history::RecordWrite(*operation_, what))
         output_.Note(*failed);
+}
+
+void CtlSession::WriteHistory() {
+    const std::lock_guard lock(historyMutex_);
+    if (historyLines_.empty()) return;
+    std::string error;
+    if (!history::HistoryLog(options_.historyFile).AppendAll(historyLines_, error))
+        output_.Note(history::NotRecordedText(error));
+    historyLines_.clear();
 }
 
 int CtlSession::Finish(int code) {

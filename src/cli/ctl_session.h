@@ -5,6 +5,7 @@
 // connected to one of them.
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -70,8 +71,12 @@ class CtlSession {
     int KeepState();
     std::string StateFile() const;
     // Records a write to the connected controller in the history; a failure to
-    // record is said on standard error and changes nothing else.
+    // record is said on standard error and changes nothing else. A device's session
+    // of --device all hands the line to its owner instead, which writes every
+    // device's line at once (WriteHistory) before anything is reported.
     void RecordWrite(const history::WriteRecord& what);
+    // The lines the devices handed in, in one append; a failure is said once.
+    void WriteHistory();
     // The end of the command that gave `code`: the recording written out; a replay
     // that met a request its recording does not hold makes it a failed transfer (74),
     // said on standard error.
@@ -88,6 +93,8 @@ class CtlSession {
     backend::SelectedDriver driver_;
     std::unique_ptr<controller::CMainOperation> operation_;
     files::FileOps* fileOps_ = &files::DefaultFileOps();
+    std::mutex historyMutex_;
+    std::vector<history::HistoryEntry> historyLines_;  // from the devices, for WriteHistory
 };
 
 }  // namespace velmor::cli

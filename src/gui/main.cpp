@@ -4,12 +4,15 @@
 #include <QTranslator>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
+#include <string>
 
 #include "backend/driver_selection.h"
 #include "controller/main_operation.h"
 #include "drivers/replay/recording_driver.h"
 #include "drivers/replay/replay_driver.h"
 #include "drivers/sim/sim_driver.h"
+#include "files/process_environment.h"
 #include "gui/main_window.h"
 #include "gui/qt_dialog_service.h"
 #include "gui/simulator_board_type.h"
@@ -79,8 +82,7 @@ int main(int argc, char** argv) {
         std::cout << shell::UsageText("velmortool");
         return 0;
     }
-    if (!shell::CanShowWindows(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"),
-                               std::getenv("QT_QPA_PLATFORM"))) {
+    if (!shell::SessionCanShowWindows()) {
         std::cerr << "velmortool: no display available (neither DISPLAY nor WAYLAND_DISPLAY is "
                      "set).\nRun it in a desktop session, or set QT_QPA_PLATFORM=offscreen to run "
                      "it without showing windows.\n";
@@ -95,9 +97,10 @@ int main(int argc, char** argv) {
     QTranslator english;
 
     shell::CVelmorApp::Setup setup;
+    const std::optional<std::string> home = files::EnvironmentValue("VELMOR_HOME");
     setup.executableFolder = shell::ExecutableFolder(argv[0]);
     setup.programFolder =
-        shell::ResolveProgramFolder(line.home, std::getenv("VELMOR_HOME"), setup.executableFolder);
+        shell::ResolveProgramFolder(line.home, home ? home->c_str() : nullptr, setup.executableFolder);
     setup.loadEnglish = [&english](const std::string& path) {
         if (!english.load(QString::fromStdString(path))) return false;
         QApplication::installTranslator(&english);

@@ -52,6 +52,11 @@ std::string DefaultHistoryFile() {
 }
 
 bool HistoryLog::Append(const HistoryEntry& entry, std::string& error) const {
+    return AppendAll({entry}, error);
+}
+
+bool HistoryLog::AppendAll(const std::vector<HistoryEntry>& entries, std::string& error) const {
+    if (entries.empty()) return true;
     std::error_code ec;
     fs::create_directories(PathOf(path_).parent_path(), ec);
     AppendLock lock(path_ + ".lock");
@@ -62,9 +67,11 @@ bool HistoryLog::Append(const HistoryEntry& entry, std::string& error) const {
     // Rotated under the lock: one old file is kept.
     if (fs::file_size(PathOf(path_), ec) >= kRotateBytes && !ec)
         fs::rename(PathOf(path_), PathOf(path_ + ".1"), ec);
-    const std::string line =
-        EntryJson(entry).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
-    if (!AppendWhole(path_, EndsMidLine(PathOf(path_)) ? "\n" + line : line, lock)) {
+    std::string lines = EndsMidLine(PathOf(path_)) ? "\n" : "";
+    for (const HistoryEntry& entry : entries)
+        lines +=
+            EntryJson(entry).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    if (!AppendWhole(path_, lines, lock)) {
         error = "cannot write to the history " + path_;
         return false;
     }

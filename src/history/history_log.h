@@ -27,6 +27,10 @@ class HistoryLog {
     const std::string& Path() const { return path_; }
     // False, with `error` for a person, when the line could not be written.
     bool Append(const HistoryEntry& entry, std::string& error) const;
+    // The entries' lines in one append and one flush, as one program's writes to
+    // several devices at once are: each line still whole, and none read before all
+    // are on the disk.
+    bool AppendAll(const std::vector<HistoryEntry>& entries, std::string& error) const;
     // The entries of the old file and the current one, oldest first; a line that is
     // no entry is skipped and told in `warnings`.
     std::vector<HistoryEntry> Read(std::vector<std::string>& warnings) const;

@@ -57,9 +57,7 @@ std::optional<std::uint16_t> FileCrc(const std::string& path) {
     return controller::ComputeCrc16(bytes.data(), bytes.size());
 }
 
-std::optional<std::string> RecordWrite(const controller::CMainOperation& op,
-                                       const WriteRecord& what) {
-    if (op.historyFile.empty()) return std::nullopt;
+HistoryEntry EntryFor(const controller::CMainOperation& op, const WriteRecord& what) {
     HistoryEntry entry;
     entry.time = UtcNow();
     entry.program = op.programName;
@@ -71,9 +69,19 @@ std::optional<std::string> RecordWrite(const controller::CMainOperation& op,
     entry.imageCrc = what.imageCrc;
     entry.result = what.result;
     entry.rounds = what.rounds;
-    std::string error;
-    if (HistoryLog(op.historyFile).Append(entry, error)) return std::nullopt;
+    return entry;
+}
+
+std::string NotRecordedText(const std::string& error) {
     return error + "; the write itself stands";
+}
+
+std::optional<std::string> RecordWrite(const controller::CMainOperation& op,
+                                       const WriteRecord& what) {
+    if (op.historyFile.empty()) return std::nullopt;
+    std::string error;
+    if (HistoryLog(op.historyFile).Append(EntryFor(op, what), error)) return std::nullopt;
+    return NotRecordedText(error);
 }
 
 }  // namespace velmor::history

@@ -30,6 +30,13 @@ HistoryDevice DeviceOf(const controller::CMainOperation& op);
 // The CRC-16 of a file's bytes; nothing when it cannot be read.
 std::optional<std::uint16_t> FileCrc(const std::string& path);
 
+// The history line for a write to the device `op` is connected to: the time now, the
+// program and the device from `op`.
+HistoryEntry EntryFor(const controller::CMainOperation& op, const WriteRecord& what);
+
+// The text for a person when writing to the history failed with `error`.
+std::string NotRecordedText(const std::string& error);
+
 // An error text for a person when the write could not be recorded; nothing when it
 // was (or when there is no history to record it in).
 std::optional<std::string> RecordWrite(const controller::CMainOperation& op,

@@ -29,4 +29,8 @@ std::string UsageText(const std::string& program);
 // or a Qt platform plugin is chosen explicitly (offscreen, vnc, …).
 bool CanShowWindows(const char* display, const char* waylandDisplay, const char* qtPlatform);
 
+// Whether this process's desktop can show windows: always on Windows; elsewhere
+// CanShowWindows over DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM.
+bool SessionCanShowWindows();
+
 }  // namespace velmor::shell

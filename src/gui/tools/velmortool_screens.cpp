@@ -324,7 +324,7 @@ bool RenderLanguage(controller::Language language, const QString& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QString folder = QStringLiteral("screenshots");
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::string(argv[i]) == "--out") folder = QString::fromLocal8Bit(argv[i + 1]);
