@@ -160,10 +160,8 @@ int ShowImage(CtlOutput& output, const config::StartImage& bytes, int boardType)
 }  // namespace
 
 void FollowProgress(CtlOutput& output, const config::CImageDownload& job, const char* label) {
-    while (!job.Finished()) {
+    while (!job.WaitFor(kProgressPoll))
         output.Progress(label, config::OverallPercent(job.Progress()));
-        std::this_thread::sleep_for(kProgressPoll);
-    }
     output.Progress(label, 100);
     output.EndProgress();
 }

@@ -165,7 +165,11 @@ bool CImageDownload::Start(std::function<void()> job) {
     finished_.store(false, std::memory_order_release);
     worker_ = std::thread([this, job = std::move(job)] {
         job();
-        finished_.store(true, std::memory_order_release);
+        {
+            const std::lock_guard finished(finishedMutex_);
+            finished_.store(true, std::memory_order_release);
+        }
+        finishedChanged_.notify_all();
         if (listener_) listener_();
     });
     return true;
@@ -177,6 +181,11 @@ bool CImageDownload::StartDownload(const StartImage& image, int records) {
 
 bool CImageDownload::StartReadBack() {
     return Start([this] { lastReadBack_ = ReadBack(); });
+}
+
+bool CImageDownload::WaitFor(std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(finishedMutex_);
+    return finishedChanged_.wait_for(lock, timeout, [this] { return Finished(); });
 }
 
 void CImageDownload::Wait() {

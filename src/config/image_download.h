@@ -8,6 +8,8 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -113,6 +115,9 @@ class CImageDownload {
     bool Finished() const { return finished_.load(std::memory_order_acquire); }
     // Blocks until the worker has finished (at once when none was started).
     void Wait();
+    // Blocks until the started worker has finished or `timeout` has passed; true when
+    // it has finished. A follower of the progress wakes the moment the job ends.
+    bool WaitFor(std::chrono::milliseconds timeout) const;
     // Valid after Finished() (or Wait()).
     const DownloadResult& LastDownload() const { return lastDownload_; }
     const ReadBackResult& LastReadBack() const { return lastReadBack_; }
@@ -133,6 +138,8 @@ class CImageDownload {
     std::atomic<TransferStage> stage_{TransferStage::Idle};
     std::atomic<int> round_{0};
     std::atomic<bool> finished_{false};
+    mutable std::mutex finishedMutex_;
+    mutable std::condition_variable finishedChanged_;
     std::function<void()> listener_;
     std::mutex startMutex_;
     std::thread worker_;
