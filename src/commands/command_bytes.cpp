@@ -39,8 +39,9 @@ std::vector<controller::CMD_INFO> SplitDataBytes(const std::string& keyword,
     for (std::size_t i = 0; i < digits.size() / 2; ++i) {
         controller::CMD_INFO command;
         command.OptType = keyword;
-        command.RegName =
-            hasRange ? regName : regName + numbers::Format("[%zu:%zu]", 8 * i + 7, 8 * i);
+        command.RegName = hasRange ? regName
+                                   : regName + "[" + std::to_string(8 * i + 7) + ":" +
+                                         std::to_string(8 * i) + "]";
         command.Addr = static_cast<std::uint16_t>(base + i);
         command.Data = DataFromText(digits.substr(2 * i, 2));
         commands.push_back(std::move(command));

@@ -143,9 +143,12 @@ TEST_P(TimelineTest, TotalIsTheSumOfEachStepsLongestMoveAndAStepsMovesOverlap) {
     for (const TimelineMove& a : t.moves) {
         for (const TimelineMove& b : t.moves) {
             if (&a == &b || a.list != b.list || a.distance == 0 || b.distance == 0) continue;
-            if (a.step == b.step)
+            if (a.step == b.step) {
                 EXPECT_LT(std::max(a.startNs, b.startNs), std::min(a.endNs, b.endNs));
-            if (a.step + 1 == b.step) EXPECT_GE(b.startNs, a.endNs);
+            }
+            if (a.step + 1 == b.step) {
+                EXPECT_GE(b.startNs, a.endNs);
+            }
         }
     }
     if (!c.ledBoards.empty()) {
