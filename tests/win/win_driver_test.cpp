@@ -141,7 +141,7 @@ TEST(WinTexts, NameTheCauseAndTheError) {
     EXPECT_NE(NoDeviceText().find(kInterfaceClassText), std::string::npos);
     const struct {
         std::uint32_t error;
-        const char* part;
+        const char* fragment;
     } cases[] = {
         {2, "no longer connected"},
         {1167, "no longer connected"},
@@ -151,7 +151,7 @@ TEST(WinTexts, NameTheCauseAndTheError) {
     };
     for (const auto& c : cases) {
         const std::string text = OpenFailureText("\\\\?\\usb#x", c.error);
-        EXPECT_NE(text.find(c.part), std::string::npos) << c.error << ": " << text;
+        EXPECT_NE(text.find(c.fragment), std::string::npos) << c.error << ": " << text;
         EXPECT_NE(text.find("\\\\?\\usb#x"), std::string::npos) << c.error;
     }
 }

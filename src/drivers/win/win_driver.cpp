@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstddef>
 #include <cstring>
+#include <cwchar>
 #include <limits>
 #include <list>
 #include <map>
@@ -58,17 +60,19 @@ struct WinDriver::Impl {
     };
     struct HandleState {
         bool closing = false;
-        int issuing = 0;  // requests between the handle check and their registration
+        // Requests inside IoControl, from the handle check until registered or ended.
+        int inCall = 0;
     };
 
     explicit Impl(Win32Api& a) : api(a) {}
 
     Win32Api& api;
     mutable std::mutex mutex;
-    std::condition_variable changed;  // a request ended, registered or was issued
+    std::condition_variable changed;  // a request ended, was registered or was started
     std::map<HANDLE, HandleState> handles;
     std::list<std::unique_ptr<Request>> pending;
-    Event wake{false};  // tells the completion thread that `pending` or `stop` changed
+    std::size_t reserved = 0;  // places in `pending` held by requests being started
+    Event wake{false};         // tells the completion thread that `pending` or `stop` changed
     bool stop = false;
     std::thread completer;
     std::string lastOpenFailure;
@@ -174,9 +178,8 @@ std::vector<std::string> WinDriver::EnumerateInterfaces(const usb::Guid& guid) {
             continue;
         }
         const std::size_t room = (required - kPathOffset) / sizeof(WCHAR);
-        const std::wstring_view path(detail->DevicePath, std::wcslen(detail->DevicePath) < room
-                                                             ? std::wcslen(detail->DevicePath)
-                                                             : room);
+        // The path ends at its terminator, or at the end of the buffer without one.
+        const std::wstring_view path(detail->DevicePath, ::wcsnlen(detail->DevicePath, room));
         paths.push_back(files::Utf8FromWide(path));
     }
     api.SetupDiDestroyDeviceInfoList(set);
@@ -207,11 +210,11 @@ std::uint32_t WinDriver::Close(usb::DriverHandle handle) {
     if (it == impl_->handles.end() || it->second.closing) return usb::error::kInvalidHandle;
     it->second.closing = true;
     lock.unlock();
-    // A request issued after this cancel sees `closing` and cancels itself.
+    // A request started after this cancel sees `closing` and cancels itself.
     impl_->api.CancelIoEx(file, nullptr);
     lock.lock();
     impl_->changed.wait(
-        lock, [&] { return impl_->handles.at(file).issuing == 0 && !impl_->PendingOn(file); });
+        lock, [&] { return impl_->handles.at(file).inCall == 0 && !impl_->PendingOn(file); });
     impl_->handles.erase(file);
     lock.unlock();
     return impl_->api.CloseHandle(file) ? usb::error::kSuccess : ::GetLastError();
@@ -235,21 +238,25 @@ std::uint32_t WinDriver::IoControl(usb::DriverHandle handle, std::uint32_t code,
     {
         std::unique_lock lock(impl_->mutex);
         if (overlapped != nullptr) {
-            impl_->changed.wait(lock, [&] { return impl_->pending.size() < kMaxPending; });
+            impl_->changed.wait(
+                lock, [&] { return impl_->pending.size() + impl_->reserved < kMaxPending; });
         }
         const auto it = impl_->handles.find(file);
         if (it == impl_->handles.end() || it->second.closing) return usb::error::kInvalidHandle;
-        ++it->second.issuing;
+        ++it->second.inCall;
+        if (overlapped != nullptr) ++impl_->reserved;
     }
-    // Ends the issuing count; Close may be waiting for it.
-    const auto issued = [&](bool registerPending) {
+    // Ends the request's time inside IoControl and gives its reserved place to
+    // `pending` or back; Close and other requests may be waiting for it.
+    const auto leave = [&](bool registerPending) {
         std::lock_guard lock(impl_->mutex);
         Impl::HandleState& state = impl_->handles.at(file);
         if (registerPending) {
             if (state.closing) impl_->api.CancelIoEx(file, &request->win);
             impl_->pending.push_back(std::move(request));
         }
-        --state.issuing;
+        --state.inCall;
+        if (overlapped != nullptr) --impl_->reserved;
         impl_->changed.notify_all();
     };
 
@@ -262,11 +269,11 @@ std::uint32_t WinDriver::IoControl(usb::DriverHandle handle, std::uint32_t code,
         static_cast<DWORD>(output.size()), &bytes, &request->win);
     DWORD error = atOnce ? ERROR_SUCCESS : ::GetLastError();
     if (!atOnce && error != ERROR_IO_PENDING) {
-        issued(false);  // refused: the port's overlapped stays untouched
+        leave(false);  // refused: the port's overlapped stays untouched
         return error;
     }
     if (!atOnce && overlapped != nullptr) {
-        issued(true);  // the completion thread finishes it
+        leave(true);  // the completion thread finishes it
         impl_->Wake();
         return usb::error::kIoPending;
     }
@@ -278,7 +285,7 @@ std::uint32_t WinDriver::IoControl(usb::DriverHandle handle, std::uint32_t code,
     // The count of an overlapped request is its result's, not the call's.
     const BOOL ok = api.GetOverlappedResult(file, &request->win, &bytes, atOnce ? FALSE : TRUE);
     error = ok ? ERROR_SUCCESS : ::GetLastError();
-    issued(false);
+    leave(false);
     if (error != ERROR_SUCCESS) {
         if (overlapped == nullptr) bytesReturned = bytes;
         return error;
