@@ -19,6 +19,10 @@
 #include "drivers/libusb/libusb_texts.h"
 #include "drivers/libusb/program_backend.h"
 #endif
+#ifdef VELMOR_HAVE_WIN_DRIVER
+#include "drivers/win/win_driver.h"
+#include "drivers/win/win_texts.h"
+#endif
 
 namespace velmor::backend {
 
@@ -118,9 +122,32 @@ SelectedDriver Libusb(const DriverChoice& choice) {
 }
 #endif
 
+#ifdef VELMOR_HAVE_WIN_DRIVER
+// The vendor driver, reached through its interface class; it has no IDs to match.
+SelectedDriver WindowsDriver() {
+    SelectedDriver selected;
+    auto driver = std::make_unique<win::WinDriver>(win::SystemWin32Api());
+    win::WinDriver* windows = driver.get();
+    selected.backendName = "windows";
+    selected.controllerIds = {win::kInterfaceClassText};
+    selected.noDeviceText = [] { return win::NoDeviceText(); };
+    selected.openFailureText = [windows] {
+        const std::string text = windows->LastOpenFailureText();
+        // The handle opened, so the controller did not answer what opening asks of it.
+        return text.empty() ? "The controller opened but did not answer its descriptor "
+                              "requests. Unplug it, plug it in again and retry."
+                            : text;
+    };
+    selected.driver = std::move(driver);
+    return selected;
+}
+#endif
+
 SelectedDriver Backend(const DriverChoice& choice) {
     if (choice.simulate) return Simulated(choice);
-#ifdef VELMOR_HAVE_LIBUSB
+#if defined(VELMOR_HAVE_WIN_DRIVER)
+    return WindowsDriver();
+#elif defined(VELMOR_HAVE_LIBUSB)
     return Libusb(choice);
 #else
     SelectedDriver selected;
