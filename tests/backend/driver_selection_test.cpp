@@ -44,9 +44,15 @@ TEST_F(SelectDriverTest, ABadControllerIdFailsOrGivesWayToTheBuiltInIds) {
     DriverChoice choice;
     choice.matches = {"zz:1"};
     const SelectedDriver failed = SelectDriver(choice);
-    EXPECT_FALSE(failed.driver);
     EXPECT_EQ(failed.simulator, nullptr);
-#ifdef VELMOR_HAVE_LIBUSB
+#if defined(VELMOR_HAVE_WIN_DRIVER)
+    // The vendor driver is found by its interface class: there are no IDs to refuse.
+    EXPECT_TRUE(failed.driver);
+    EXPECT_EQ(failed.failure, DriverFailure::kNone);
+    EXPECT_EQ(failed.backendName, "windows");
+    EXPECT_TRUE(failed.noDeviceText && failed.openFailureText);
+#elif defined(VELMOR_HAVE_LIBUSB)
+    EXPECT_FALSE(failed.driver);
     const std::string refusal = "--match zz:1: not a device ID (expected VVVV:PPPP in hexadecimal)";
     EXPECT_EQ(failed.failure, DriverFailure::kBadIds);
     EXPECT_EQ(failed.error, refusal);
@@ -63,6 +69,7 @@ TEST_F(SelectDriverTest, ABadControllerIdFailsOrGivesWayToTheBuiltInIds) {
         EXPECT_FALSE(fallen.error.empty());
     }
 #else
+    EXPECT_FALSE(failed.driver);
     EXPECT_EQ(failed.failure, DriverFailure::kNotBuilt);
     EXPECT_EQ(failed.error, "");
 #endif
