@@ -16,6 +16,8 @@
 #include "drivers/win/win_texts.h"
 #include "registers/flash_reg.h"
 #include "sim_win32_api.h"
+#include "support/controller_traffic.h"
+#include "support/request_blocks.h"
 #include "usb/ioctl_codes.h"
 #include "usb/usb_link.h"
 #include "usb/xfer_layout.h"
@@ -25,24 +27,8 @@ namespace {
 
 using testing::SimWin32Api;
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes RandomBytes(std::size_t length, unsigned seed) {
-    std::mt19937 generator(seed);
-    Bytes bytes(length);
-    for (auto& byte : bytes) byte = static_cast<std::uint8_t>(generator());
-    return bytes;
-}
-
-// A buffered request block for `endpoint` with `data` (or zeroed room) after the header.
-Bytes BufferedBlock(std::uint8_t endpoint, const Bytes& data) {
-    usb::XferRequest h;
-    h.endpointAddress = endpoint;
-    h.bufferOffset = usb::kXferHeaderSize;
-    h.bufferLength = static_cast<std::uint32_t>(data.size());
-    Bytes block = usb::MakeRequestBlock(h, 0, 0);
-    block.insert(block.end(), data.begin(), data.end());
-    return block;
-}
+using testing::BufferedBlock;
+using testing::RandomBytes;
 
 // A controller object on a CUsbLink over the backend, device 0 open.
 struct WinRig {
@@ -165,47 +151,15 @@ class WinController : public ::testing::TestWithParam<bool> {
 
 TEST_P(WinController, RegisterWriteAndRead) {
     ASSERT_TRUE(rig.op.Device() && rig.op.Device()->IsOpen());
-    const Bytes values = RandomBytes(300, 7);  // more than one bulk chunk of 256 words
-    ASSERT_TRUE(rig.op.WriteRegs(0x6000, values.data(), 300));
-    for (int i = 0; i < 300; ++i) ASSERT_EQ(rig.Controller().Reg(0x6000 + i), values[i]) << i;
-
-    rig.Controller().SetReg(0x6003, 0xC3);
-    Bytes back(300);
-    ASSERT_TRUE(rig.op.ReadRegs(0x6000, back.data(), 300));
-    Bytes expected = values;
-    expected[3] = 0xC3;
-    EXPECT_EQ(back, expected);
+    testing::ExpectRegistersRoundTrip(rig.op, rig.Controller());
 }
 
 TEST_P(WinController, FlashWriteAndReadOf5000Bytes) {
-    rig.op.SetBoardType(1);
-    const Bytes data = RandomBytes(5000, 1);
-    registers::CFlashReg flash(rig.op);
-    std::atomic<int> progress{-1};
-    ASSERT_TRUE(flash.Write(data.data(), 0x001000, 5000, progress, false));
-    EXPECT_EQ(rig.Controller().ReadFlash(0x001000, 5000), data);
-    Bytes back(5000);
-    ASSERT_TRUE(flash.Read(back.data(), 0x001000, 5000, progress));
-    EXPECT_EQ(back, data);
+    testing::ExpectFlashRoundTripOf5000Bytes(rig.op, rig.Controller());
 }
 
 TEST_P(WinController, StartImageDownloadVerifiesAndReadsBack) {
-    std::vector<controller::CMD_INFO> list;
-    for (int i = 0; i < 300; ++i)
-        list.push_back({"InitDone", "r", "RegWrite", static_cast<std::uint16_t>(0x4010 + i % 64),
-                        static_cast<std::uint8_t>(i * 7)});
-    list.push_back({"InitEnd", "end[7:0]", "InitEnd", 0x4E00, 0});
-    const config::ImageBuild build = config::BuildStartImage(list, {"InitDone", "InitEnd"});
-
-    registers::CFlashReg flash(rig.op);
-    config::CImageDownload download(rig.op, flash);
-    const config::DownloadResult result = download.Download(build.image, build.records);
-    EXPECT_TRUE(result.Success());
-    EXPECT_EQ(result.rounds, 1);
-    const Bytes inFlash =
-        rig.Controller().ReadFlash(config::kImageFlashAddress, config::kImageSize);
-    EXPECT_TRUE(std::equal(inFlash.begin(), inFlash.end(), build.image.begin()));
-    EXPECT_TRUE(download.ReadBack().Success());
+    testing::ExpectStartImageDownloadAndReadBack(rig.op, rig.Controller());
 }
 
 TEST_P(WinController, ATimedOutTransferIsAbortedAndTheNextExchangeWorks) {
