@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <thread>
 #include <vector>
 
 #include "cli/ctl_documents.h"

@@ -1,9 +1,11 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 #include "files/process_environment.h"
+#include "files/utf8_path.h"
 #include "files/wide_text_win.h"
 
 namespace velmor::files {
@@ -17,11 +19,7 @@ std::string ExecutableFile() {
             ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (n == 0) return {};
         if (n < buffer.size()) {
-            std::string path = Utf8FromWide(std::wstring_view(buffer.data(), n));
-            for (char& c : path) {
-                if (c == '\\') c = '/';
-            }
-            return path;
+            return Utf8FromPath(std::filesystem::path(std::wstring(buffer.data(), n)));
         }
         if (buffer.size() >= 32768) return {};
         buffer.resize(buffer.size() * 2);
@@ -35,10 +33,7 @@ std::optional<std::string> EnvironmentValue(const char* name) {
 }
 
 std::string UserDataFolder() {
-    std::string folder = EnvironmentValue("LOCALAPPDATA").value_or("");
-    for (char& c : folder) {
-        if (c == '\\') c = '/';
-    }
+    std::string folder = Utf8FromPath(PathFromUtf8(EnvironmentValue("LOCALAPPDATA").value_or("")));
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     return folder;
 }

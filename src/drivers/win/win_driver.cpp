@@ -29,9 +29,9 @@ usb::DriverHandle ToPort(HANDLE handle) { return reinterpret_cast<usb::DriverHan
 std::uint8_t EndpointOf(std::uint32_t code, std::span<const std::uint8_t> input) {
     const bool transfer =
         code == usb::ioctl::kSendBufferedTransfer || code == usb::ioctl::kDirectTransfer;
-    constexpr std::size_t kEndpointOffset = 13;  // in the request block's header
-    if (!transfer || input.size() <= kEndpointOffset) return 0;
-    return input[kEndpointOffset];
+    usb::XferRequest header;
+    if (!transfer || !usb::XferRequest::DecodeFrom(input, header)) return 0;
+    return header.endpointAddress;
 }
 
 // A Win32 event, not signalled at first. Manual-reset by default, as
@@ -290,11 +290,12 @@ std::uint32_t WinDriver::IoControl(usb::DriverHandle handle, std::uint32_t code,
         if (overlapped == nullptr) bytesReturned = bytes;
         return error;
     }
-    if (code == usb::ioctl::kAbortPipe && !input.empty()) {
+    if (const auto aborted = usb::AbortedEndpoint(input);
+        code == usb::ioctl::kAbortPipe && aborted) {
         // Whatever the driver left pending on that endpoint ends now.
         std::lock_guard lock(impl_->mutex);
         for (const auto& r : impl_->pending) {
-            if (r->file == file && r->endpoint == input[0]) api.CancelIoEx(file, &r->win);
+            if (r->file == file && r->endpoint == *aborted) api.CancelIoEx(file, &r->win);
         }
     }
     return usb::CompleteAtOnce(bytes, bytesReturned, overlapped);

@@ -1,15 +1,15 @@
 #include "drivers/win/win_texts.h"
 
+#include "usb/usb_driver.h"
+
 namespace velmor::win {
 
 namespace {
 
-// Win32 errors an open of a device interface meets.
-constexpr std::uint32_t kFileNotFound = 2;
+// Win32 errors an open of a device interface meets, besides those the port names.
 constexpr std::uint32_t kPathNotFound = 3;
 constexpr std::uint32_t kAccessDenied = 5;
 constexpr std::uint32_t kSharingViolation = 32;
-constexpr std::uint32_t kDeviceNotConnected = 1167;
 
 }  // namespace
 
@@ -24,9 +24,9 @@ std::string OpenFailureText(const std::string& path, std::uint32_t error) {
     const std::string where = "the controller at " + path;
     const std::string code = " (Windows error " + std::to_string(error) + ")";
     switch (error) {
-        case kFileNotFound:
+        case usb::error::kFileNotFound:
         case kPathNotFound:
-        case kDeviceNotConnected:
+        case usb::error::kDeviceNotConnected:
             return "The controller at " + path +
                    " is no longer connected: it was unplugged or switched off" + code +
                    ". Plug it in again.";
