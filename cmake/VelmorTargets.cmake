@@ -54,8 +54,15 @@ function(velmor_test name)
   if(ARG_THREADS)
     set(label threads)
   endif()
+  # Under Wine a process that has finished its test can still fail on its way out
+  # (the loader's exit, seen once in some thousands of runs): there what GoogleTest
+  # printed decides, not the emulator's exit code.
+  set(emulated)
+  if(CMAKE_CROSSCOMPILING)
+    set(emulated PASS_REGULAR_EXPRESSION "PASSED[^0-9]+1.test")
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
                ENVIRONMENT_MODIFICATION "XDG_STATE_HOME=set:${CMAKE_BINARY_DIR}/test-state"
-               TIMEOUT 120 LABELS ${label})
+               TIMEOUT 120 LABELS ${label} ${emulated})
 endfunction()
