@@ -36,8 +36,10 @@ SelectedDriver Simulated(const DriverChoice& choice) {
     // Device k keeps its registers and flash in FILE.k (the first in FILE itself).
     std::vector<sim::SimDeviceOptions> devices(
         static_cast<std::size_t>(std::max(1, choice.simulatedDevices)));
-    for (std::size_t k = 0; k < devices.size(); ++k)
+    for (std::size_t k = 0; k < devices.size(); ++k) {
         devices[k].stateFile = k == 0 ? stateFile : stateFile + "." + std::to_string(k);
+        devices[k].answerTime = choice.simulatedAnswerTime;
+    }
     for (const sim::SimDeviceOptions& device : devices) simulator->AddDevice(device);
     selected.simulator = simulator.get();
     selected.driver = std::move(simulator);

@@ -6,6 +6,7 @@
 // they print; a new way to reach a controller is a field of DriverChoice and a
 // branch in SelectDriver, not a new parameter in every caller.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -36,6 +37,8 @@ enum class OnBadIds {
 struct DriverChoice {
     bool simulate = false;     // simulated controllers
     int simulatedDevices = 1;  // how many; each keeps its own state
+    // How long each of their transfers takes to be answered; 0: at once.
+    std::chrono::microseconds simulatedAnswerTime{0};
     // The first one's state file; empty: sim::DefaultStateFile(). Controller k > 0
     // keeps its registers and flash in the state file's name followed by ".k".
     std::string stateFile;

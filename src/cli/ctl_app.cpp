@@ -107,6 +107,12 @@ void DeclareOptions(CLI::App& app, CtlLine& line) {
                    "(default: $XDG_RUNTIME_DIR/velmor-sim.state, else /tmp/velmor-sim-<uid>.state)")
         ->type_name("FILE")
         ->needs(simulate);
+    app.add_option("--sim-latency", options.simLatencyMicros,
+                   "Simulated controllers take US microseconds to answer each transfer, as a "
+                   "USB link does (default 0: at once)")
+        ->type_name("US")
+        ->check(CLI::Range(0u, 1000000u))
+        ->needs(simulate);
     app.add_option("--device", line.device,
                    "Index of the device to use (default 0); \"all\": download, readback, "
                    "verify and firmware on every controller at once")

@@ -68,6 +68,7 @@ int CtlSession::Driver(usb::UsbDriver*& driver) {
         backend::DriverChoice choice;
         choice.simulate = options_.simulate;
         choice.simulatedDevices = options_.simulatedDevices;
+        choice.simulatedAnswerTime = std::chrono::microseconds(options_.simLatencyMicros);
         choice.stateFile = StateFile();
         choice.executableFolder = options_.executableFolder;
         choice.matches = options_.matches;

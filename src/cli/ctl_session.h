@@ -24,8 +24,9 @@ class CtlOutput;
 
 struct CtlOptions {
     bool simulate = false;
-    int simulatedDevices = 1;  // --simulate N
-    std::string stateFile;     // empty: sim::DefaultStateFile()
+    int simulatedDevices = 1;       // --simulate N
+    std::string stateFile;          // empty: sim::DefaultStateFile()
+    unsigned simLatencyMicros = 0;  // --sim-latency US: each transfer's answer time
     int device = 0;
     bool allDevices = false;  // --device all
     bool json = false;

@@ -126,6 +126,7 @@ TEST_F(CtlTest, BadCommandLinesGiveClearMessagesAndCodes) {
         {{"read", "4000"}, kExitUsage, "COUNT is required"},
         {{}, kExitUsage, "a command is required: list, read, write, firmware"},
         {{"erase"}, kExitUsage, "The following argument was not expected: erase"},
+        {{"--sim-latency", "2000000", "list"}, kExitUsage, "--sim-latency"},
     };
     for (const auto& c : cases) {
         const CtlRun run = Sim(c.args);
@@ -133,9 +134,12 @@ TEST_F(CtlTest, BadCommandLinesGiveClearMessagesAndCodes) {
         EXPECT_NE(run.err.find(c.message), std::string::npos) << c.message << " in " << run.err;
         EXPECT_EQ(run.out, "");
     }
-    const CtlRun stateAlone = Ctl({"--state", state, "list"});
-    EXPECT_EQ(stateAlone.code, kExitUsage);
-    EXPECT_NE(stateAlone.err.find("--simulate"), std::string::npos) << stateAlone.err;
+    for (const std::vector<std::string>& alone :
+         {std::vector<std::string>{"--state", state, "list"}, {"--sim-latency", "125", "list"}}) {
+        const CtlRun run = Ctl(alone);
+        EXPECT_EQ(run.code, kExitUsage) << alone[0];
+        EXPECT_NE(run.err.find("--simulate"), std::string::npos) << run.err;
+    }
 }
 
 TEST(Ctl, VersionIsPrinted) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -321,6 +322,22 @@ TEST(SimDriver, ImmediateCompletionSignalsTheOverlapped) {
     EXPECT_EQ(moved, 38u + 18u);
     EXPECT_EQ(d.block[38], 18);
     EXPECT_EQ(d.block[39], 1);
+}
+
+TEST(SimDriver, AnswerTimeDelaysTheAnswerNotItsContent) {
+    SimDeviceOptions slow;
+    slow.answerTime = std::chrono::milliseconds(20);
+    auto driver = SimDriver::WithOneDevice(slow);
+    SimPort port(*driver);
+    Issued d;
+    d.block = SimPort::ControlBlock(0x80, 6, 0x0100, 0, std::vector<std::uint8_t>(18));
+    const auto start = std::chrono::steady_clock::now();
+    d.Start(*driver, port.handle, usb::ioctl::kSendControlTransfer);
+    // A sleep never ends early, so this lower bound holds on any machine.
+    EXPECT_GE(std::chrono::steady_clock::now() - start, slow.answerTime);
+    ASSERT_EQ(d.error, 0u);
+    EXPECT_EQ(d.bytes, 38u + 18u);
+    EXPECT_EQ(d.block[38], 18);
 }
 
 TEST(SimDriver, AsyncCompletionKeepsOrderAndDelivers) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -79,9 +80,18 @@ struct SimDriver::Impl {
     }
 
     // Runs a transfer against its device and puts the outcome where the
-    // requester looks for it.
+    // requester looks for it, no sooner than the device's answer time after it
+    // began: the wait is a sleep, so devices answering at once go on meanwhile.
     static Result Run(SimUsbDevice& device, const SimTransfer& t,
                       std::span<const std::uint8_t> input, std::span<std::uint8_t> output) {
+        const auto due = std::chrono::steady_clock::now() + device.Options().answerTime;
+        const Result r = RunAtOnce(device, t, input, output);
+        if (device.Options().answerTime.count() > 0) std::this_thread::sleep_until(due);
+        return r;
+    }
+
+    static Result RunAtOnce(SimUsbDevice& device, const SimTransfer& t,
+                            std::span<const std::uint8_t> input, std::span<std::uint8_t> output) {
         if (t.kind == SimTransferKind::Direct) {
             const SimOutcome o = device.Transfer(t, output);
             WriteBlockStatus(StatusBlock(t, input, output), o.ntStatus, o.usbdStatus);

@@ -24,6 +24,7 @@
 //   overlapped it fails at once with 121 instead, so nothing ever hangs.
 // All operations are safe to call from several threads at once.
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -53,6 +54,10 @@ struct SimDeviceOptions {
     bool asyncCompletion = false;
     // Status reads that report busy after each flash command (the busy-wait path).
     std::uint32_t flashBusyReads = 1;
+    // How long each transfer takes to be answered, as a USB link and a real
+    // controller's firmware take (a high-speed microframe is 125 us); 0 answers
+    // at once. With asyncCompletion the one worker thread waits it out.
+    std::chrono::microseconds answerTime{0};
     std::uint16_t vendorId = 0x5A17;
     std::uint16_t productId = 0x00F1;
     std::string serialNumber;  // empty: "SIM" and the device index, e.g. "SIM0"
