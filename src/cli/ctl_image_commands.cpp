@@ -256,6 +256,10 @@ int CtlImageCommands::Download(const std::string& document, bool preverify) {
     const config::DownloadResult& result = job.LastDownload();
     session_.RecordWrite({"download", document, history::FileCrc(document), build.crc,
                           config::DownloadHistoryResult(result), result.rounds});
+    if (result.Success() && session_.Options().simulate) {
+        // The simulated board replays its start-up image on a main-board reset.
+        registers::PulseBoardReset(*op, registers::kMainBoardResetReg);
+    }
     if (const int code = session_.KeepState(); code != kExitOk) return code;
     if (!result.Success()) {
         std::string message =
@@ -268,11 +272,6 @@ int CtlImageCommands::Download(const std::string& document, bool preverify) {
         }
         const bool differed = result.outcome == config::DownloadOutcome::VerifyFailed;
         return output_.Fail(differed ? kExitFailed : kExitIoErr, message);
-    }
-    if (session_.Options().simulate) {
-        // The simulated board replays its start-up image on a main-board reset.
-        registers::PulseBoardReset(*op, registers::kMainBoardResetReg);
-        if (const int code = session_.KeepState(); code != kExitOk) return code;
     }
     doc.update(
         {{"written", true}, {"rounds", result.rounds}, {"outcome", OutcomeName(result.outcome)}});

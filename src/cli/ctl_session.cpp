@@ -172,14 +172,20 @@ int CtlSession::Finish(int code) {
 }
 
 int CtlSession::KeepState() {
-    if (owner_ != nullptr) return kExitOk;  // the owner keeps every device's state
-    sim::SimDriver* sim = driver_.simulator;
+    // A device's session of --device all keeps its own device's state, so that the
+    // devices save while others still wait on their transfers; the owner then keeps
+    // whatever is left unsaved.
+    const CtlSession& root = owner_ != nullptr ? *owner_ : *this;
+    sim::SimDriver* sim = root.driver_.simulator;
     if (sim == nullptr) return kExitOk;
-    for (std::size_t i = 0; i < sim->DeviceCount(); ++i) {
-        if (!sim->Device(i).FlushState())
-            return output_.Fail(
-                kExitCantCreate,
-                "the simulated controller's state could not be saved to " + StateFile());
+    const std::size_t first = owner_ != nullptr ? static_cast<std::size_t>(options_.device) : 0;
+    const std::size_t end = owner_ != nullptr ? first + 1 : sim->DeviceCount();
+    for (std::size_t i = first; i < end; ++i) {
+        sim::SimDevice& device = sim->Device(i);
+        if (!device.FlushState())
+            return output_.Fail(kExitCantCreate,
+                                "the simulated controller's state could not be saved to " +
+                                    device.Options().stateFile);
     }
     return kExitOk;
 }

@@ -268,5 +268,26 @@ TEST_F(CtlImageTest, EveryDeviceGetsTheDownloadAndItsOwnResult) {
     }
 }
 
+TEST_F(CtlImageTest, EveryDeviceKeepsItsOwnStateAndNamesTheFileItCannotSave) {
+    const auto line = [&](const std::string& stateFile, const std::string& device,
+                          const std::string& command) {
+        return testing::Ctl(
+            {"--simulate", "2", "--state", stateFile, "--device", device, command, doc});
+    };
+    const CtlRun download = line(state, "all", "download");
+    ASSERT_EQ(download.code, kExitOk) << download.err;
+    // A later run finds the image in each controller's flash.
+    for (const char* device : {"0", "1"}) EXPECT_EQ(line(state, device, "verify").code, kExitOk);
+
+    const std::string lost = dir.File("gone/sim.state");
+    const CtlRun failed = line(lost, "all", "download");
+    EXPECT_EQ(failed.code, kExitCantCreate);
+    EXPECT_NE(failed.err.find("device 1: velmorctl: the simulated controller's state could not "
+                              "be saved to " +
+                              lost + ".1"),
+              std::string::npos)
+        << failed.err;
+}
+
 }  // namespace
 }  // namespace velmor::cli
