@@ -143,7 +143,10 @@ INSTANTIATE_TEST_SUITE_P(
                 Damage{"Truncated", [](std::vector<std::uint8_t>& b) { b.resize(b.size() - 1); }},
                 Damage{"Extended", [](std::vector<std::uint8_t>& b) { b.push_back(0); }},
                 Damage{"BadMagic", [](std::vector<std::uint8_t>& b) { b[0] = 'X'; }},
-                Damage{"OtherVersion", [](std::vector<std::uint8_t>& b) { SetLe32(b, 8, 2); }},
+                Damage{"OtherVersion", [](std::vector<std::uint8_t>& b) { SetLe32(b, 8, 3); }},
+                Damage{"OlderVersion", [](std::vector<std::uint8_t>& b) { SetLe32(b, 8, 1); }},
+                Damage{"FlippedLastHashedByte",
+                       [](std::vector<std::uint8_t>& b) { b[b.size() - 5] ^= 0x80; }},
                 Damage{"FlippedRegisterBit",
                        [](std::vector<std::uint8_t>& b) { b[24 + 0x4050] ^= 0x01; }},
                 Damage{"HugePageCount",
@@ -165,7 +168,9 @@ TEST(SimState, PageNumberOutOfRangeOrTwiceIsRefused) {
     auto bytes = SimStateFile::Encode(state);
     const std::size_t firstRecord = SimStateFile::kHeaderSize + 65536;
     const std::size_t secondRecord = firstRecord + SimStateFile::kPageRecordSize;
+    // Rewritten as a file of the previous version, with its bytewise FNV-1a.
     auto rehash = [](std::vector<std::uint8_t>& b) {
+        usb::PutLe32(b.data() + 8, 1);
         std::uint32_t hash = 2166136261u;
         for (std::size_t i = 0; i + 4 < b.size(); ++i) {
             hash ^= b[i];
@@ -181,8 +186,10 @@ TEST(SimState, PageNumberOutOfRangeOrTwiceIsRefused) {
     usb::PutLe32(outOfRange.data() + firstRecord, SimFlash::kPageCount);
     rehash(outOfRange);
     EXPECT_FALSE(SimStateFile::Decode(outOfRange).has_value());
-    rehash(bytes);  // the untouched file with a recomputed hash still loads
-    EXPECT_TRUE(SimStateFile::Decode(bytes).has_value());
+    rehash(bytes);  // the untouched state as a version 1 file still loads, whole
+    const auto old = SimStateFile::Decode(bytes);
+    ASSERT_TRUE(old.has_value());
+    EXPECT_EQ(old->flashPages, state.flashPages);
 }
 
 TEST(SimState, MissingFolderFailsTheSaveWithoutHarm) {

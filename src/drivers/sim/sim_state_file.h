@@ -4,13 +4,14 @@
 //
 // Layout (little-endian):
 //   0  8   magic "VELMSIM1"
-//   8  4   format version (1)
+//   8  4   format version (2; files of version 1 are still read)
 //   12 4   register bytes (65536)
 //   16 4   flash page size (4096)
 //   20 4   flash page count P (at most the pages of the flash)
 //   24 65536 registers
 //   then P records: 4-byte page number, 4096 bytes of the page
-//   last 4: FNV-1a hash of everything before it
+//   last 4: a hash of everything before it: version 2 an FNV-1a of 8-byte
+//           words in four lanes, version 1 the bytewise 32-bit FNV-1a
 // A file that is short, long, of another version or fails its hash is refused as
 // a whole; the caller then starts from defaults.
 
@@ -47,7 +48,7 @@ class SimStateFile {
     static bool Save(const std::string& path, const SimState& state,
                      files::FileOps& ops = files::DefaultFileOps());
 
-    static constexpr std::uint32_t kVersion = 1;
+    static constexpr std::uint32_t kVersion = 2;  // the version written
     static constexpr std::size_t kHeaderSize = 24;
     static constexpr std::size_t kPageRecordSize = 4 + SimFlash::kPageSize;
     static constexpr std::size_t kMaxFileSize =
