@@ -84,9 +84,11 @@ struct SimDriver::Impl {
     // began: the wait is a sleep, so devices answering at once go on meanwhile.
     static Result Run(SimUsbDevice& device, const SimTransfer& t,
                       std::span<const std::uint8_t> input, std::span<std::uint8_t> output) {
-        const auto due = std::chrono::steady_clock::now() + device.Options().answerTime;
+        const std::chrono::microseconds answerTime = device.Options().answerTime;
+        if (answerTime.count() == 0) return RunAtOnce(device, t, input, output);
+        const auto due = std::chrono::steady_clock::now() + answerTime;
         const Result r = RunAtOnce(device, t, input, output);
-        if (device.Options().answerTime.count() > 0) std::this_thread::sleep_until(due);
+        std::this_thread::sleep_until(due);
         return r;
     }
 
