@@ -333,7 +333,8 @@ TEST(SimDriver, AnswerTimeDelaysTheAnswerNotItsContent) {
     d.block = SimPort::ControlBlock(0x80, 6, 0x0100, 0, std::vector<std::uint8_t>(18));
     const auto start = std::chrono::steady_clock::now();
     d.Start(*driver, port.handle, usb::ioctl::kSendControlTransfer);
-    // A sleep never ends early, so this lower bound holds on any machine.
+    // The answer waits on the same steady clock, so this lower bound holds on
+    // any machine, however coarse its sleeps.
     EXPECT_GE(std::chrono::steady_clock::now() - start, slow.answerTime);
     ASSERT_EQ(d.error, 0u);
     EXPECT_EQ(d.bytes, 38u + 18u);

@@ -82,13 +82,15 @@ struct SimDriver::Impl {
     // Runs a transfer against its device and puts the outcome where the
     // requester looks for it, no sooner than the device's answer time after it
     // began: the wait is a sleep, so devices answering at once go on meanwhile.
+    // Windows' sleeps count in coarse ticks and may wake before the steady
+    // clock reaches the deadline, so the sleep is repeated until it has.
     static Result Run(SimUsbDevice& device, const SimTransfer& t,
                       std::span<const std::uint8_t> input, std::span<std::uint8_t> output) {
         const std::chrono::microseconds answerTime = device.Options().answerTime;
         if (answerTime.count() == 0) return RunAtOnce(device, t, input, output);
         const auto due = std::chrono::steady_clock::now() + answerTime;
         const Result r = RunAtOnce(device, t, input, output);
-        std::this_thread::sleep_until(due);
+        while (std::chrono::steady_clock::now() < due) std::this_thread::sleep_until(due);
         return r;
     }
 
