@@ -82,6 +82,16 @@ TEST(SimState, FlushSavesWhileTheDriverLives) {
     EXPECT_EQ(state->registers[0x4123], 0x45);
 }
 
+TEST(SimState, IsReadWhenTheDeviceIsFirstUsedNotWhenAdded) {
+    velmor::testing::TempDir dir;
+    const std::string path = dir.File("s");
+    auto driver = SimDriver::WithOneDevice(WithState(path));
+    SimState written;
+    written.registers[0x4123] = 0x45;
+    ASSERT_TRUE(SimStateFile::Save(path, written));
+    EXPECT_EQ(driver->Device(0).Controller().Reg(0x4123), 0x45);
+}
+
 TEST(SimState, EncodeDecodeRoundTripWithSparsePages) {
     SimState state;
     state.registers[0x4000] = 1;

@@ -277,14 +277,21 @@ usb::DriverHandle SimDriver::Open(const std::string& path, std::uint32_t& lastEr
     const char* last = path.data() + path.size();
     const bool parsed = path.starts_with(kPrefix) && first != last &&
                         std::from_chars(first, last, index).ptr == last;
-    std::lock_guard lock(impl_->mutex);
-    if (!parsed || index >= impl_->devices.size() || !impl_->devices[index]->Plugged()) {
-        lastError = usb::error::kFileNotFound;
-        return usb::kInvalidHandle;
+    SimUsbDevice* device = nullptr;
+    usb::DriverHandle handle = usb::kInvalidHandle;
+    {
+        std::lock_guard lock(impl_->mutex);
+        if (!parsed || index >= impl_->devices.size() || !impl_->devices[index]->Plugged()) {
+            lastError = usb::error::kFileNotFound;
+            return usb::kInvalidHandle;
+        }
+        device = impl_->devices[index].get();
+        handle = impl_->nextHandle++;
+        impl_->handles[handle] = {device, device->Generation()};
     }
-    SimUsbDevice* device = impl_->devices[index].get();
-    const usb::DriverHandle handle = impl_->nextHandle++;
-    impl_->handles[handle] = {device, device->Generation()};
+    // Outside the driver's lock, so devices opened at once load their state side by
+    // side; requests on the handle find the device loaded.
+    device->LoadState();
     lastError = usb::error::kSuccess;
     return handle;
 }

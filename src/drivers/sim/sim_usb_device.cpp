@@ -30,12 +30,18 @@ SimUsbDevice::SimUsbDevice(const SimDeviceOptions& options, std::size_t index,
       index_(index),
       model_(options.flashBusyReads),
       descriptors_(options, index),
-      onUnplug_(std::move(onUnplug)) {
-    if (options_.stateFile.empty()) return;
-    if (auto state = SimStateFile::Load(options_.stateFile)) model_.Restore(*state);
-    saver_ =
-        std::make_unique<SimStateSaver>(options_.stateFile, [this] { return model_.Snapshot(); });
-    model_.SetChangeListener([saver = saver_.get()] { saver->MarkDirty(); });
+      onUnplug_(std::move(onUnplug)) {}
+
+void SimUsbDevice::LoadState() {
+    std::call_once(loadOnce_, [this] {
+        if (!options_.stateFile.empty()) {
+            if (auto state = SimStateFile::Load(options_.stateFile)) model_.Restore(*state);
+            saver_ = std::make_unique<SimStateSaver>(options_.stateFile,
+                                                     [this] { return model_.Snapshot(); });
+            model_.SetChangeListener([saver = saver_.get()] { saver->MarkDirty(); });
+        }
+        loaded_ = true;
+    });
 }
 
 SimUsbDevice::~SimUsbDevice() {
@@ -54,9 +60,14 @@ void SimUsbDevice::Replug() { plugged_ = true; }
 
 std::string SimUsbDevice::Path() const { return "sim:" + std::to_string(index_); }
 
-bool SimUsbDevice::FlushState() { return saver_ ? saver_->Flush() : true; }
+bool SimUsbDevice::FlushState() {
+    // A device never used has nothing to save; loading it here would only cost time.
+    if (!loaded_) return true;
+    return saver_ ? saver_->Flush() : true;
+}
 
 SimOutcome SimUsbDevice::Transfer(const SimTransfer& transfer, std::span<std::uint8_t> data) {
+    LoadState();
     if (transfer.kind != SimTransferKind::Control) {
         const SimOutcome outcome = transfer.in ? model_.BulkIn(data) : model_.BulkOut(data);
         // A flash fault may pull the cable mid-transfer; unplug outside the model's lock.

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 
@@ -28,7 +29,7 @@ class SimUsbDevice final : public SimDevice {
     ~SimUsbDevice() override;
 
     // ---- SimDevice ----
-    SimController& Controller() override { return model_; }
+    SimController& Controller() override { return Model(); }
     const SimDeviceOptions& Options() const override { return options_; }
     void Unplug() override;
     void Replug() override;
@@ -39,8 +40,16 @@ class SimUsbDevice final : public SimDevice {
     // Changes on every unplug: handles opened before it are stale.
     std::uint64_t Generation() const { return generation_.load(); }
     std::size_t Index() const { return index_; }
-    SimControllerModel& Model() { return model_; }
+    SimControllerModel& Model() {
+        LoadState();
+        return model_;
+    }
     const SimDescriptors& Descriptors() const { return descriptors_; }
+
+    // Reads the state file and starts saving changes to it, once. It happens on
+    // the device's first use rather than when it is added, so a line of simulated
+    // controllers loads side by side, each on the thread that first talks to it.
+    void LoadState();
 
     // Carries out a parsed transfer; `data` is its data stage (sent bytes or room).
     SimOutcome Transfer(const SimTransfer& transfer, std::span<std::uint8_t> data);
@@ -55,6 +64,8 @@ class SimUsbDevice final : public SimDevice {
     std::function<void(SimUsbDevice&)> onUnplug_;
     std::atomic<bool> plugged_{true};
     std::atomic<std::uint64_t> generation_{0};
+    std::once_flag loadOnce_;
+    std::atomic<bool> loaded_{false};
     std::unique_ptr<SimStateSaver> saver_;
 };
 
