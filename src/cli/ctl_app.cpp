@@ -15,6 +15,7 @@
 #include "cli/ctl_history_commands.h"
 #include "cli/ctl_image_commands.h"
 #include "cli/ctl_motion_commands.h"
+#include "cli/ctl_prepared_document.h"
 #include "cli/ctl_preview_command.h"
 #include "history/history_log.h"
 #include "numbers/number_text.h"
@@ -291,6 +292,13 @@ bool RunsOnEveryDevice(const CtlLine& line) {
 }
 
 int DispatchOnEveryDevice(CtlSession& session, CtlOutput& output, const CtlLine& line) {
+    if (line.download->parsed() || line.verify->parsed()) {
+        // A document that is no document fails once, before any controller is reached.
+        PreparedDocument document;
+        if (const int code = PrepareDocument(output, line.file, document); code != kExitOk)
+            return code;
+        session.ShareDocument(std::move(document));
+    }
     return RunOnEveryDevice(session, output, [&](CtlSession& one, CtlOutput& result) {
         if (line.firmware->parsed()) return CtlCommands(one, result).Firmware();
         if (line.verify->parsed()) return CtlCompareCommands(one, result).Verify(line.file);

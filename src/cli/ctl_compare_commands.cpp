@@ -13,6 +13,7 @@
 #include "cli/ctl_exit_codes.h"
 #include "cli/ctl_image_commands.h"
 #include "cli/ctl_output.h"
+#include "cli/ctl_prepared_document.h"
 #include "cli/ctl_session.h"
 #include "commands/cmds_mag.h"
 #include "config/config_preparation.h"
@@ -194,15 +195,16 @@ void DocumentDifferences(const Side& a, const Side& b, json& doc, std::string& t
 
 int CtlCompareCommands::Verify(const std::string& document) {
     controller::CMainOperation* op = nullptr;
-    config::PreparedDownload prepared;
+    PreparedDocument prepared;
     if (const int code = PrepareOnController(session_, output_, document, op, prepared);
         code != kExitOk)
         return code;
     const config::ReadBackResult flash = ReadStartImage(output_, *op, "verify");
     if (!flash.transferOk)
         return output_.Fail(kExitIoErr, "reading the start-up image from the controller failed");
+    const config::ImageBuild& build = prepared.prepared.build;
     const config::ImageComparison comparison =
-        config::CompareImages(prepared.build.image, prepared.build.commands, flash.bytes);
+        config::CompareImages(build.image, build.commands, flash.bytes);
     const json doc = {{"equal", comparison.equal},
                       {"flash_crc_ok", comparison.foundCrcOk},
                       {"records", RecordsJson(comparison)}};

@@ -9,9 +9,9 @@
 #include "cli/ctl_documents.h"
 #include "cli/ctl_exit_codes.h"
 #include "cli/ctl_output.h"
+#include "cli/ctl_prepared_document.h"
 #include "cli/ctl_session.h"
 #include "commands/cmds_mag.h"
-#include "config/config_preparation.h"
 #include "config/image_download.h"
 #include "config/start_image.h"
 #include "controller/main_operation.h"
@@ -175,17 +175,14 @@ config::ReadBackResult ReadStartImage(CtlOutput& output, controller::CMainOperat
 }
 
 int CtlImageCommands::Build(const std::string& document, const std::string& outFile) {
-    controller::CMainOperation op;
-    commands::CCmdsMag::PrinterKeys keys;
-    if (const int code = LoadDocument(output_, op, document, &keys); code != kExitOk) return code;
-    const config::PreparedDownload prepared = config::PrepareLoadedDocument(op, keys);
-    if (!prepared.build.Ok())
-        return output_.Fail(kExitDataErr, config::ImageBuildMessage(
-                                              prepared.build, controller::Language::kEnglish));
-    if (!outFile.empty() && !WriteImageFile(session_.FileOps(), outFile, prepared.build.image))
+    PreparedDocument prepared;
+    if (const int code = PrepareDocument(output_, document, prepared); code != kExitOk)
+        return code;
+    const config::ImageBuild& build = prepared.prepared.build;
+    if (!outFile.empty() && !WriteImageFile(session_.FileOps(), outFile, build.image))
         return output_.Fail(kExitCantCreate, "cannot write the image to " + outFile);
 
-    const config::ImageBuild& build = prepared.build;
+    const controller::OpenDocument& op = prepared.document;
     std::string text = "board type " + std::to_string(op.BoardType()) + ", " +
                        std::to_string(build.records) + " records, CRC " +
                        numbers::Hex(build.crc, kCrcHex) + "\n" + CommandsText(op.cmdList);
@@ -210,27 +207,23 @@ int CtlImageCommands::Show(const std::string& file) {
 }
 
 int PrepareOnController(CtlSession& session, CtlOutput& output, const std::string& document,
-                        controller::CMainOperation*& op, config::PreparedDownload& prepared) {
-    controller::CMainOperation loaded;
-    commands::CCmdsMag::PrinterKeys keys;
-    if (const int code = LoadDocument(output, loaded, document, &keys); code != kExitOk)
+                        controller::CMainOperation*& op, PreparedDocument& prepared) {
+    if (const PreparedDocument* shared = session.SharedDocument(document))
+        prepared = *shared;
+    else if (const int code = PrepareDocument(output, document, prepared); code != kExitOk)
         return code;
     if (const int code = session.Connect(op); code != kExitOk) return code;
-    static_cast<controller::OpenDocument&>(*op) = loaded;
-    prepared = config::PrepareLoadedDocument(*op, keys);
-    if (!prepared.build.Ok())
-        return output.Fail(kExitDataErr, config::ImageBuildMessage(prepared.build,
-                                                                   controller::Language::kEnglish));
+    static_cast<controller::OpenDocument&>(*op) = prepared.document;
     return kExitOk;
 }
 
 int CtlImageCommands::Download(const std::string& document, bool preverify) {
     controller::CMainOperation* op = nullptr;
-    config::PreparedDownload prepared;
+    PreparedDocument prepared;
     if (const int code = PrepareOnController(session_, output_, document, op, prepared);
         code != kExitOk)
         return code;
-    const config::ImageBuild& build = prepared.build;
+    const config::ImageBuild& build = prepared.prepared.build;
 
     registers::CFlashReg flash(*op);
     config::CImageDownload job(*op, flash);
@@ -254,7 +247,7 @@ int CtlImageCommands::Download(const std::string& document, bool preverify) {
     job.StartDownload(build.image, build.records);
     FollowProgress(output_, job, "download");
     const config::DownloadResult& result = job.LastDownload();
-    session_.RecordWrite({"download", document, history::FileCrc(document), build.crc,
+    session_.RecordWrite({"download", document, prepared.fileCrc, build.crc,
                           config::DownloadHistoryResult(result), result.rounds});
     if (result.Success() && session_.Options().simulate) {
         // The simulated board replays its start-up image on a main-board reset.

@@ -20,6 +20,7 @@ namespace velmor::cli {
 
 class CtlOutput;
 class CtlSession;
+struct PreparedDocument;
 
 // Runs a started job of `job` to its end, showing its progress under `label`.
 void FollowProgress(CtlOutput& output, const config::CImageDownload& job, const char* label);
@@ -27,12 +28,13 @@ void FollowProgress(CtlOutput& output, const config::CImageDownload& job, const 
 config::ReadBackResult ReadStartImage(CtlOutput& output, controller::CMainOperation& op,
                                       const char* label);
 
-// Reads `document` (a file that is no document is refused before the controller is
-// reached), connects, and prepares the download on the connected controller object
-// `op` as the configuration page does; the document's board type chooses the
-// flash control block. kExitOk, or the exit code of a failure already reported.
+// Prepares `document` (a file that is no document is refused before the controller
+// is reached), or takes the one --device all prepared for every device, connects,
+// and gives the connected controller object `op` the prepared document; its board
+// type chooses the flash control block. kExitOk, or the exit code of a failure
+// already reported.
 int PrepareOnController(CtlSession& session, CtlOutput& output, const std::string& document,
-                        controller::CMainOperation*& op, config::PreparedDownload& prepared);
+                        controller::CMainOperation*& op, PreparedDocument& prepared);
 
 class CtlImageCommands {
   public:

@@ -2,6 +2,7 @@
 
 #include "cli/ctl_exit_codes.h"
 #include "cli/ctl_output.h"
+#include "cli/ctl_prepared_document.h"
 #include "controller/main_operation.h"
 #include "drivers/replay/recording_driver.h"
 #include "drivers/replay/replay_driver.h"
@@ -55,6 +56,16 @@ CtlSession::CtlSession(CtlOptions options, CtlOutput& output, CtlSession& owner)
 CtlSession::~CtlSession() {
     // The device goes before the driver it runs on.
     operation_.reset();
+}
+
+void CtlSession::ShareDocument(PreparedDocument document) {
+    sharedDocument_ = std::make_unique<const PreparedDocument>(std::move(document));
+}
+
+const PreparedDocument* CtlSession::SharedDocument(const std::string& path) const {
+    if (owner_ != nullptr) return owner_->SharedDocument(path);
+    return sharedDocument_ != nullptr && sharedDocument_->path == path ? sharedDocument_.get()
+                                                                       : nullptr;
 }
 
 std::string CtlSession::StateFile() const {

@@ -21,6 +21,7 @@ class CMainOperation;
 namespace velmor::cli {
 
 class CtlOutput;
+struct PreparedDocument;
 
 struct CtlOptions {
     bool simulate = false;
@@ -82,6 +83,12 @@ class CtlSession {
     // that met a request its recording does not hold makes it a failed transfer (74),
     // said on standard error.
     int Finish(int code);
+    // The document every device of --device all downloads or verifies, prepared once
+    // by the owner before the devices start, so each controller gets the same image
+    // and the document is not read once per controller. SharedDocument is null when
+    // none was shared or it is of another file.
+    void ShareDocument(PreparedDocument document);
+    const PreparedDocument* SharedDocument(const std::string& path) const;
     // The file-system calls output files are written with (tests make them fail).
     files::FileOps& FileOps() { return *fileOps_; }
     void SetFileOps(files::FileOps& ops) { fileOps_ = &ops; }
@@ -96,6 +103,7 @@ class CtlSession {
     files::FileOps* fileOps_ = &files::DefaultFileOps();
     std::mutex historyMutex_;
     std::vector<history::HistoryEntry> historyLines_;  // from the devices, for WriteHistory
+    std::unique_ptr<const PreparedDocument> sharedDocument_;
 };
 
 }  // namespace velmor::cli

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -265,6 +266,17 @@ TEST_F(CtlImageTest, EveryDeviceGetsTheDownloadAndItsOwnResult) {
         for (int i = 0; i < 3; ++i) driver->AddDevice();
         driver->Device(1).Controller().FlashFaults().flipWrites = sim::SimFlashFaults::kAlways;
         sim = driver.get();
+    }
+}
+
+TEST_F(CtlImageTest, ADocumentThatIsNoneFailsOnceBeforeAnyOfTheDevices) {
+    const std::string notADocument = dir.File("notes.txt");
+    std::ofstream(notADocument) << "not a document\n";
+    for (const char* command : {"download", "verify"}) {
+        const CtlRun run = testing::Ctl(
+            {"--simulate", "3", "--state", state, "--device", "all", command, notADocument});
+        EXPECT_EQ(run.code, kExitDataErr) << command;
+        EXPECT_EQ(run.err, "velmorctl: " + notADocument + " is not a configuration document\n");
     }
 }
 
