@@ -233,6 +233,8 @@ SimDriver::~SimDriver() {
     impl_->cv.notify_all();
     if (impl_->worker.joinable()) impl_->worker.join();
     for (Impl::Pending& p : taken) Impl::Cancel(p);
+    // Every device's saver is told to end before the first is waited for.
+    for (const auto& device : impl_->devices) device->StopSaving();
 }
 
 std::unique_ptr<SimDriver> SimDriver::WithOneDevice(const SimDeviceOptions& options) {

@@ -10,13 +10,17 @@ SimStateSaver::SimStateSaver(std::string path, Snapshot snapshot, std::chrono::m
 }
 
 SimStateSaver::~SimStateSaver() {
+    Stop();
+    thread_.join();
+    Flush();
+}
+
+void SimStateSaver::Stop() {
     {
         std::lock_guard lock(mutex_);
         stop_ = true;
     }
     cv_.notify_all();
-    thread_.join();
-    Flush();
 }
 
 void SimStateSaver::MarkDirty() {

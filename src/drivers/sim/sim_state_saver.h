@@ -30,6 +30,9 @@ class SimStateSaver {
     void MarkDirty();
     // Saves now if anything changed since the last save; false when a save failed.
     bool Flush();
+    // Tells the saver's thread to end without waiting for it, so that many savers
+    // going at once end side by side; the destructor still saves what is unsaved.
+    void Stop();
 
   private:
     void Run();

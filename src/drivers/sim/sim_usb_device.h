@@ -50,6 +50,10 @@ class SimUsbDevice final : public SimDevice {
     // the device's first use rather than when it is added, so a line of simulated
     // controllers loads side by side, each on the thread that first talks to it.
     void LoadState();
+    // Ends the background saving ahead of the destructor (which saves what is left).
+    void StopSaving() {
+        if (saver_) saver_->Stop();
+    }
 
     // Carries out a parsed transfer; `data` is its data stage (sent bytes or room).
     SimOutcome Transfer(const SimTransfer& transfer, std::span<std::uint8_t> data);
