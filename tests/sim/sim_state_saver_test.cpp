@@ -1,9 +1,11 @@
-// The saver's flush against a save already under way on the saver's thread.
+// The save thread shared by a driver's controllers, and a saver's flush against a
+// save already under way on it.
 
 #include "drivers/sim/sim_state_saver.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <future>
@@ -16,6 +18,29 @@ namespace {
 
 using namespace std::chrono_literals;
 
+TEST(SimSaveThreadTest, KeepsOneSavePerClientAndDropsACancelledOne) {
+    std::promise<void> busy, release, ran;
+    std::atomic<int> dropped{0};
+    const int a = 0, b = 0, c = 0;
+    {
+        SimSaveThread thread;
+        const auto now = SimSaveThread::Clock::now();
+        // While c's save holds the thread, a and b ask for theirs, due at once.
+        thread.Schedule(&c, now, [&] {
+            busy.set_value();
+            release.get_future().wait();
+        });
+        ASSERT_EQ(busy.get_future().wait_for(5s), std::future_status::ready);
+        thread.Schedule(&a, now, [&] { ++dropped; });
+        thread.Schedule(&a, now, [&] { ran.set_value(); });  // replaces a's first
+        thread.Schedule(&b, now, [&] { ++dropped; });
+        thread.Cancel(&b);
+        release.set_value();
+        ASSERT_EQ(ran.get_future().wait_for(5s), std::future_status::ready);
+    }
+    EXPECT_EQ(dropped, 0);
+}
+
 TEST(SimStateSaverTest, FlushWaitsForTheSaveUnderWayAndReportsItsFailure) {
     velmor::testing::TempDir dir;
     std::mutex mutex;
@@ -24,7 +49,8 @@ TEST(SimStateSaverTest, FlushWaitsForTheSaveUnderWayAndReportsItsFailure) {
     bool release = false;
     int snapshots = 0;
     // The folder does not exist, so every save fails. The first snapshot (taken
-    // by the saver's thread) waits until the test lets it go.
+    // by the save thread) waits until the test lets it go.
+    SimSaveThread thread;
     SimStateSaver saver(
         dir.File("missing/velmor-sim.state"),
         [&] {
@@ -36,7 +62,7 @@ TEST(SimStateSaverTest, FlushWaitsForTheSaveUnderWayAndReportsItsFailure) {
             }
             return SimState{};
         },
-        0ms);
+        thread, 0ms);
     saver.MarkDirty();
     {
         std::unique_lock lock(mutex);

@@ -63,7 +63,7 @@ struct UsbfsMock::MockDevice {
     };
 
     MockDevice(const sim::SimDeviceOptions& options, std::size_t index)
-        : model(options, index, {}),
+        : model(options, index, saveThread, {}),
           descriptors(options, index),
           address(kFirstAddress + static_cast<int>(index)) {}
 
@@ -76,6 +76,7 @@ struct UsbfsMock::MockDevice {
         if (handler != nullptr) g_object_unref(handler);
     }
 
+    sim::SimSaveThread saveThread;  // before the model, which saves on it
     sim::SimUsbDevice model;
     sim::SimDescriptors descriptors;
     int address;

@@ -9,6 +9,7 @@
 #include <map>
 #include <thread>
 
+#include "drivers/sim/sim_save_thread.h"
 #include "drivers/sim/sim_transfer.h"
 #include "drivers/sim/sim_usb_device.h"
 #include "usb/ioctl_codes.h"
@@ -55,6 +56,7 @@ struct SimDriver::Impl {
         std::uint32_t bytes = 0;
     };
 
+    SimSaveThread saveThread;  // declared first: it outlives the devices it saves for
     mutable std::mutex mutex;
     std::condition_variable cv;
     std::vector<std::unique_ptr<SimUsbDevice>> devices;
@@ -233,8 +235,6 @@ SimDriver::~SimDriver() {
     impl_->cv.notify_all();
     if (impl_->worker.joinable()) impl_->worker.join();
     for (Impl::Pending& p : taken) Impl::Cancel(p);
-    // Every device's saver is told to end before the first is waited for.
-    for (const auto& device : impl_->devices) device->StopSaving();
 }
 
 std::unique_ptr<SimDriver> SimDriver::WithOneDevice(const SimDeviceOptions& options) {
@@ -247,8 +247,9 @@ SimDevice& SimDriver::AddDevice(const SimDeviceOptions& options) {
     std::lock_guard lock(impl_->mutex);
     const std::size_t index = impl_->devices.size();
     Impl* impl = impl_.get();
-    impl_->devices.push_back(std::make_unique<SimUsbDevice>(
-        options, index, [impl](SimUsbDevice& device) { impl->OnUnplug(device); }));
+    impl_->devices.push_back(
+        std::make_unique<SimUsbDevice>(options, index, impl_->saveThread,
+                                       [impl](SimUsbDevice& device) { impl->OnUnplug(device); }));
     return *impl_->devices.back();
 }
 

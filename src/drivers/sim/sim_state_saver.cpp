@@ -4,32 +4,29 @@
 
 namespace velmor::sim {
 
-SimStateSaver::SimStateSaver(std::string path, Snapshot snapshot, std::chrono::milliseconds delay)
-    : path_(std::move(path)), snapshot_(std::move(snapshot)), delay_(delay) {
-    thread_ = std::thread([this] { Run(); });
-}
+SimStateSaver::SimStateSaver(std::string path, Snapshot snapshot, SimSaveThread& thread,
+                             std::chrono::milliseconds delay)
+    : path_(std::move(path)), snapshot_(std::move(snapshot)), thread_(thread), delay_(delay) {}
 
 SimStateSaver::~SimStateSaver() {
-    Stop();
-    thread_.join();
+    {
+        std::lock_guard lock(mutex_);
+        closing_ = true;  // no save is asked of the thread from here on
+    }
+    thread_.Cancel(this);
     Flush();
 }
 
-void SimStateSaver::Stop() {
-    {
-        std::lock_guard lock(mutex_);
-        stop_ = true;
-    }
-    cv_.notify_all();
+void SimStateSaver::MarkDirty() {
+    std::lock_guard lock(mutex_);
+    if (dirty_) return;
+    dirty_ = true;
+    ScheduleSaveLocked();
 }
 
-void SimStateSaver::MarkDirty() {
-    {
-        std::lock_guard lock(mutex_);
-        if (dirty_) return;
-        dirty_ = true;
-    }
-    cv_.notify_all();
+void SimStateSaver::ScheduleSaveLocked() {
+    if (closing_) return;
+    thread_.Schedule(this, SimSaveThread::Clock::now() + delay_, [this] { SaveNow(); });
 }
 
 namespace {
@@ -62,25 +59,12 @@ bool SimStateSaver::SaveNow() {
     static UnflushedFileOps unflushed;
     const bool saved = SimStateFile::Save(path_, snapshot_(), unflushed);
     if (!saved) {
-        // Keep the change pending so the next save tries again.
+        // Keep the change pending and try again after the delay, for as long as it fails.
         std::lock_guard lock(mutex_);
         dirty_ = true;
+        ScheduleSaveLocked();
     }
     return saved;
-}
-
-void SimStateSaver::Run() {
-    std::unique_lock lock(mutex_);
-    while (!stop_) {
-        cv_.wait(lock, [this] { return dirty_ || stop_; });
-        if (stop_) break;
-        // Let a burst of changes settle before saving.
-        cv_.wait_for(lock, delay_, [this] { return stop_; });
-        if (stop_) break;
-        lock.unlock();
-        SaveNow();
-        lock.lock();
-    }
 }
 
 }  // namespace velmor::sim

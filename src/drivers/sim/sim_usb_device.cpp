@@ -25,20 +25,21 @@ SimOutcome Answer(std::span<const std::uint8_t> bytes, std::span<std::uint8_t> r
 }  // namespace
 
 SimUsbDevice::SimUsbDevice(const SimDeviceOptions& options, std::size_t index,
-                           std::function<void(SimUsbDevice&)> onUnplug)
+                           SimSaveThread& saveThread, std::function<void(SimUsbDevice&)> onUnplug)
     : options_(options),
       index_(index),
-      model_(options.flashBusyReads),
       descriptors_(options, index),
+      saveThread_(saveThread),
       onUnplug_(std::move(onUnplug)) {}
 
 void SimUsbDevice::LoadState() {
     std::call_once(loadOnce_, [this] {
+        model_ = std::make_unique<SimControllerModel>(options_.flashBusyReads);
         if (!options_.stateFile.empty()) {
-            if (auto state = SimStateFile::Load(options_.stateFile)) model_.Restore(*state);
-            saver_ = std::make_unique<SimStateSaver>(options_.stateFile,
-                                                     [this] { return model_.Snapshot(); });
-            model_.SetChangeListener([saver = saver_.get()] { saver->MarkDirty(); });
+            if (auto state = SimStateFile::Load(options_.stateFile)) model_->Restore(*state);
+            saver_ = std::make_unique<SimStateSaver>(
+                options_.stateFile, [this] { return model_->Snapshot(); }, saveThread_);
+            model_->SetChangeListener([saver = saver_.get()] { saver->MarkDirty(); });
         }
         loaded_ = true;
     });
@@ -46,7 +47,7 @@ void SimUsbDevice::LoadState() {
 
 SimUsbDevice::~SimUsbDevice() {
     // The saver's last flush reads the model, which outlives it (declared before).
-    model_.SetChangeListener({});
+    if (model_) model_->SetChangeListener({});
     saver_.reset();
 }
 
@@ -69,9 +70,9 @@ bool SimUsbDevice::FlushState() {
 SimOutcome SimUsbDevice::Transfer(const SimTransfer& transfer, std::span<std::uint8_t> data) {
     LoadState();
     if (transfer.kind != SimTransferKind::Control) {
-        const SimOutcome outcome = transfer.in ? model_.BulkIn(data) : model_.BulkOut(data);
+        const SimOutcome outcome = transfer.in ? model_->BulkIn(data) : model_->BulkOut(data);
         // A flash fault may pull the cable mid-transfer; unplug outside the model's lock.
-        if (model_.TakeUnplugRequest()) Unplug();
+        if (model_->TakeUnplugRequest()) Unplug();
         return outcome;
     }
     const usb::XferRequest& setup = transfer.header;
@@ -79,7 +80,7 @@ SimOutcome SimUsbDevice::Transfer(const SimTransfer& transfer, std::span<std::ui
         case kTypeStandard:
             return StandardRequest(setup, data);
         case kTypeVendor:
-            return model_.VendorRequest(setup, data);
+            return model_->VendorRequest(setup, data);
         default:
             return SimOutcome::Failed(status::kUsbdStall);
     }

@@ -23,8 +23,9 @@ namespace velmor::sim {
 class SimUsbDevice final : public SimDevice {
   public:
     // `onUnplug` runs after the device has gone, so the driver can end the
-    // requests still pending on it.
-    SimUsbDevice(const SimDeviceOptions& options, std::size_t index,
+    // requests still pending on it. `saveThread`, which outlives the device, saves
+    // its state in the background.
+    SimUsbDevice(const SimDeviceOptions& options, std::size_t index, SimSaveThread& saveThread,
                  std::function<void(SimUsbDevice&)> onUnplug);
     ~SimUsbDevice() override;
 
@@ -42,18 +43,15 @@ class SimUsbDevice final : public SimDevice {
     std::size_t Index() const { return index_; }
     SimControllerModel& Model() {
         LoadState();
-        return model_;
+        return *model_;
     }
     const SimDescriptors& Descriptors() const { return descriptors_; }
 
-    // Reads the state file and starts saving changes to it, once. It happens on
-    // the device's first use rather than when it is added, so a line of simulated
-    // controllers loads side by side, each on the thread that first talks to it.
+    // Makes the controller, reads the state file into it and starts saving changes
+    // to it, once. It happens on the device's first use rather than when it is
+    // added, so a line of simulated controllers is made side by side, each on the
+    // thread that first talks to it.
     void LoadState();
-    // Ends the background saving ahead of the destructor (which saves what is left).
-    void StopSaving() {
-        if (saver_) saver_->Stop();
-    }
 
     // Carries out a parsed transfer; `data` is its data stage (sent bytes or room).
     SimOutcome Transfer(const SimTransfer& transfer, std::span<std::uint8_t> data);
@@ -63,8 +61,9 @@ class SimUsbDevice final : public SimDevice {
 
     SimDeviceOptions options_;
     std::size_t index_;
-    SimControllerModel model_;
+    std::unique_ptr<SimControllerModel> model_;  // made by LoadState
     SimDescriptors descriptors_;
+    SimSaveThread& saveThread_;
     std::function<void(SimUsbDevice&)> onUnplug_;
     std::atomic<bool> plugged_{true};
     std::atomic<std::uint64_t> generation_{0};
