@@ -176,8 +176,7 @@ config::ReadBackResult ReadStartImage(CtlOutput& output, controller::CMainOperat
 
 int CtlImageCommands::Build(const std::string& document, const std::string& outFile) {
     PreparedDocument prepared;
-    if (const int code = PrepareDocument(output_, document, prepared); code != kExitOk)
-        return code;
+    if (const int code = PrepareDocument(output_, document, prepared); code != kExitOk) return code;
     const config::ImageBuild& build = prepared.prepared.build;
     if (!outFile.empty() && !WriteImageFile(session_.FileOps(), outFile, build.image))
         return output_.Fail(kExitCantCreate, "cannot write the image to " + outFile);
