@@ -3,6 +3,7 @@
 # (made on the first run), with Wine's own messages off. Used by ctest for the
 # cross-built suites and by the CI checks of velmorctl.exe.
 #   VELMOR_WINEPREFIX  the prefix (default: build/windows/wineprefix)
+# --keep-server starts the prefix's Wine server to stay until --stop-server.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 export WINEPREFIX="${VELMOR_WINEPREFIX:-$here/build/windows/wineprefix}"
@@ -21,4 +22,14 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     fi
   ) 9>"$WINEPREFIX.lock"
 fi
+server="$(dirname "$loader")/wineserver"
+[ -x "$server" ] || server="$(command -v wineserver)"
+case "${1:-}" in
+  --keep-server)
+    # A server still ending after the last program is let go first: -p fails on it.
+    "$server" -k 2>/dev/null || true
+    "$server" -w 2>/dev/null || true
+    exec "$server" -p ;;
+  --stop-server) "$server" -k 2>/dev/null || true; exit 0 ;;
+esac
 exec "$loader" "$@"
