@@ -29,7 +29,12 @@ case "${1:-}" in
     # A server still ending after the last program is let go first: -p fails on it.
     "$server" -k 2>/dev/null || true
     "$server" -w 2>/dev/null || true
-    exec "$server" -p ;;
+    "$server" -p </dev/null >/dev/null 2>&1
+    # Wine's own services start with the first program and stay with the server,
+    # holding that program's output open: they are started here, on /dev/null,
+    # not by a test whose output a runner waits on.
+    "$loader" cmd /c exit 0 </dev/null >/dev/null 2>&1
+    exit 0 ;;
   --stop-server) "$server" -k 2>/dev/null || true; exit 0 ;;
 esac
 exec "$loader" "$@"
