@@ -156,8 +156,6 @@ int ShowImage(CtlOutput& output, const config::StartImage& bytes, int boardType)
     return output.Result(text, doc);
 }
 
-}  // namespace
-
 void FollowProgress(CtlOutput& output, const config::CImageDownload& job, const char* label) {
     while (!job.WaitFor(kProgressPoll))
         output.Progress(label, config::OverallPercent(job.Progress()));
@@ -165,13 +163,34 @@ void FollowProgress(CtlOutput& output, const config::CImageDownload& job, const 
     output.EndProgress();
 }
 
+// `job`'s download of `image`, or its read-back, run to its end with its progress
+// shown under `label`. A job whose progress is not shown runs on this thread: under
+// --device all a worker thread for it would be one more thread per controller, for
+// nothing.
+config::DownloadResult RunDownload(CtlOutput& output, config::CImageDownload& job,
+                                   const config::StartImage& image, int records,
+                                   const char* label) {
+    if (!output.ShowsProgress()) return job.Download(image, records);
+    job.StartDownload(image, records);
+    FollowProgress(output, job, label);
+    return job.LastDownload();
+}
+
+config::ReadBackResult RunReadBack(CtlOutput& output, config::CImageDownload& job,
+                                   const char* label) {
+    if (!output.ShowsProgress()) return job.ReadBack();
+    job.StartReadBack();
+    FollowProgress(output, job, label);
+    return job.LastReadBack();
+}
+
+}  // namespace
+
 config::ReadBackResult ReadStartImage(CtlOutput& output, controller::CMainOperation& op,
                                       const char* label) {
     registers::CFlashReg flash(op);
     config::CImageDownload job(op, flash);
-    job.StartReadBack();
-    FollowProgress(output, job, label);
-    return job.LastReadBack();
+    return RunReadBack(output, job, label);
 }
 
 int CtlImageCommands::Build(const std::string& document, const std::string& outFile) {
@@ -231,9 +250,7 @@ int CtlImageCommands::Download(const std::string& document, bool preverify) {
     const std::string summary =
         std::to_string(build.records) + " records, CRC " + numbers::Hex(build.crc, kCrcHex);
     if (preverify) {
-        job.StartReadBack();
-        FollowProgress(output_, job, "reading");
-        const config::ReadBackResult& before = job.LastReadBack();
+        const config::ReadBackResult before = RunReadBack(output_, job, "reading");
         if (before.transferOk && before.bytes == build.image) {
             output_.Note("the flash already holds this image; nothing was written");
             doc.update({{"written", false}, {"rounds", 0}, {"outcome", "verified"}});
@@ -243,9 +260,8 @@ int CtlImageCommands::Download(const std::string& document, bool preverify) {
         if (!before.transferOk) output_.Note("the flash could not be read first; writing it");
     }
 
-    job.StartDownload(build.image, build.records);
-    FollowProgress(output_, job, "download");
-    const config::DownloadResult& result = job.LastDownload();
+    const config::DownloadResult result =
+        RunDownload(output_, job, build.image, build.records, "download");
     session_.RecordWrite({"download", document, prepared.fileCrc, build.crc,
                           config::DownloadHistoryResult(result), result.rounds});
     if (result.Success() && session_.Options().simulate) {

@@ -11,7 +11,6 @@ namespace velmor::controller {
 class CMainOperation;
 }
 namespace velmor::config {
-class CImageDownload;
 struct PreparedDownload;
 struct ReadBackResult;
 }  // namespace velmor::config
@@ -22,8 +21,6 @@ class CtlOutput;
 class CtlSession;
 struct PreparedDocument;
 
-// Runs a started job of `job` to its end, showing its progress under `label`.
-void FollowProgress(CtlOutput& output, const config::CImageDownload& job, const char* label);
 // The start-up image read from the flash of `op`'s controller, with progress.
 config::ReadBackResult ReadStartImage(CtlOutput& output, controller::CMainOperation& op,
                                       const char* label);

@@ -16,6 +16,8 @@ class CtlOutput {
     CtlOutput(std::ostream& out, std::ostream& err, bool json, bool progress);
 
     bool Json() const { return json_; }
+    // Whether Progress shows anything (standard error is a terminal).
+    bool ShowsProgress() const { return progress_; }
 
     // The command's result: `text` for people, `doc` for --json. Returns kExitOk.
     int Result(const std::string& text, const nlohmann::json& doc);

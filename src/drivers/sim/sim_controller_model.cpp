@@ -209,7 +209,7 @@ bool SimControllerModel::TakeUnplugRequest() {
 
 void SimControllerModel::PowerUp() {
     std::lock_guard lock(mutex_);
-    regs_.SetAll({});
+    regs_.ClearAll();
     answer_.clear();
     busyRemaining_ = 0;
     StampIdentities();
@@ -388,14 +388,15 @@ SimOutcome SimControllerModel::Answer(std::span<std::uint8_t> data,
 SimState SimControllerModel::Snapshot() const {
     std::lock_guard lock(mutex_);
     SimState state;
-    state.registers = regs_.All();
+    state.registers.assign(regs_.All().begin(), regs_.All().end());
     state.flashPages = flash_.Pages();
     return state;
 }
 
 void SimControllerModel::Restore(const SimState& state) {
     std::lock_guard lock(mutex_);
-    regs_.SetAll(state.registers);
+    if (state.registers.size() == SimRegisterFile::kSize)
+        regs_.SetAll(std::span<const std::uint8_t, SimRegisterFile::kSize>(state.registers));
     flash_.SetPages(state.flashPages);
     StampIdentities();
 }

@@ -1,8 +1,14 @@
 #include "drivers/sim/sim_register_file.h"
 
+#include <algorithm>
+
 namespace velmor::sim {
 
 SimRegisterFile::SimRegisterFile() = default;
+
+void SimRegisterFile::SetAll(std::span<const std::uint8_t, kSize> values) {
+    std::copy(values.begin(), values.end(), regs_.begin());
+}
 
 void SimRegisterFile::Write(std::uint16_t address, std::uint8_t value) {
     const std::uint8_t previous = regs_[address];
@@ -38,7 +44,7 @@ std::uint8_t SimRegisterFile::Read(std::uint16_t address) {
 
 void SimRegisterFile::AddHook(RegisterHook hook) {
     if (hook.first > hook.last) return;
-    for (std::size_t a = hook.first; a <= hook.last; ++a) hooked_[a] = true;
+    for (std::size_t a = hook.first; a <= hook.last; ++a) hooked_.set(a);
     hooks_.push_back(std::move(hook));
 }
 

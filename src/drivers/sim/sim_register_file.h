@@ -8,10 +8,12 @@
 // locked; its owner (the controller model) serialises access.
 
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -57,7 +59,8 @@ class SimRegisterFile {
     std::uint8_t Raw(std::uint16_t address) const { return regs_[address]; }
     void SetRaw(std::uint16_t address, std::uint8_t value) { regs_[address] = value; }
     const std::array<std::uint8_t, kSize>& All() const { return regs_; }
-    void SetAll(const std::array<std::uint8_t, kSize>& values) { regs_ = values; }
+    void SetAll(std::span<const std::uint8_t, kSize> values);
+    void ClearAll() { regs_.fill(0); }
 
     // Hooks run in the order they were added; several may serve one address.
     void AddHook(RegisterHook hook);
@@ -69,7 +72,9 @@ class SimRegisterFile {
     std::array<std::uint8_t, kSize> regs_{};
     std::vector<RegisterHook> hooks_;
     // Per address: does any hook serve it? Keeps plain registers on the fast path.
-    std::array<bool, kSize> hooked_{};
+    // Bits rather than bools keep a controller model small enough that the allocator
+    // gives it recycled memory rather than fresh pages of its own.
+    std::bitset<kSize> hooked_;
     std::deque<std::pair<std::uint16_t, std::uint8_t>> log_;
 };
 

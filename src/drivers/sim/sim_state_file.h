@@ -29,8 +29,9 @@
 
 namespace velmor::sim {
 
+// The registers are held on the heap, so a state moves without copying them.
 struct SimState {
-    std::array<std::uint8_t, SimRegisterFile::kSize> registers{};
+    std::vector<std::uint8_t> registers = std::vector<std::uint8_t>(SimRegisterFile::kSize);
     std::map<std::uint32_t, SimFlash::Page> flashPages;
 };
 
