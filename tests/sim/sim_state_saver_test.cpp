@@ -60,7 +60,7 @@ TEST(SimStateSaverTest, FlushWaitsForTheSaveUnderWayAndReportsItsFailure) {
                 cv.notify_all();
                 cv.wait(lock, [&] { return release; });
             }
-            return SimState{};
+            return SimStateFile::Encode(SimState{});
         },
         thread, 0ms);
     saver.MarkDirty();

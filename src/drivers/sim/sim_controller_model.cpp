@@ -385,19 +385,18 @@ SimOutcome SimControllerModel::Answer(std::span<std::uint8_t> data,
     return SimOutcome::Moved(n + 1);
 }
 
-SimState SimControllerModel::Snapshot() const {
+std::vector<std::uint8_t> SimControllerModel::EncodedState() const {
     std::lock_guard lock(mutex_);
-    SimState state;
-    state.registers.assign(regs_.All().begin(), regs_.All().end());
-    state.flashPages = flash_.Pages();
-    return state;
+    return SimStateFile::Encode(regs_.All(), flash_.Pages());
 }
 
-void SimControllerModel::Restore(const SimState& state) {
+void SimControllerModel::Restore(const SimStateView& state) {
     std::lock_guard lock(mutex_);
-    if (state.registers.size() == SimRegisterFile::kSize)
-        regs_.SetAll(std::span<const std::uint8_t, SimRegisterFile::kSize>(state.registers));
-    flash_.SetPages(state.flashPages);
+    regs_.SetAll(state.registers);
+    std::map<std::uint32_t, SimFlash::Page> pages;
+    for (const auto& [number, page] : state.flashPages)
+        std::copy(page.begin(), page.end(), pages[number].begin());
+    flash_.SetPages(std::move(pages));
     StampIdentities();
 }
 

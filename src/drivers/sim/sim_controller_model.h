@@ -22,9 +22,9 @@
 
 #include "drivers/sim/sim_controller.h"
 #include "drivers/sim/sim_flash.h"
+#include "drivers/sim/sim_flash_faults.h"
 #include "drivers/sim/sim_motors.h"
 #include "drivers/sim/sim_panel.h"
-#include "drivers/sim/sim_flash_faults.h"
 #include "drivers/sim/sim_register_file.h"
 #include "drivers/sim/sim_state_file.h"
 #include "drivers/sim/sim_transfer.h"
@@ -95,8 +95,9 @@ class SimControllerModel final : public SimController {
     bool TakeUnplugRequest();
 
     // ---- persistence ----
-    SimState Snapshot() const;
-    void Restore(const SimState& state);
+    // The state file's bytes for the registers and flash as they are.
+    std::vector<std::uint8_t> EncodedState() const;
+    void Restore(const SimStateView& state);
     // Called, with the controller locked, whenever registers or flash changed.
     void SetChangeListener(std::function<void()> listener);
 

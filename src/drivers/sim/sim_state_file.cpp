@@ -64,17 +64,24 @@ void AppendLe32(std::vector<std::uint8_t>& out, std::uint32_t v) {
 }  // namespace
 
 std::vector<std::uint8_t> SimStateFile::Encode(const SimState& state) {
+    if (state.registers.size() != SimRegisterFile::kSize) return {};
+    return Encode(std::span<const std::uint8_t, SimRegisterFile::kSize>(state.registers),
+                  state.flashPages);
+}
+
+std::vector<std::uint8_t> SimStateFile::Encode(
+    std::span<const std::uint8_t, SimRegisterFile::kSize> registers,
+    const std::map<std::uint32_t, SimFlash::Page>& flashPages) {
     // Starting from the magic (rather than inserting it into an empty vector) also keeps
     // GCC 12 from a false out-of-bounds warning.
     std::vector<std::uint8_t> out(std::begin(kMagic), std::end(kMagic));
-    out.reserve(kHeaderSize + state.registers.size() + state.flashPages.size() * kPageRecordSize +
-                4);
+    out.reserve(kHeaderSize + registers.size() + flashPages.size() * kPageRecordSize + 4);
     AppendLe32(out, kVersion);
-    AppendLe32(out, static_cast<std::uint32_t>(state.registers.size()));
+    AppendLe32(out, static_cast<std::uint32_t>(registers.size()));
     AppendLe32(out, SimFlash::kPageSize);
-    AppendLe32(out, static_cast<std::uint32_t>(state.flashPages.size()));
-    out.insert(out.end(), state.registers.begin(), state.registers.end());
-    for (const auto& [number, page] : state.flashPages) {
+    AppendLe32(out, static_cast<std::uint32_t>(flashPages.size()));
+    out.insert(out.end(), registers.begin(), registers.end());
+    for (const auto& [number, page] : flashPages) {
         AppendLe32(out, number);
         out.insert(out.end(), page.begin(), page.end());
     }
@@ -82,7 +89,7 @@ std::vector<std::uint8_t> SimStateFile::Encode(const SimState& state) {
     return out;
 }
 
-std::optional<SimState> SimStateFile::Decode(std::span<const std::uint8_t> bytes) {
+std::optional<SimStateView> SimStateFile::Check(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < kHeaderSize + SimRegisterFile::kSize + 4) return std::nullopt;
     const std::uint8_t* p = bytes.data();
     if (std::memcmp(p, kMagic, sizeof kMagic) != 0) return std::nullopt;
@@ -98,35 +105,56 @@ std::optional<SimState> SimStateFile::Decode(std::span<const std::uint8_t> bytes
     if (usb::GetLe32(p + expected - 4) != HashOf(version, bytes.first(expected - 4)))
         return std::nullopt;
 
-    SimState state;
-    std::copy_n(p + kHeaderSize, SimRegisterFile::kSize, state.registers.begin());
+    SimStateView view{bytes.subspan(kHeaderSize).first<SimRegisterFile::kSize>(), {}};
+    view.flashPages.reserve(pages);
+    std::vector<bool> seen(SimFlash::kPageCount);
     const std::uint8_t* record = p + kHeaderSize + SimRegisterFile::kSize;
     for (std::uint32_t i = 0; i < pages; ++i, record += kPageRecordSize) {
         const std::uint32_t number = usb::GetLe32(record);
         if (number >= SimFlash::kPageCount) return std::nullopt;
-        auto [page, fresh] = state.flashPages.try_emplace(number);
-        if (!fresh) return std::nullopt;  // a page twice: not a file we wrote
-        std::copy_n(record + 4, SimFlash::kPageSize, page->second.begin());
+        if (seen[number]) return std::nullopt;  // a page twice: not a file we wrote
+        seen[number] = true;
+        view.flashPages.emplace_back(number, std::span<const std::uint8_t, SimFlash::kPageSize>(
+                                                 record + 4, SimFlash::kPageSize));
     }
+    return view;
+}
+
+std::optional<SimState> SimStateFile::Decode(std::span<const std::uint8_t> bytes) {
+    const std::optional<SimStateView> view = Check(bytes);
+    if (!view) return std::nullopt;
+    SimState state;
+    std::copy(view->registers.begin(), view->registers.end(), state.registers.begin());
+    for (const auto& [number, page] : view->flashPages)
+        std::copy(page.begin(), page.end(), state.flashPages[number].begin());
     return state;
 }
 
-std::optional<SimState> SimStateFile::Load(const std::string& path) {
+std::vector<std::uint8_t> SimStateFile::ReadBytes(const std::string& path) {
     // Read here rather than through the file seam's ReadAll: a whole flash makes a state
     // file larger than the documents' limit it reads within.
     std::error_code ec;
     const auto size = std::filesystem::file_size(files::PathFromUtf8(path), ec);
-    if (ec || size > kMaxFileSize) return std::nullopt;
+    if (ec || size > kMaxFileSize) return {};
     std::ifstream in(files::PathFromUtf8(path), std::ios::binary);
-    if (!in) return std::nullopt;
+    if (!in) return {};
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (in.gcount() != static_cast<std::streamsize>(bytes.size())) return std::nullopt;
-    return Decode(bytes);
+    if (in.gcount() != static_cast<std::streamsize>(bytes.size())) return {};
+    return bytes;
+}
+
+std::optional<SimState> SimStateFile::Load(const std::string& path) {
+    return Decode(ReadBytes(path));
 }
 
 bool SimStateFile::Save(const std::string& path, const SimState& state, files::FileOps& ops) {
-    const std::vector<std::uint8_t> bytes = Encode(state);
+    return Save(path, Encode(state), ops);
+}
+
+bool SimStateFile::Save(const std::string& path, std::span<const std::uint8_t> bytes,
+                        files::FileOps& ops) {
+    if (bytes.empty()) return false;  // nothing encoded: keep the file there is
     return files::TextFileWriter(ops).Replace(
         path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
 }

@@ -21,6 +21,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "drivers/sim/sim_flash.h"
@@ -35,18 +36,36 @@ struct SimState {
     std::map<std::uint32_t, SimFlash::Page> flashPages;
 };
 
+// A state file's contents, checked, in place: the registers and pages point into
+// the file's bytes, so a controller takes them without copying them first.
+struct SimStateView {
+    std::span<const std::uint8_t, SimRegisterFile::kSize> registers;
+    std::vector<std::pair<std::uint32_t, std::span<const std::uint8_t, SimFlash::kPageSize>>>
+        flashPages;
+};
+
 class SimStateFile {
   public:
     static std::vector<std::uint8_t> Encode(const SimState& state);
+    static std::vector<std::uint8_t> Encode(
+        std::span<const std::uint8_t, SimRegisterFile::kSize> registers,
+        const std::map<std::uint32_t, SimFlash::Page>& flashPages);
     static std::optional<SimState> Decode(std::span<const std::uint8_t> bytes);
+    // Empty when the bytes are refused; valid as long as the bytes are.
+    static std::optional<SimStateView> Check(std::span<const std::uint8_t> bytes);
 
     // Empty when the file is missing, unreadable or refused.
     static std::optional<SimState> Load(const std::string& path);
+    // The file's bytes, unchecked; empty when it is missing, unreadable or too large.
+    static std::vector<std::uint8_t> ReadBytes(const std::string& path);
     // Writes a temporary file beside `path`, flushes it to the device and renames
     // it over `path`, so a reader (or the next run after a power cut) sees the old
     // state or the new one, never a half-written file. On failure the old file
     // stays as it was and no temporary file is left.
     static bool Save(const std::string& path, const SimState& state,
+                     files::FileOps& ops = files::DefaultFileOps());
+    // The same for bytes already encoded.
+    static bool Save(const std::string& path, std::span<const std::uint8_t> bytes,
                      files::FileOps& ops = files::DefaultFileOps());
 
     static constexpr std::uint32_t kVersion = 2;  // the version written

@@ -8,6 +8,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "drivers/sim/sim_save_thread.h"
 #include "drivers/sim/sim_state_file.h"
@@ -16,7 +17,8 @@ namespace velmor::sim {
 
 class SimStateSaver {
   public:
-    using Snapshot = std::function<SimState()>;
+    // The state file's bytes for the controller as it is now.
+    using Snapshot = std::function<std::vector<std::uint8_t>()>;
 
     // `thread` outlives the saver.
     SimStateSaver(std::string path, Snapshot snapshot, SimSaveThread& thread,

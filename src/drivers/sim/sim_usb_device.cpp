@@ -36,9 +36,10 @@ void SimUsbDevice::LoadState() {
     std::call_once(loadOnce_, [this] {
         model_ = std::make_unique<SimControllerModel>(options_.flashBusyReads);
         if (!options_.stateFile.empty()) {
-            if (auto state = SimStateFile::Load(options_.stateFile)) model_->Restore(*state);
+            const std::vector<std::uint8_t> bytes = SimStateFile::ReadBytes(options_.stateFile);
+            if (const auto state = SimStateFile::Check(bytes)) model_->Restore(*state);
             saver_ = std::make_unique<SimStateSaver>(
-                options_.stateFile, [this] { return model_->Snapshot(); }, saveThread_);
+                options_.stateFile, [this] { return model_->EncodedState(); }, saveThread_);
             model_->SetChangeListener([saver = saver_.get()] { saver->MarkDirty(); });
         }
         loaded_ = true;
