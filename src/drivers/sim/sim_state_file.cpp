@@ -64,9 +64,7 @@ void AppendLe32(std::vector<std::uint8_t>& out, std::uint32_t v) {
 }  // namespace
 
 std::vector<std::uint8_t> SimStateFile::Encode(const SimState& state) {
-    if (state.registers.size() != SimRegisterFile::kSize) return {};
-    return Encode(std::span<const std::uint8_t, SimRegisterFile::kSize>(state.registers),
-                  state.flashPages);
+    return Encode(state.registers, state.flashPages);
 }
 
 std::vector<std::uint8_t> SimStateFile::Encode(

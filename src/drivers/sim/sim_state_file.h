@@ -30,9 +30,8 @@
 
 namespace velmor::sim {
 
-// The registers are held on the heap, so a state moves without copying them.
 struct SimState {
-    std::vector<std::uint8_t> registers = std::vector<std::uint8_t>(SimRegisterFile::kSize);
+    std::array<std::uint8_t, SimRegisterFile::kSize> registers{};
     std::map<std::uint32_t, SimFlash::Page> flashPages;
 };
 
